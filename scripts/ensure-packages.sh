@@ -1,0 +1,29 @@
+#!/usr/bin/env bash
+# Installs the Debian packages the build, the tests and the program need, and stays silent when
+# they are all there already. Usage: ensure-packages.sh [run|test]
+set -euo pipefail
+
+packages=(cmake ninja-build g++ qt6-base-dev qt6-translations-l10n fonts-dejavu-core fonts-wine)
+if [[ "${1:-run}" == test ]]; then
+    packages+=(libgtest-dev libgmock-dev libbenchmark-dev python3 xvfb xauth xdotool xclip)
+fi
+
+missing=()
+for package in "${packages[@]}"; do
+    status=$(dpkg-query -W -f='${Status}' "$package" 2>/dev/null || true)
+    [[ "$status" == "install ok installed" ]] || missing+=("$package")
+done
+[[ ${#missing[@]} -eq 0 ]] && exit 0
+
+echo "Installing missing Debian packages: ${missing[*]}" >&2
+sudo=()
+[[ $(id -u) -eq 0 ]] || sudo=(sudo)
+export DEBIAN_FRONTEND=noninteractive
+log=$(mktemp)
+if ! { "${sudo[@]}" apt-get update -qq && "${sudo[@]}" apt-get install -y -qq "${missing[@]}"; } >"$log" 2>&1; then
+    cat "$log" >&2
+    rm -f "$log"
+    echo "Could not install: ${missing[*]}" >&2
+    exit 1
+fi
+rm -f "$log"

@@ -1,0 +1,218 @@
+#include "cli/ReportCommand.h"
+
+#include "platform/Clock.h"
+#include "platform/Exceptions.h"
+#include "presentation/CheckedArithmetic.h"
+#include "presentation/ClipboardReport.h"
+#include "presentation/NumberReading.h"
+#include "simulation/SimuliereAusfaelle.h"
+
+#include <new>
+#include <optional>
+#include <sstream>
+#include <string>
+
+namespace {
+
+constexpr std::string_view usageText =
+    "Aufruf: triebwerke-report --engines N --reliability R --runs M [--seed S] [--counts]\n"
+    "\n"
+    "Simuliert M Raketen mit je N Triebwerken, deren jedes mit der Zuverlässigkeit R arbeitet,\n"
+    "und gibt den Bericht von \"ins Clipboard\" aus, eine Zeile je Ausfallzahl.\n"
+    "\n"
+    "  --engines N       Anzahl Triebwerke, ganze Zahl\n"
+    "  --reliability R   Zuverlässigkeit eines Triebwerks, z. B. 0,999; über 1 als Prozent\n"
+    "                    gelesen (99,9); Komma oder Punkt als Dezimaltrennzeichen\n"
+    "  --runs M          Simulationsdurchläufe, ganze Zahl\n"
+    "  --seed S          Startzustand des Zufallsgenerators, 0 bis 4294967295;\n"
+    "                    ohne diese Angabe startet er von der Uhr\n"
+    "  --counts          statt des Berichts je Ausfallzahl k eine Zeile \"k Anzahl\"\n"
+    "  --help            diese Hilfe\n"
+    "\n"
+    "Von N und M zählen wie im Programm die unteren 32 Bit.\n";
+
+class UsageError
+{
+public:
+    explicit UsageError(std::string problem)
+        : m_problem(std::move(problem))
+    {}
+    const std::string& problem() const { return m_problem; }
+
+private:
+    std::string m_problem;
+};
+
+// Decodes UTF-8; nothing for a malformed sequence.
+std::optional<std::u16string> toUtf16(std::string_view text)
+{
+    std::u16string result;
+    for (std::size_t i = 0; i < text.size();) {
+        const auto lead = static_cast<unsigned char>(text[i]);
+        int length = lead < 0x80 ? 1 : lead >= 0xF0 ? 4 : lead >= 0xE0 ? 3 : lead >= 0xC0 ? 2 : 0;
+        if (length == 0 || i + static_cast<std::size_t>(length) > text.size())
+            return std::nullopt;
+        char32_t code = length == 1 ? lead : lead & (0x7F >> length);
+        for (int k = 1; k < length; ++k) {
+            const auto next = static_cast<unsigned char>(text[i + static_cast<std::size_t>(k)]);
+            if ((next & 0xC0) != 0x80)
+                return std::nullopt;
+            code = (code << 6) | (next & 0x3F);
+        }
+        if (code > 0x10FFFF || (code >= 0xD800 && code <= 0xDFFF))
+            return std::nullopt;
+        if (code >= 0x10000) {
+            code -= 0x10000;
+            result += static_cast<char16_t>(0xD800 + (code >> 10));
+            result += static_cast<char16_t>(0xDC00 + (code & 0x3FF));
+        } else {
+            result += static_cast<char16_t>(code);
+        }
+        i += static_cast<std::size_t>(length);
+    }
+    return result;
+}
+
+std::int64_t readInteger(std::string_view option, std::string_view text)
+{
+    const auto wide = toUtf16(text);
+    const auto value = wide ? parseInteger(*wide) : std::nullopt;
+    if (!value)
+        throw UsageError("Der Wert von " + std::string(option) + " ist keine ganze Zahl: \""
+                         + std::string(text) + "\"");
+    return *value;
+}
+
+long double readReliability(std::string_view text)
+{
+    const auto wide = toUtf16(text);
+    const auto value = wide ? tryParseFloatLenient(*wide) : std::nullopt;
+    if (!value)
+        throw UsageError("Der Wert von --reliability ist keine Zahl: \"" + std::string(text) + "\"");
+    return *value;
+}
+
+struct Options
+{
+    std::optional<std::string_view> engines;
+    std::optional<std::string_view> reliability;
+    std::optional<std::string_view> runs;
+    std::optional<std::string_view> seed;
+    bool counts = false;
+    bool help = false;
+};
+
+Options parseOptions(std::span<const std::string_view> arguments)
+{
+    Options options;
+    for (std::size_t i = 0; i < arguments.size(); ++i) {
+        std::string_view name = arguments[i];
+        std::optional<std::string_view> inlineValue;
+        if (const auto equals = name.find('='); name.starts_with("--") && equals != name.npos) {
+            inlineValue = name.substr(equals + 1);
+            name = name.substr(0, equals);
+        }
+        if (name == "--counts" || name == "--help") {
+            if (inlineValue)
+                throw UsageError("Die Option " + std::string(name) + " nimmt keinen Wert");
+            (name == "--counts" ? options.counts : options.help) = true;
+            continue;
+        }
+        std::optional<std::string_view>* slot = name == "--engines"       ? &options.engines
+                                                : name == "--reliability" ? &options.reliability
+                                                : name == "--runs"        ? &options.runs
+                                                : name == "--seed"        ? &options.seed
+                                                                          : nullptr;
+        if (slot == nullptr)
+            throw UsageError("Unbekanntes Argument: \"" + std::string(arguments[i]) + "\"");
+        if (slot->has_value())
+            throw UsageError("Die Option " + std::string(name) + " ist doppelt angegeben");
+        if (inlineValue) {
+            *slot = inlineValue;
+        } else {
+            if (i + 1 == arguments.size())
+                throw UsageError("Der Option " + std::string(name) + " fehlt ihr Wert");
+            *slot = arguments[++i];
+        }
+    }
+    return options;
+}
+
+// Starts the generator from a chosen state instead of the time.
+class FixedClock final : public platform::ClockSource
+{
+public:
+    explicit FixedClock(std::uint32_t state)
+        : m_state(state)
+    {}
+    bool queryPerformanceCounter(std::uint64_t& counter) override
+    {
+        counter = m_state;
+        return true;
+    }
+    std::uint32_t tickCount() override { return m_state; }
+
+private:
+    std::uint32_t m_state;
+};
+
+std::string report(const Options& options)
+{
+    const double reliability = checkedToDouble(readReliability(*options.reliability));
+    const auto engines = static_cast<std::int32_t>(readInteger("--engines", *options.engines));
+    const auto runs = static_cast<std::int32_t>(readInteger("--runs", *options.runs));
+
+    std::optional<FixedClock> fixedClock;
+    std::optional<platform::ScopedClockSource> seeded;
+    if (options.seed) {
+        const std::int64_t seed = readInteger("--seed", *options.seed);
+        if (seed < 0 || seed > 0xFFFFFFFF)
+            throw UsageError("Der Wert von --seed liegt nicht zwischen 0 und 4294967295: \""
+                             + std::string(*options.seed) + "\"");
+        fixedClock.emplace(static_cast<std::uint32_t>(seed));
+        seeded.emplace(*fixedClock);
+    }
+
+    TAusFallarray histogram;
+    SimuliereAusfaelle(engines, runs, histogram, reliability);
+
+    std::string text;
+    if (options.counts) {
+        for (std::size_t k = 0; k < histogram.size(); ++k)
+            text += std::to_string(k) + ' ' + std::to_string(histogram[k]) + '\n';
+    } else {
+        ClipboardReport::write(reliability, engines, runs, histogram,
+                               [&text](const std::string& line) { text += line + '\n'; });
+    }
+    return text;
+}
+
+} // namespace
+
+int runReportCommand(std::span<const std::string_view> arguments, std::ostream& out,
+                     std::ostream& err)
+{
+    try {
+        const Options options = parseOptions(arguments);
+        if (options.help) {
+            out << usageText;
+            return 0;
+        }
+        if (!options.engines || !options.reliability || !options.runs)
+            throw UsageError("--engines, --reliability und --runs müssen angegeben sein");
+        const std::string text = report(options);
+        out << text << std::flush;
+        return 0;
+    } catch (const UsageError& error) {
+        err << "triebwerke-report: " << error.problem() << "\n"
+            << usageText.substr(0, usageText.find('\n') + 1)
+            << "Mehr mit: triebwerke-report --help\n";
+        return 2;
+    } catch (const Exception& error) {
+        err << errorBoxText(error.message()) << '\n';
+        return 1;
+    } catch (const std::bad_alloc&) {
+        err << errorBoxText(ErrorMessages::outOfMemory) << '\n';
+        return 1;
+    }
+}

@@ -1,0 +1,88 @@
+#pragma once
+
+#include <exception>
+#include <string>
+#include <string_view>
+
+// The program's errors. Each carries the German text the user sees and the class name that the
+// start-up error box names; the running program shows them only in its error box.
+class Exception : public std::exception
+{
+public:
+    explicit Exception(std::string message);
+
+    const char* what() const noexcept override;
+    const std::string& message() const noexcept { return m_message; }
+    virtual const char* className() const noexcept { return "Exception"; }
+
+private:
+    std::string m_message;
+};
+
+class EInvalidOp : public Exception
+{
+public:
+    EInvalidOp();
+    const char* className() const noexcept override { return "EInvalidOp"; }
+};
+
+class EZeroDivide : public Exception
+{
+public:
+    EZeroDivide();
+    const char* className() const noexcept override { return "EZeroDivide"; }
+};
+
+class EOverflow : public Exception
+{
+public:
+    EOverflow();
+    const char* className() const noexcept override { return "EOverflow"; }
+};
+
+class ERangeError : public Exception
+{
+public:
+    ERangeError();
+    const char* className() const noexcept override { return "ERangeError"; }
+};
+
+class EOutOfMemory : public Exception
+{
+public:
+    EOutOfMemory();
+    const char* className() const noexcept override { return "EOutOfMemory"; }
+};
+
+class EInvalidGridOperation : public Exception
+{
+public:
+    using Exception::Exception;
+    const char* className() const noexcept override { return "EInvalidGridOperation"; }
+};
+
+class EListError : public Exception
+{
+public:
+    explicit EListError(int index);
+    const char* className() const noexcept override { return "EListError"; }
+};
+
+namespace ErrorMessages {
+inline constexpr std::string_view invalidOp = "Ungültige Gleitkommaoperation";
+inline constexpr std::string_view zeroDivide = "Gleitkommadivision durch Null";
+inline constexpr std::string_view overflow = "Gleitkommaüberlauf";
+inline constexpr std::string_view rangeError = "Fehler bei Bereichsprüfung";
+inline constexpr std::string_view outOfMemory = "Zu wenig Arbeitsspeicher";
+inline constexpr std::string_view fixedRowCountTooBig =
+    "Die Anzahl fester Zeilen muss kleiner sein als die Zeilenanzahl";
+inline constexpr std::string_view fixedColCountTooBig =
+    "Die Anzahl fester Spalten muss kleiner sein als die Spaltenanzahl";
+inline constexpr std::string_view gridIndexOutOfRange = "Gitterindex außerhalb des zulässigen Bereichs";
+inline constexpr std::string_view gridTooLarge = "Gitter zu groß für Operation";
+inline constexpr std::string_view listIndexOutOfRange = "Listenindex außerhalb des gültigen Bereichs (%d)";
+} // namespace ErrorMessages
+
+// The text an error box shows for a message: a full stop is added when the last character's code
+// lies above that of the full stop, so "Fehler)" or "Fehler." stay as they are.
+std::string errorBoxText(std::string_view message);

@@ -1,0 +1,48 @@
+#include "platform/Locale.h"
+
+#include <QLocale>
+#include <QString>
+
+namespace platform {
+namespace {
+
+std::u16string toU16(const QString& text)
+{
+    return {reinterpret_cast<const char16_t*>(text.utf16()), static_cast<std::size_t>(text.size())};
+}
+
+class SystemLocale final : public LocaleSource
+{
+public:
+    LocaleFormats userFormats() override
+    {
+        // Qt reads LC_ALL, LC_NUMERIC, LC_MONETARY and LANG by category itself.
+        const QLocale locale = QLocale::system();
+        return {toU16(locale.decimalPoint()), toU16(locale.groupSeparator()),
+                toU16(locale.currencySymbol())};
+    }
+};
+
+SystemLocale g_systemLocale;
+LocaleSource* g_locale = &g_systemLocale;
+
+} // namespace
+
+LocaleFormats userLocaleFormats()
+{
+    return g_locale->userFormats();
+}
+
+ScopedLocale::ScopedLocale(LocaleFormats formats)
+    : m_source(std::move(formats))
+    , m_previous(g_locale)
+{
+    g_locale = &m_source;
+}
+
+ScopedLocale::~ScopedLocale()
+{
+    g_locale = m_previous;
+}
+
+} // namespace platform

@@ -1,0 +1,18 @@
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string_view>
+
+// Reads a decimal integer: optional leading spaces, an optional "+" or "-", one or more digits and
+// nothing else. Anything else, or a value outside the signed 64-bit range, is unreadable.
+std::optional<std::int64_t> parseInteger(std::u16string_view text);
+
+// The lenient reading of a number field's text, with the decimal separator of the user's locale
+// (a text with full stops but without that separator reads them as it). Everything but digits,
+// signs, exponent letters and the separator is dropped first, so "1.234,5 €" reads 1234.5 in a
+// German locale. Returns nothing for a text that leaves no number, or that overflows.
+std::optional<long double> tryParseFloatLenient(std::u16string_view text);
+
+// tryParseFloatLenient with a default for every text it cannot read.
+long double ParseFloatLenient(std::u16string_view text, long double defaultValue);

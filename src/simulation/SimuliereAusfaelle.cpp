@@ -1,0 +1,52 @@
+#include "simulation/SimuliereAusfaelle.h"
+
+#include "platform/Exceptions.h"
+#include "simulation/Generator.h"
+
+#include <cmath>
+#include <new>
+
+double failureProbability(double reliability)
+{
+    long double r = reliability;
+    if (r > 1)
+        r = static_cast<double>(r / 100);
+    return static_cast<double>(1 - r);
+}
+
+std::uint64_t failureThreshold(double p)
+{
+    // s / 2^32 < p holds for an integer s exactly when s < ceil(p * 2^32); the product is exact.
+    if (!(p > 0))
+        return 0;
+    if (p >= 1)
+        return std::uint64_t{1} << 32;
+    return static_cast<std::uint64_t>(std::ceil(p * 0x1p32));
+}
+
+void SimuliereAusfaelle(std::int32_t engines, std::int32_t runs, TAusFallarray& histogram,
+                        double reliability)
+{
+    SeedFromClock();
+
+    // With engines = -1 every run would count 0 failures at an index the empty histogram lacks.
+    if (engines < -1 || engines > maxEngineCount || (engines == -1 && runs > 0))
+        throw ERangeError();
+    try {
+        histogram.assign(static_cast<std::size_t>(engines + 1), 0);
+    } catch (const std::bad_alloc&) {
+        throw EOutOfMemory();
+    }
+
+    const std::uint64_t threshold = failureThreshold(failureProbability(reliability));
+    std::uint32_t state = GeneratorSeed;
+    for (std::int32_t run = 0; run < runs; ++run) {
+        std::int32_t failed = 0;
+        for (std::int32_t engine = 0; engine < engines; ++engine) {
+            state = Lcg::next(state);
+            failed += state < threshold;
+        }
+        ++histogram[static_cast<std::size_t>(failed)];
+    }
+    GeneratorSeed = state;
+}

@@ -1,0 +1,7 @@
+#pragma once
+
+#include <cstdint>
+#include <vector>
+
+// Element k counts the runs in which exactly k engines failed.
+using TAusFallarray = std::vector<std::int32_t>;
