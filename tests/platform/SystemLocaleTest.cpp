@@ -1,0 +1,25 @@
+#include "platform/Locale.h"
+
+#include <QString>
+#include <cstdlib>
+#include <gtest/gtest.h>
+
+namespace {
+
+std::u16string expected(const char* variable)
+{
+    const char* value = std::getenv(variable);
+    const QString text = QString::fromUtf8(value ? value : "");
+    return {reinterpret_cast<const char16_t*>(text.utf16()), static_cast<std::size_t>(text.size())};
+}
+
+} // namespace
+
+// Run once per LANG by the build: the desktop's locale variables decide the separators.
+TEST(SystemLocale, readsTheSeparatorsOfTheLangVariable)
+{
+    const platform::LocaleFormats formats = platform::userLocaleFormats();
+    EXPECT_EQ(formats.decimalSeparator, expected("EXPECTED_DECIMAL"));
+    EXPECT_EQ(formats.thousandSeparator, expected("EXPECTED_THOUSAND"));
+    EXPECT_EQ(formats.currencySymbol, expected("EXPECTED_CURRENCY"));
+}

@@ -1,0 +1,182 @@
+#include "ReferenceSimulation.h"
+
+#include "platform/Clock.h"
+#include "platform/Exceptions.h"
+#include "simulation/Generator.h"
+#include "simulation/SimuliereAusfaelle.h"
+
+#include <cmath>
+#include <gtest/gtest.h>
+#include <limits>
+#include <numeric>
+
+namespace {
+
+class FixedClock final : public platform::ClockSource
+{
+public:
+    std::uint32_t state = 0;
+    bool queryPerformanceCounter(std::uint64_t& counter) override
+    {
+        counter = state;
+        return true;
+    }
+    std::uint32_t tickCount() override { return state; }
+};
+
+// Every simulation starts from a state the test chooses.
+class SimuliereAusfaelleTest : public ::testing::Test
+{
+protected:
+    void seed(std::uint32_t state) { m_clock.state = state; }
+
+private:
+    FixedClock m_clock;
+    platform::ScopedClockSource m_scoped{m_clock};
+};
+
+} // namespace
+
+TEST_F(SimuliereAusfaelleTest, fillsTheHistogramOfTheDeterminedCases)
+{
+    struct Case
+    {
+        std::int32_t engines;
+        std::int32_t runs;
+        double reliability;
+        TAusFallarray expected;
+    };
+    const Case cases[] = {
+        {3, 5, 1.0, {5, 0, 0, 0}},
+        {3, 5, 0.0, {0, 0, 0, 5}},
+        {3, 5, -2.5, {0, 0, 0, 5}},
+        {3, 5, 150.0, {5, 0, 0, 0}},
+        {3, 5, 100.0, {5, 0, 0, 0}},
+        {0, 7, 0.5, {7}},
+        {4, 0, 0.5, {0, 0, 0, 0, 0}},
+        {4, -3, 0.5, {0, 0, 0, 0, 0}},
+        {-1, 0, 0.5, {}},
+        {-1, -5, 0.5, {}},
+    };
+    for (const Case& c : cases) {
+        TAusFallarray histogram{9, 9, 9, 9, 9, 9, 9};
+        SimuliereAusfaelle(c.engines, c.runs, histogram, c.reliability);
+        EXPECT_EQ(histogram, c.expected) << c.engines << " engines, " << c.runs << " runs, r = "
+                                         << c.reliability;
+    }
+}
+
+TEST_F(SimuliereAusfaelleTest, drawsEveryEngineOfEveryRunFromTheClockSeed)
+{
+    struct Case
+    {
+        std::int32_t engines;
+        std::int32_t runs;
+        double reliability;
+        std::uint32_t seed;
+    };
+    const Case cases[] = {
+        {9, 100000, 0.999, 12345u},  {9, 20000, 0.5, 0u},        {1, 50000, 0.9, 0xFFFFFFFFu},
+        {2, 33333, 0.25, 649090867u}, {3, 1001, 99.9, 7u},        {31, 999, 0.97, 0xABCDEF01u},
+        {100, 513, 0.99, 3u},         {257, 129, 0.995, 1u},      {0, 77, 0.5, 5u},
+        {17, 1, 0.0001, 99u},         {5, 4099, -1.0, 11u},       {5, 4099, 150.0, 11u},
+    };
+    for (const Case& c : cases) {
+        seed(c.seed);
+        TAusFallarray histogram;
+        SimuliereAusfaelle(c.engines, c.runs, histogram, c.reliability);
+        const std::uint32_t finalState = GeneratorSeed;
+
+        GeneratorSeed = c.seed;
+        EXPECT_EQ(histogram, referenceSimulation(c.engines, c.runs, c.reliability))
+            << c.engines << " engines, " << c.runs << " runs, seed " << c.seed;
+        EXPECT_EQ(finalState, GeneratorSeed);
+        EXPECT_EQ(std::accumulate(histogram.begin(), histogram.end(), std::int64_t{0}), c.runs);
+    }
+}
+
+TEST_F(SimuliereAusfaelleTest, aDrawEqualToTheFailureProbabilityWorks)
+{
+    const std::uint32_t state = Lcg::next(1000u);
+    seed(1000u);
+    TAusFallarray histogram;
+    // p = state / 2^32 exactly: 1 - p is exact in a double for this state.
+    const double equal = 1.0 - std::ldexp(static_cast<double>(state), -32);
+    SimuliereAusfaelle(1, 1, histogram, equal);
+    EXPECT_EQ(histogram, (TAusFallarray{1, 0}));
+
+    const double justAbove = 1.0 - std::ldexp(static_cast<double>(state) + 1, -32);
+    SimuliereAusfaelle(1, 1, histogram, justAbove);
+    EXPECT_EQ(histogram, (TAusFallarray{0, 1}));
+}
+
+TEST_F(SimuliereAusfaelleTest, refusesNegativeAndOversizedEngineCountsAfterReseeding)
+{
+    struct Case
+    {
+        std::int32_t engines;
+        std::int32_t runs;
+    };
+    const Case cases[] = {{-2, 5},
+                          {-2, 0},
+                          {std::numeric_limits<std::int32_t>::min(), 1},
+                          {-1, 1},
+                          {-1, std::numeric_limits<std::int32_t>::max()},
+                          {maxEngineCount + 1, 1},
+                          {std::numeric_limits<std::int32_t>::max(), 0}};
+    for (const Case& c : cases) {
+        seed(4242u);
+        GeneratorSeed = 1;
+        TAusFallarray histogram{1, 2, 3};
+        try {
+            SimuliereAusfaelle(c.engines, c.runs, histogram, 0.5);
+            ADD_FAILURE() << c.engines << " engines were accepted";
+        } catch (const ERangeError& error) {
+            EXPECT_EQ(error.message(), "Fehler bei Bereichsprüfung");
+        }
+        EXPECT_EQ(histogram, (TAusFallarray{1, 2, 3})) << c.engines;
+        EXPECT_EQ(GeneratorSeed, 4242u) << "no draw, but the reseed happened first";
+    }
+}
+
+TEST(FailureProbability, appliesThePercentageRuleWithRoundingToDouble)
+{
+    EXPECT_EQ(failureProbability(1.0), 0.0);
+    EXPECT_EQ(failureProbability(100.0), 0.0);
+    EXPECT_EQ(failureProbability(0.0), 1.0);
+    EXPECT_LT(failureProbability(150.0), 0.0);
+    // 99.9 / 100 rounds to 0.9990000000000001, so its p differs from that of 0.999 ...
+    EXPECT_NE(failureProbability(99.9), failureProbability(0.999));
+    // ... while both select the same failing states.
+    EXPECT_EQ(failureThreshold(failureProbability(99.9)), 4294968u);
+    EXPECT_EQ(failureThreshold(failureProbability(0.999)), 4294968u);
+}
+
+TEST(FailureThreshold, countsTheStatesBelowTheProbability)
+{
+    struct Case
+    {
+        double p;
+        std::uint64_t threshold;
+    };
+    const double m = 123456789.0;
+    const Case cases[] = {
+        {0.0, 0u},
+        {-0.0, 0u},
+        {-1.0, 0u},
+        {-std::numeric_limits<double>::infinity(), 0u},
+        {std::numeric_limits<double>::quiet_NaN(), 0u},
+        {std::numeric_limits<double>::denorm_min(), 1u},
+        {0x1p-32, 1u},
+        {m * 0x1p-32, 123456789u},
+        {std::nextafter(m * 0x1p-32, 1.0), 123456790u},
+        {std::nextafter(m * 0x1p-32, 0.0), 123456789u},
+        {1.0 - 0x1p-32, 0xFFFFFFFFu},
+        {std::nextafter(1.0, 0.0), std::uint64_t{1} << 32},
+        {1.0, std::uint64_t{1} << 32},
+        {2.0, std::uint64_t{1} << 32},
+        {std::numeric_limits<double>::infinity(), std::uint64_t{1} << 32},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(failureThreshold(c.p), c.threshold) << c.p;
+}
