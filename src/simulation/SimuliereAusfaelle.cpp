@@ -2,6 +2,7 @@
 
 #include "platform/Exceptions.h"
 #include "simulation/Generator.h"
+#include "simulation/SimulationEngine.h"
 
 #include <cmath>
 #include <new>
@@ -38,15 +39,7 @@ void SimuliereAusfaelle(std::int32_t engines, std::int32_t runs, TAusFallarray& 
         throw EOutOfMemory();
     }
 
-    const std::uint64_t threshold = failureThreshold(failureProbability(reliability));
-    std::uint32_t state = GeneratorSeed;
-    for (std::int32_t run = 0; run < runs; ++run) {
-        std::int32_t failed = 0;
-        for (std::int32_t engine = 0; engine < engines; ++engine) {
-            state = Lcg::next(state);
-            failed += state < threshold;
-        }
-        ++histogram[static_cast<std::size_t>(failed)];
-    }
-    GeneratorSeed = state;
+    GeneratorSeed = simulateRuns(GeneratorSeed, engines, runs,
+                                 failureThreshold(failureProbability(reliability)), histogram.data(),
+                                 simulationSettings());
 }

@@ -1,0 +1,201 @@
+#include "simulation/SimulationEngine.h"
+
+#include "simulation/Generator.h"
+#include "simulation/LaneKernel.h"
+
+#include <algorithm>
+#include <array>
+#include <new>
+#include <system_error>
+#include <thread>
+#include <vector>
+
+namespace {
+
+SimulationSettings g_settings;
+
+// A thread adds a histogram of its own; for very many engines that would outweigh the gain.
+constexpr std::int32_t maxEnginesForThreads = 1 << 20;
+
+SimulationKernel::LaneKernel kernelFor(InstructionSet instructionSet)
+{
+    if (!isSupported(instructionSet))
+        instructionSet = InstructionSet::Scalar;
+    switch (instructionSet) {
+    case InstructionSet::Avx512:
+        return SimulationKernel::avx512Kernel();
+    case InstructionSet::Avx2:
+        return SimulationKernel::avx2Kernel();
+    case InstructionSet::Scalar:
+        break;
+    }
+    return SimulationKernel::scalarKernel();
+}
+
+void sequentialRuns(std::uint32_t state, std::int32_t engines, std::int64_t runs,
+                    std::uint32_t threshold, std::uint32_t* histogram)
+{
+    for (std::int64_t run = 0; run < runs; ++run) {
+        std::uint32_t failed = 0;
+        for (std::int32_t engine = 0; engine < engines; ++engine) {
+            state = Lcg::next(state);
+            failed += state < threshold;
+        }
+        ++histogram[failed];
+    }
+}
+
+// The runs are shared out evenly to the kernel's lanes; the few left over continue sequentially
+// from the state where the last lane ended.
+void simulateBlock(const SimulationKernel::LaneKernel& kernel, std::uint32_t state,
+                   std::int32_t engines, std::int64_t runs, std::uint32_t threshold,
+                   std::uint32_t* histogram)
+{
+    const std::int64_t runsPerLane = runs / kernel.lanes;
+    const std::uint64_t drawsPerLane =
+        static_cast<std::uint64_t>(runsPerLane) * static_cast<std::uint64_t>(engines);
+    if (runsPerLane > 0) {
+        alignas(64) std::array<std::uint32_t, 128> laneStarts{};
+        for (int lane = 0; lane < kernel.lanes; ++lane)
+            laneStarts[static_cast<std::size_t>(lane)] =
+                Lcg::jump(state, static_cast<std::uint64_t>(lane) * drawsPerLane);
+        kernel.simulate(laneStarts.data(), engines, runsPerLane, threshold, histogram);
+    }
+    sequentialRuns(Lcg::jump(state, static_cast<std::uint64_t>(kernel.lanes) * drawsPerLane),
+                   engines, runs - runsPerLane * kernel.lanes, threshold, histogram);
+}
+
+unsigned threadCount(const SimulationSettings& settings, std::int32_t engines, std::int32_t runs,
+                     int lanes)
+{
+    const std::uint64_t draws = static_cast<std::uint64_t>(engines) * static_cast<std::uint64_t>(runs);
+    const std::uint64_t minDraws = std::max<std::uint64_t>(1, settings.minDrawsPerThread);
+    if (draws < 2 * minDraws || engines > maxEnginesForThreads)
+        return 1;
+    const unsigned wanted = settings.threads != 0 ? settings.threads
+                                                  : std::max(1u, std::thread::hardware_concurrency());
+    const std::uint64_t byDraws = draws / minDraws;
+    const std::uint64_t byRuns = static_cast<std::uint64_t>(runs) / static_cast<std::uint64_t>(lanes);
+    return static_cast<unsigned>(std::max<std::uint64_t>(1, std::min({std::uint64_t{wanted}, byDraws, byRuns})));
+}
+
+void simulateInThreads(const SimulationKernel::LaneKernel& kernel, unsigned threads,
+                       std::uint32_t state, std::int32_t engines, std::int32_t runs,
+                       std::uint32_t threshold, std::uint32_t* histogram)
+{
+    const auto counts = static_cast<std::size_t>(engines) + 1;
+    std::vector<std::vector<std::uint32_t>> histograms;
+    std::vector<std::thread> workers;
+    // Each thread takes a contiguous block of runs from the state the sequence reaches there.
+    auto block = [&](unsigned index, std::int64_t& firstRun) {
+        const std::int64_t share = runs / threads + (index < static_cast<unsigned>(runs % threads) ? 1 : 0);
+        const std::uint32_t start =
+            Lcg::jump(state, static_cast<std::uint64_t>(firstRun) * static_cast<std::uint64_t>(engines));
+        firstRun += share;
+        return std::pair{start, share};
+    };
+
+    std::int64_t firstRun = 0;
+    const auto [ownStart, ownShare] = block(0, firstRun);
+    try {
+        histograms.reserve(threads - 1);
+        for (unsigned index = 1; index < threads; ++index) {
+            const auto [start, share] = block(index, firstRun);
+            std::uint32_t* target = histograms.emplace_back(counts, 0u).data();
+            try {
+                workers.emplace_back([&kernel, start, share, engines, threshold, target] {
+                    simulateBlock(kernel, start, engines, share, threshold, target);
+                });
+            } catch (const std::system_error&) {
+                // No thread to be had: this one does the block itself.
+                simulateBlock(kernel, start, engines, share, threshold, target);
+            }
+        }
+    } catch (...) {
+        for (std::thread& worker : workers)
+            worker.join();
+        throw;
+    }
+    simulateBlock(kernel, ownStart, engines, ownShare, threshold, histogram);
+    for (std::thread& worker : workers)
+        worker.join();
+    for (const std::vector<std::uint32_t>& counted : histograms)
+        for (std::size_t k = 0; k < counts; ++k)
+            histogram[k] += counted[k];
+}
+
+} // namespace
+
+bool isSupported(InstructionSet instructionSet)
+{
+    switch (instructionSet) {
+    case InstructionSet::Avx512:
+        return __builtin_cpu_supports("avx512f");
+    case InstructionSet::Avx2:
+        return __builtin_cpu_supports("avx2");
+    case InstructionSet::Scalar:
+        return true;
+    }
+    return false;
+}
+
+InstructionSet bestInstructionSet()
+{
+    for (const InstructionSet candidate : {InstructionSet::Avx512, InstructionSet::Avx2})
+        if (isSupported(candidate))
+            return candidate;
+    return InstructionSet::Scalar;
+}
+
+const SimulationSettings& simulationSettings()
+{
+    return g_settings;
+}
+
+ScopedSimulationSettings::ScopedSimulationSettings(const SimulationSettings& settings)
+    : m_previous(g_settings)
+{
+    g_settings = settings;
+}
+
+ScopedSimulationSettings::~ScopedSimulationSettings()
+{
+    g_settings = m_previous;
+}
+
+std::uint32_t simulateRuns(std::uint32_t state, std::int32_t engines, std::int32_t runs,
+                           std::uint64_t threshold, std::int32_t* histogram,
+                           const SimulationSettings& settings)
+{
+    if (runs <= 0)
+        return state;
+    const std::uint64_t draws = static_cast<std::uint64_t>(engines) * static_cast<std::uint64_t>(runs);
+    const std::uint32_t end = Lcg::jump(state, draws);
+    // The determined cases need no draw at all: no engine, none can fail, or all must.
+    if (engines == 0 || threshold == 0) {
+        histogram[0] += runs;
+        return end;
+    }
+    if (threshold > 0xFFFFFFFFu) {
+        histogram[engines] += runs;
+        return end;
+    }
+
+    // Counts never exceed the run count, so the signed histogram holds them as unsigned ones.
+    auto* counts = reinterpret_cast<std::uint32_t*>(histogram);
+    const auto limit = static_cast<std::uint32_t>(threshold);
+    const SimulationKernel::LaneKernel kernel = kernelFor(settings.instructionSet);
+    const unsigned threads = threadCount(settings, engines, runs, kernel.lanes);
+    if (threads <= 1) {
+        simulateBlock(kernel, state, engines, runs, limit, counts);
+        return end;
+    }
+    try {
+        simulateInThreads(kernel, threads, state, engines, runs, limit, counts);
+    } catch (const std::bad_alloc&) {
+        // Without memory for the threads' own histograms, one thread does it all.
+        std::fill(histogram, histogram + engines + 1, 0);
+        simulateBlock(kernel, state, engines, runs, limit, counts);
+    }
+    return end;
+}

@@ -1,0 +1,42 @@
+#pragma once
+
+#include <cstdint>
+
+// How the simulation uses the machine. The result never depends on it: every instruction set and
+// every thread count yields the histogram and the final generator state of the plain sequential
+// loop.
+enum class InstructionSet { Scalar, Avx2, Avx512 };
+
+bool isSupported(InstructionSet instructionSet);
+InstructionSet bestInstructionSet();
+
+struct SimulationSettings
+{
+    InstructionSet instructionSet = bestInstructionSet();
+    unsigned threads = 0; // 0: one per hardware thread
+    // A simulation is shared out only when every thread gets at least this many draws; below that
+    // a thread costs more than it saves.
+    std::uint64_t minDrawsPerThread = std::uint64_t{1} << 22;
+};
+
+// The settings SimuliereAusfaelle runs with; tests and benchmarks choose others.
+const SimulationSettings& simulationSettings();
+
+class ScopedSimulationSettings
+{
+public:
+    explicit ScopedSimulationSettings(const SimulationSettings& settings);
+    ~ScopedSimulationSettings();
+    ScopedSimulationSettings(const ScopedSimulationSettings&) = delete;
+    ScopedSimulationSettings& operator=(const ScopedSimulationSettings&) = delete;
+
+private:
+    SimulationSettings m_previous;
+};
+
+// Simulates `runs` runs of `engines` engines (engines >= 0) after generator state `state`, a draw
+// failing when its new state lies below `threshold` (0 .. 2^32), adds each run to its failure
+// count in `histogram` (engines + 1 counts) and returns the state after the last draw.
+std::uint32_t simulateRuns(std::uint32_t state, std::int32_t engines, std::int32_t runs,
+                           std::uint64_t threshold, std::int32_t* histogram,
+                           const SimulationSettings& settings);
