@@ -1,17 +1,29 @@
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 
 namespace SimulationKernel {
 
+// Where a kernel counts: `copies` histograms of engines + 1 counts, `stride` counts apart. Lanes
+// that count run by run spread over the copies, so that their increments do not wait for each
+// other; the caller adds the copies up.
+struct LaneHistograms
+{
+    std::uint32_t* counts;
+    int copies;
+    std::size_t stride;
+};
+
 // One instruction set's simulation loop over `lanes` lanes. simulate() adds the failure counts of
-// runsPerLane runs per lane, lane l starting after generator state laneStarts[l], to `histogram`
-// (engines + 1 counts), for engines >= 1 and a threshold of 1 .. 2^32 - 1.
+// runsPerLane runs per lane, lane l starting after generator state laneStarts[l], to the
+// histograms, for engines >= 1 and a threshold of 1 .. 2^32 - 1.
 struct LaneKernel
 {
     int lanes;
     void (*simulate)(const std::uint32_t* laneStarts, std::int32_t engines,
-                     std::int64_t runsPerLane, std::uint32_t threshold, std::uint32_t* histogram);
+                     std::int64_t runsPerLane, std::uint32_t threshold,
+                     const LaneHistograms& histograms);
 };
 
 LaneKernel scalarKernel();

@@ -45,6 +45,31 @@ void sequentialRuns(std::uint32_t state, std::int32_t engines, std::int64_t runs
     }
 }
 
+// Runs of 16 engines and more are counted through memory, one increment per run and lane.
+// Increments of the same count (most runs fail alike) wait for each other unless they go to
+// different copies of the histogram; the copies' stride is kept off multiples of 4 KiB, whose
+// equal page offsets the processor mistakes for overlapping addresses.
+constexpr int histogramCopies = 8;
+constexpr std::int32_t maxEnginesForCopies = 1 << 16;
+
+void countInLanes(const SimulationKernel::LaneKernel& kernel, const std::uint32_t* laneStarts,
+                  std::int32_t engines, std::int64_t runsPerLane, std::uint32_t threshold,
+                  std::uint32_t* histogram)
+{
+    const auto counts = static_cast<std::size_t>(engines) + 1;
+    if (engines < 16 || engines > maxEnginesForCopies) {
+        kernel.simulate(laneStarts, engines, runsPerLane, threshold, {histogram, 1, counts});
+        return;
+    }
+    const std::size_t stride = (counts + 15) / 16 * 16 + 16;
+    std::vector<std::uint32_t> copies(stride * histogramCopies, 0);
+    kernel.simulate(laneStarts, engines, runsPerLane, threshold,
+                    {copies.data(), histogramCopies, stride});
+    for (int copy = 0; copy < histogramCopies; ++copy)
+        for (std::size_t k = 0; k < counts; ++k)
+            histogram[k] += copies[static_cast<std::size_t>(copy) * stride + k];
+}
+
 // The runs are shared out evenly to the kernel's lanes; the few left over continue sequentially
 // from the state where the last lane ended.
 void simulateBlock(const SimulationKernel::LaneKernel& kernel, std::uint32_t state,
@@ -59,7 +84,7 @@ void simulateBlock(const SimulationKernel::LaneKernel& kernel, std::uint32_t sta
         for (int lane = 0; lane < kernel.lanes; ++lane)
             laneStarts[static_cast<std::size_t>(lane)] =
                 Lcg::jump(state, static_cast<std::uint64_t>(lane) * drawsPerLane);
-        kernel.simulate(laneStarts.data(), engines, runsPerLane, threshold, histogram);
+        countInLanes(kernel, laneStarts.data(), engines, runsPerLane, threshold, histogram);
     }
     sequentialRuns(Lcg::jump(state, static_cast<std::uint64_t>(kernel.lanes) * drawsPerLane),
                    engines, runs - runsPerLane * kernel.lanes, threshold, histogram);

@@ -35,19 +35,18 @@ public:
     using Reg = typename Isa::Reg;
     static constexpr int lanes = Isa::width * Chains;
 
-    // Adds the failure counts of runsPerLane runs in each lane, lane l starting after generator
-    // state laneStarts[l], to `histogram` (engines + 1 counts). engines >= 1; threshold is
-    // 1 .. 2^32 - 1.
+    // See LaneKernel::simulate.
     static void simulate(const std::uint32_t* laneStarts, std::int32_t engines,
-                         std::int64_t runsPerLane, std::uint32_t threshold, std::uint32_t* histogram)
+                         std::int64_t runsPerLane, std::uint32_t threshold,
+                         const LaneHistograms& histograms)
     {
         const Reg t = Isa::threshold(threshold);
         if (engines == 1)
-            totals(laneStarts, runsPerLane, t, histogram);
+            totals(laneStarts, runsPerLane, t, histograms.counts);
         else if (engines < packedBinLimit)
-            packed(laneStarts, engines, runsPerLane, t, histogram);
+            packed(laneStarts, engines, runsPerLane, t, histograms.counts);
         else
-            stored(laneStarts, engines, runsPerLane, t, histogram);
+            stored(laneStarts, engines, runsPerLane, t, histograms);
     }
 
 private:
@@ -158,8 +157,12 @@ private:
 
     // Many engines: a run is long, so its count goes to the histogram through memory.
     static void stored(const std::uint32_t* laneStarts, std::int32_t engines, std::int64_t runs,
-                       Reg t, std::uint32_t* histogram)
+                       Reg t, const LaneHistograms& histograms)
     {
+        std::uint32_t* laneHistogram[lanes];
+        for (int lane = 0; lane < lanes; ++lane)
+            laneHistogram[lane] =
+                histograms.counts + static_cast<std::size_t>(lane % histograms.copies) * histograms.stride;
         Reg chains[Chains];
         load(chains, laneStarts);
         alignas(64) std::uint32_t failedPerLane[lanes];
@@ -180,8 +183,8 @@ private:
                 Isa::store(failedPerLane + c * Isa::width, failed[c]);
             // Read the counts back from memory rather than let the compiler extract lane by lane.
             asm volatile("" ::"r"(failedPerLane) : "memory");
-            for (const std::uint32_t k : failedPerLane)
-                ++histogram[k];
+            for (int lane = 0; lane < lanes; ++lane)
+                ++laneHistogram[lane][failedPerLane[lane]];
         }
     }
 };
