@@ -1,9 +1,25 @@
 #include "platform/Exceptions.h"
 
+#include <cstdint>
+#include <dlfcn.h>
 #include <utility>
+
+namespace {
+
+const void* moduleOffset(const void* address)
+{
+    Dl_info info{};
+    if (dladdr(address, &info) == 0 || info.dli_fbase == nullptr)
+        return address;
+    return reinterpret_cast<const void*>(reinterpret_cast<std::uintptr_t>(address)
+                                         - reinterpret_cast<std::uintptr_t>(info.dli_fbase));
+}
+
+} // namespace
 
 Exception::Exception(std::string message)
     : m_message(std::move(message))
+    , m_origin(moduleOffset(__builtin_return_address(0)))
 {}
 
 const char* Exception::what() const noexcept

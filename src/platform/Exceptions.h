@@ -14,9 +14,12 @@ public:
     const char* what() const noexcept override;
     const std::string& message() const noexcept { return m_message; }
     virtual const char* className() const noexcept { return "Exception"; }
+    // Where in the program the error was raised, relative to the start of its module.
+    const void* origin() const noexcept { return m_origin; }
 
 private:
     std::string m_message;
+    const void* m_origin;
 };
 
 class EInvalidOp : public Exception

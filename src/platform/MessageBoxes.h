@@ -1,0 +1,39 @@
+#pragma once
+
+#include <QString>
+
+class QWidget;
+
+namespace platform {
+
+// The program's modal boxes: the error box (stop icon, OK) and the confirmation box (information
+// icon, OK, centred in the work area). Each returns once the user has closed it. Tests install a
+// recorder instead of the real boxes.
+class MessageBoxes
+{
+public:
+    enum class Icon { Stop, Information };
+
+    virtual ~MessageBoxes() = default;
+    virtual void show(QWidget* owner, Icon icon, const QString& title, const QString& text) = 0;
+};
+
+void MessageBox(QWidget* owner, MessageBoxes::Icon icon, const QString& title, const QString& text);
+
+class ScopedMessageBoxes
+{
+public:
+    explicit ScopedMessageBoxes(MessageBoxes& boxes);
+    ~ScopedMessageBoxes();
+    ScopedMessageBoxes(const ScopedMessageBoxes&) = delete;
+    ScopedMessageBoxes& operator=(const ScopedMessageBoxes&) = delete;
+
+private:
+    MessageBoxes* m_previous;
+};
+
+// Replaces the clipboard's content by the text; false when the desktop did not take it.
+bool setClipboardText(const QString& text);
+QString clipboardText();
+
+} // namespace platform

@@ -1,0 +1,107 @@
+#include "ui/TApplication.h"
+
+#include "platform/Exceptions.h"
+#include "platform/MessageBoxes.h"
+#include "presentation/FormatSettings.h"
+
+#include <QEvent>
+#include <QWidget>
+
+TApplication* Application = nullptr;
+
+QString applicationTitle(const QString& programFilePath)
+{
+    QString name = programFilePath.left(255);
+    const qsizetype separator = std::max(name.lastIndexOf(u'/'), name.lastIndexOf(u'\\'));
+    name = name.mid(separator + 1);
+    name = name.left(name.indexOf(u'.') < 0 ? name.size() : name.indexOf(u'.'));
+    if (name.size() > 1)
+        name = name.left(1) + name.mid(1).toLower();
+    return name;
+}
+
+QString startupErrorText(const Exception& error, const QString& moduleName)
+{
+    const QString message = QString::fromStdString(error.message());
+    const QString fullStop = !message.isEmpty() && !message.endsWith(u'.') ? QStringLiteral(".")
+                                                                          : QString();
+    const auto address = reinterpret_cast<quintptr>(error.origin());
+    return QStringLiteral("Exception %1 in Modul %2 bei %3.\r\n%4%5\r\n")
+        .arg(QString::fromLatin1(error.className()), moduleName,
+             QStringLiteral("%1").arg(address, 2 * static_cast<int>(sizeof(void*)), 16, QChar(u'0')).toUpper(),
+             message, fullStop);
+}
+
+TApplication::TApplication(int& argc, char** argv)
+    : QApplication(argc, argv)
+{
+    Application = this;
+    Title = applicationTitle(applicationFilePath());
+    setQuitOnLastWindowClosed(true);
+}
+
+TApplication::~TApplication()
+{
+    delete m_mainForm;
+    if (Application == this)
+        Application = nullptr;
+}
+
+void TApplication::Initialize()
+{
+    // Nothing registers start-up hooks in this program.
+}
+
+int TApplication::Run()
+{
+    if (m_mainForm != nullptr) {
+        m_mainForm->show();
+        m_mainForm->activateWindow();
+    }
+    return exec();
+}
+
+void TApplication::Terminate()
+{
+    quit();
+}
+
+void TApplication::HandleException(std::exception_ptr error)
+{
+    if (QWidget* grabber = QWidget::mouseGrabber())
+        grabber->releaseMouse();
+    try {
+        std::rethrow_exception(error);
+    } catch (const std::bad_alloc&) {
+        ShowException(EOutOfMemory());
+    } catch (const std::exception& exception) {
+        ShowException(exception);
+    } catch (...) {
+        ShowException(Exception(std::string()));
+    }
+}
+
+void TApplication::ShowException(const std::exception& error)
+{
+    const auto* own = dynamic_cast<const Exception*>(&error);
+    const std::string message = own ? own->message() : std::string(error.what());
+    platform::MessageBox(activeWindow() ? activeWindow() : m_mainForm, platform::MessageBoxes::Icon::Stop,
+                         Title, QString::fromStdString(errorBoxText(message)));
+}
+
+bool TApplication::notify(QObject* receiver, QEvent* event)
+{
+    try {
+        return QApplication::notify(receiver, event);
+    } catch (...) {
+        HandleException(std::current_exception());
+        return false;
+    }
+}
+
+bool TApplication::event(QEvent* event)
+{
+    if (event->type() == QEvent::LocaleChange)
+        LoadFormatSettings();
+    return QApplication::event(event);
+}

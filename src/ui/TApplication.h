@@ -1,0 +1,71 @@
+#pragma once
+
+#include <QApplication>
+#include <QString>
+#include <exception>
+
+class Exception;
+class QWidget;
+
+// The application object: title, main window, event loop and the error box for every error that
+// escapes from handling an event.
+class TApplication : public QApplication
+{
+    Q_OBJECT
+
+public:
+    TApplication(int& argc, char** argv);
+    ~TApplication() override;
+
+    // The title, from the program file's name: up to its first full stop, lower case after the
+    // first character ("ABC.Tool.EXE" gives "Abc").
+    QString Title;
+    bool MainFormOnTaskBar = false;
+
+    void Initialize();
+
+    // Creates a window of the class and makes the first one created the main window.
+    template <class Form>
+    void CreateForm(Form*& reference)
+    {
+        reference = new Form();
+        if (m_mainForm == nullptr)
+            m_mainForm = reference;
+    }
+
+    QWidget* mainForm() const { return m_mainForm; }
+
+    // Shows the main window and runs the event loop until it is closed; the exit code.
+    int Run();
+    void Terminate();
+
+    // Reports an error that escaped from event processing and lets the event loop go on.
+    void HandleException(std::exception_ptr error);
+    void ShowException(const std::exception& error);
+
+    bool notify(QObject* receiver, QEvent* event) override;
+
+protected:
+    bool event(QEvent* event) override;
+
+private:
+    QWidget* m_mainForm = nullptr;
+};
+
+extern TApplication* Application;
+
+QString applicationTitle(const QString& programFilePath);
+
+// Runs `handler`, and hands any error it raises to the application's error box.
+template <class Handler>
+void runGuarded(Handler&& handler)
+{
+    try {
+        handler();
+    } catch (...) {
+        Application->HandleException(std::current_exception());
+    }
+}
+
+// The text of the last-resort box for an error during start-up, before the event loop runs.
+QString startupErrorText(const Exception& error, const QString& moduleName);

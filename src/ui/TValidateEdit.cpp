@@ -1,0 +1,354 @@
+#include "ui/TValidateEdit.h"
+
+#include "presentation/CheckedArithmetic.h"
+#include "presentation/FormatSettings.h"
+
+#include <QContextMenuEvent>
+#include <QFocusEvent>
+#include <QFontMetrics>
+#include <QGuiApplication>
+#include <QKeyEvent>
+#include <QMenu>
+#include <QPointer>
+
+namespace {
+
+std::u16string toU16(const QString& text)
+{
+    return {reinterpret_cast<const char16_t*>(text.utf16()), static_cast<std::size_t>(text.size())};
+}
+
+QString fromU16(const std::u16string& text)
+{
+    return QString::fromUtf16(text.data(), static_cast<qsizetype>(text.size()));
+}
+
+// Sets a flag for as long as it lives, also when an error ends the scope early.
+class FlagScope
+{
+public:
+    explicit FlagScope(bool& flag)
+        : m_flag(flag)
+    {
+        m_flag = true;
+    }
+    ~FlagScope() { m_flag = false; }
+    FlagScope(const FlagScope&) = delete;
+    FlagScope& operator=(const FlagScope&) = delete;
+
+private:
+    bool& m_flag;
+};
+
+// The one context menu of all fields, bound to the field that asked for it last.
+struct SharedMenu
+{
+    QPointer<QMenu> menu;
+    QPointer<TValidateEdit> field;
+    QAction* undo = nullptr;
+    QAction* cut = nullptr;
+    QAction* copy = nullptr;
+    QAction* paste = nullptr;
+    QAction* remove = nullptr;
+    QAction* selectAll = nullptr;
+};
+
+SharedMenu g_sharedMenu;
+
+void buildSharedMenu(QWidget* owner)
+{
+    SharedMenu& shared = g_sharedMenu;
+    shared.menu = new QMenu(owner);
+    auto add = [&shared](const QString& caption, auto action) {
+        QAction* item = shared.menu->addAction(caption);
+        QObject::connect(item, &QAction::triggered, shared.menu, [&shared, action] {
+            if (shared.field)
+                action(*shared.field);
+        });
+        return item;
+    };
+    // The captions of the desktop's own German text-box menu.
+    shared.undo = add(QStringLiteral("&Rückgängig"), [](TValidateEdit& field) { field.undo(); });
+    shared.menu->addSeparator();
+    shared.cut = add(QStringLiteral("&Ausschneiden"), [](TValidateEdit& field) { field.cut(); });
+    shared.copy = add(QStringLiteral("&Kopieren"), [](TValidateEdit& field) { field.copy(); });
+    shared.paste = add(QStringLiteral("Einf&ügen"), [](TValidateEdit& field) { field.pasteAndCommit(); });
+    shared.remove = add(QStringLiteral("Löschen"), [](TValidateEdit& field) { field.deleteSelection(); });
+    shared.menu->addSeparator();
+    shared.selectAll = add(QStringLiteral("Alles auswählen"), [](TValidateEdit& field) { field.selectAll(); });
+}
+
+} // namespace
+
+TValidateEdit::TValidateEdit(QWidget* parent)
+    : QLineEdit(parent)
+    , m_checkChars(QStringLiteral("01234567890"))
+{
+    // Text dropped in would bypass the filter; a number field takes none.
+    setAcceptDrops(false);
+    setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    connect(this, &QLineEdit::textChanged, this, [this](const QString& text) { boxTextChanged(text); });
+    setBoxText(QString());
+    adjustHeightToFont();
+}
+
+TValidateEdit::~TValidateEdit()
+{
+    m_destroying = true;
+}
+
+ValidateEditContext TValidateEdit::context() const
+{
+    ValidateEditContext field;
+    field.displayFormat = m_displayFormat;
+    field.checkChars = toU16(m_checkChars);
+    field.decimalSeparator = FormatSettings.DecimalSeparator;
+    field.thousandSeparator = FormatSettings.ThousandSeparator;
+    field.currencySymbol = FormatSettings.CurrencyString;
+    field.trimDecimals = m_trimDecimals;
+    field.decimalPlaces = m_decimalPlaces;
+    return field;
+}
+
+void TValidateEdit::setDisplayFormat(TValidateEditDisplayFormat format)
+{
+    m_displayFormat = format;
+    RecalcCheckChars();
+    // Every number format is right-aligned.
+    setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    if (!m_loading)
+        RefreshDisplay();
+}
+
+void TValidateEdit::setDecimalPlaces(unsigned places)
+{
+    if (!m_loading && m_displayFormat != TValidateEditDisplayFormat::dfFloat)
+        return;
+    m_decimalPlaces = places;
+    if (!m_loading)
+        RefreshDisplay();
+}
+
+void TValidateEdit::setTrimDecimals(bool trim)
+{
+    m_trimDecimals = trim;
+    if (!m_loading)
+        RefreshDisplay();
+}
+
+void TValidateEdit::RecalcCheckChars()
+{
+    m_checkChars = fromU16(ValidateEditRules::checkCharsFor(m_displayFormat, FormatSettings.DecimalSeparator));
+}
+
+void TValidateEdit::setEditText(const QString& text)
+{
+    commit(text);
+}
+
+void TValidateEdit::setBoxText(const QString& text)
+{
+    if (!m_selfChange)
+        commit(text);
+    m_enterText = m_editText;
+}
+
+void TValidateEdit::beginLoading()
+{
+    m_loading = true;
+}
+
+void TValidateEdit::Loaded()
+{
+    m_loading = false;
+    commit(m_editText);
+    deselect();
+    setCursorPosition(0);
+}
+
+std::int64_t TValidateEdit::AsInteger() const
+{
+    return ValidateEditRules::integerValue(toU16(m_editText));
+}
+
+double TValidateEdit::AsFloat() const
+{
+    return checkedToDouble(ValidateEditRules::floatValue(toU16(m_editText)));
+}
+
+bool TValidateEdit::AcceptsChar(const QString& context, QChar& character, int position)
+{
+    char16_t code = character.unicode();
+    const bool accepted = ValidateEditRules::AcceptsChar(
+        this->context(), toU16(context), code, static_cast<std::size_t>(position), !hasSelectedText(),
+        m_keypadDecimal && m_forceDecimalSeparatorInput);
+    character = QChar(code);
+    return accepted;
+}
+
+QString TValidateEdit::FilterEditText(const QString& text)
+{
+    return fromU16(ValidateEditRules::FilterEditText(context(), toU16(text)));
+}
+
+QString TValidateEdit::stripDecorations(const QString& text) const
+{
+    return fromU16(ValidateEditRules::StripDecorations(context(), toU16(text)));
+}
+
+void TValidateEdit::commit(const QString& text)
+{
+    m_editText = FilterEditText(stripDecorations(text));
+    RefreshDisplay();
+    m_enterText = m_editText;
+}
+
+void TValidateEdit::RefreshDisplay()
+{
+    ShowDisplayText(fromU16(ValidateEditRules::displayValue(context(), toU16(m_editText))));
+}
+
+void TValidateEdit::ShowDisplayText(const QString& text)
+{
+    FlagScope selfChange(m_selfChange);
+    const QString shown = fromU16(ValidateEditRules::decorateDisplayText(context(), toU16(text)));
+    if (shown != this->text())
+        setText(shown);
+}
+
+void TValidateEdit::boxTextChanged(const QString& text)
+{
+    if (!m_selfChange)
+        m_editText = stripDecorations(text);
+}
+
+void TValidateEdit::pasteAndCommit()
+{
+    if (isReadOnly())
+        return;
+    paste();
+    commit(FilterEditText(stripDecorations(text())));
+}
+
+void TValidateEdit::deleteSelection()
+{
+    if (!isReadOnly() && hasSelectedText())
+        del();
+}
+
+void TValidateEdit::keyPressEvent(QKeyEvent* event)
+{
+    m_lastDownKey = event->key();
+    const QString typed = event->text();
+    m_keypadDecimal = event->modifiers().testFlag(Qt::KeypadModifier)
+                      && (typed == QStringLiteral(".") || typed == QStringLiteral(","));
+    if (m_keypadDecimal)
+        m_forceDecimalSeparatorInput = typed.front().unicode() != FormatSettings.DecimalSeparator;
+
+    if (event->key() == Qt::Key_Escape) {
+        event->accept();
+        commit(m_enterText);
+        setSelection(0, static_cast<int>(m_editText.size()));
+        return;
+    }
+    if (event->matches(QKeySequence::Paste)) {
+        event->accept();
+        pasteAndCommit();
+        return;
+    }
+    const bool command = event->modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier);
+    if (!typed.isEmpty() && typed.front().unicode() >= 32 && !command) {
+        event->accept();
+        typeCharacters(event);
+        return;
+    }
+    QLineEdit::keyPressEvent(event);
+}
+
+void TValidateEdit::typeCharacters(QKeyEvent* event)
+{
+    // A rejected character vanishes without a sound; an accepted one replaces the selection.
+    for (const QChar original : event->text()) {
+        QChar character = original;
+        const int position = (hasSelectedText() ? selectionStart() : cursorPosition()) + 1;
+        if (AcceptsChar(stripDecorations(text()), character, position))
+            insert(QString(character));
+    }
+}
+
+void TValidateEdit::keyReleaseEvent(QKeyEvent* event)
+{
+    m_lastDownKey = 0;
+    m_keypadDecimal = false;
+    QLineEdit::keyReleaseEvent(event);
+}
+
+void TValidateEdit::focusInEvent(QFocusEvent* event)
+{
+    // A context menu takes the focus only for the time it is open.
+    if (event->reason() == Qt::PopupFocusReason) {
+        QLineEdit::focusInEvent(event);
+        return;
+    }
+    RefreshDisplay();
+    QLineEdit::focusInEvent(event);
+    if (event->reason() != Qt::MouseFocusReason)
+        selectAll();
+}
+
+void TValidateEdit::focusOutEvent(QFocusEvent* event)
+{
+    struct BaseHandling
+    {
+        TValidateEdit* field;
+        QFocusEvent* event;
+        ~BaseHandling() { field->QLineEdit::focusOutEvent(event); }
+    } baseHandling{this, event};
+    if (!m_destroying && event->reason() != Qt::PopupFocusReason)
+        commit(stripDecorations(text()));
+}
+
+void TValidateEdit::contextMenuEvent(QContextMenuEvent* event)
+{
+    contextMenuForThisField()->exec(event->globalPos());
+    event->accept();
+}
+
+QMenu* TValidateEdit::contextMenuForThisField()
+{
+    if (!g_sharedMenu.menu)
+        buildSharedMenu(window());
+    SharedMenu& shared = g_sharedMenu;
+    shared.field = this;
+    const bool selection = hasSelectedText();
+    const bool writable = !isReadOnly();
+    shared.undo->setEnabled(isUndoAvailable());
+    shared.cut->setEnabled(selection && writable);
+    shared.copy->setEnabled(selection);
+    shared.paste->setEnabled(writable);
+    shared.remove->setEnabled(selection && writable);
+    shared.selectAll->setEnabled(!text().isEmpty() && selectedText() != text());
+    return shared.menu;
+}
+
+void TValidateEdit::mouseReleaseEvent(QMouseEvent* event)
+{
+    // The middle button pastes the desktop's selection: filtered and committed like a paste.
+    const QString before = text();
+    QLineEdit::mouseReleaseEvent(event);
+    if (event->button() == Qt::MiddleButton && text() != before)
+        commit(FilterEditText(stripDecorations(text())));
+}
+
+void TValidateEdit::changeEvent(QEvent* event)
+{
+    QLineEdit::changeEvent(event);
+    if (event->type() == QEvent::FontChange)
+        adjustHeightToFont();
+}
+
+void TValidateEdit::adjustHeightToFont()
+{
+    // The text's height and four pixels of border above and below it.
+    resize(width(), QFontMetrics(font()).height() + 8);
+}

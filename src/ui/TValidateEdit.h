@@ -1,0 +1,104 @@
+#pragma once
+
+#include "ui/ValidateEditRules.h"
+
+#include <QLineEdit>
+#include <QString>
+#include <cstdint>
+
+class QMenu;
+
+// Settings for colouring a value against bounds; this program checks none.
+struct TValidateEditCriticalPoints
+{
+    enum class CheckPoints { cpNone };
+    CheckPoints checkPoints = CheckPoints::cpNone;
+    double minValue = 0;
+    double maxValue = 0;
+    bool minValueIncluded = false;
+    bool maxValueIncluded = false;
+};
+
+// A single-line field for one number. Typing lets through only characters that can form a number
+// of the field's kind; the text is filtered and shown formatted when it is committed: when the
+// field loses the focus, on a paste, on Escape and when it is loaded. The number's own text
+// (EditText) is kept apart from the shown one and is what AsInteger and AsFloat read.
+class TValidateEdit : public QLineEdit
+{
+    Q_OBJECT
+
+public:
+    explicit TValidateEdit(QWidget* parent = nullptr);
+    ~TValidateEdit() override;
+
+    TValidateEditDisplayFormat DisplayFormat() const { return m_displayFormat; }
+    void setDisplayFormat(TValidateEditDisplayFormat format);
+    unsigned DecimalPlaces() const { return m_decimalPlaces; }
+    void setDecimalPlaces(unsigned places);
+    bool TrimDecimals() const { return m_trimDecimals; }
+    void setTrimDecimals(bool trim);
+    const QString& CheckChars() const { return m_checkChars; }
+    void setCheckChars(const QString& chars) { m_checkChars = chars; }
+    void RecalcCheckChars();
+    TValidateEditCriticalPoints& CriticalPoints() { return m_criticalPoints; }
+
+    // The number's text; writing it commits it.
+    const QString& EditText() const { return m_editText; }
+    void setEditText(const QString& text);
+    // What the box shows; writing it commits it unless the field writes its own box text.
+    void setBoxText(const QString& text);
+
+    // The layout sets properties between these two: meanwhile they are only stored.
+    void beginLoading();
+    void Loaded();
+
+    std::int64_t AsInteger() const;
+    double AsFloat() const; // throws EOverflow beyond the double range
+
+    bool ForceDecimalSeparatorInput() const { return m_forceDecimalSeparatorInput; }
+    const QString& EnterText() const { return m_enterText; }
+
+    virtual bool AcceptsChar(const QString& context, QChar& character, int position);
+    virtual QString FilterEditText(const QString& text);
+    virtual bool IsValid() const { return true; }
+
+    // The clipboard commands, as the keyboard and the context menu give them.
+    void pasteAndCommit();
+    void deleteSelection();
+
+    // The fixed context menu, bound to this field; its items enabled for the field's state.
+    QMenu* contextMenuForThisField();
+
+protected:
+    void keyPressEvent(QKeyEvent* event) override;
+    void keyReleaseEvent(QKeyEvent* event) override;
+    void focusInEvent(QFocusEvent* event) override;
+    void focusOutEvent(QFocusEvent* event) override;
+    void contextMenuEvent(QContextMenuEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+    void changeEvent(QEvent* event) override;
+
+private:
+    ValidateEditContext context() const;
+    QString stripDecorations(const QString& text) const;
+    void commit(const QString& text);
+    void RefreshDisplay();
+    void ShowDisplayText(const QString& text);
+    void boxTextChanged(const QString& text);
+    void typeCharacters(QKeyEvent* event);
+    void adjustHeightToFont();
+
+    TValidateEditDisplayFormat m_displayFormat = TValidateEditDisplayFormat::dfInteger;
+    unsigned m_decimalPlaces = 0;
+    bool m_trimDecimals = false;
+    QString m_checkChars;
+    TValidateEditCriticalPoints m_criticalPoints;
+    QString m_editText;  // FEditText
+    QString m_enterText; // FEnterText
+    int m_lastDownKey = 0;
+    bool m_selfChange = false;
+    bool m_forceDecimalSeparatorInput = false;
+    bool m_keypadDecimal = false;
+    bool m_loading = false;
+    bool m_destroying = false;
+};

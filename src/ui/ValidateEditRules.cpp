@@ -1,0 +1,147 @@
+#include "ui/ValidateEditRules.h"
+
+#include "presentation/CheckedArithmetic.h"
+#include "presentation/FloatText.h"
+#include "presentation/NumberReading.h"
+
+namespace ValidateEditRules {
+namespace {
+
+bool contains(std::u16string_view text, char16_t character)
+{
+    return text.find(character) != std::u16string_view::npos;
+}
+
+bool hasDecimals(TValidateEditDisplayFormat format)
+{
+    return format != TValidateEditDisplayFormat::dfInteger;
+}
+
+std::u16string fromUtf8(const std::string& text)
+{
+    // The number texts hold ASCII and the locale's separators; decode UTF-8 up to three bytes.
+    std::u16string result;
+    for (std::size_t i = 0; i < text.size();) {
+        const auto lead = static_cast<unsigned char>(text[i]);
+        char16_t code = lead;
+        int length = 1;
+        if (lead >= 0xE0 && i + 2 < text.size()) {
+            code = static_cast<char16_t>(((lead & 0x0F) << 12) | ((text[i + 1] & 0x3F) << 6)
+                                         | (text[i + 2] & 0x3F));
+            length = 3;
+        } else if (lead >= 0xC0 && i + 1 < text.size()) {
+            code = static_cast<char16_t>(((lead & 0x1F) << 6) | (text[i + 1] & 0x3F));
+            length = 2;
+        }
+        result += code;
+        i += static_cast<std::size_t>(length);
+    }
+    return result;
+}
+
+} // namespace
+
+std::u16string checkCharsFor(TValidateEditDisplayFormat format, char16_t decimalSeparator)
+{
+    std::u16string chars = u"0123456789";
+    if (hasDecimals(format))
+        chars += decimalSeparator;
+    return chars;
+}
+
+bool AcceptsChar(const ValidateEditContext& field, std::u16string_view context, char16_t& character,
+                 std::size_t position, bool selectionEmpty, bool keypadDecimal)
+{
+    if (keypadDecimal)
+        character = field.decimalSeparator;
+    if (contains(field.checkChars, character)) {
+        if (!hasDecimals(field.displayFormat))
+            return true;
+        if (!(character == field.decimalSeparator && contains(context, field.decimalSeparator)))
+            return true;
+    }
+    if ((character == u'+' || character == u'-') && position == 1
+        && (!contains(context, character) || !selectionEmpty))
+        return true;
+    return false;
+}
+
+std::u16string FilterEditText(const ValidateEditContext& field, std::u16string_view text)
+{
+    std::u16string result;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        char16_t character = text[i];
+        // A sign is taken only at the first position, whose context is empty: the selection
+        // never decides here.
+        if (AcceptsChar(field, text.substr(0, i), character, i + 1, true))
+            result += character;
+    }
+    return result;
+}
+
+std::u16string StripDecorations(const ValidateEditContext& field, std::u16string_view text)
+{
+    if (field.keepPrefixSuffixIntact)
+        return std::u16string(text);
+    const std::u16string_view suffix = field.displaySuffix;
+    const std::u16string_view prefix = field.displayPrefix;
+    const std::u16string_view currency = field.currencySymbol;
+    if (!suffix.empty() && text.ends_with(suffix))
+        text.remove_suffix(suffix.size());
+    if (!prefix.empty() && text.starts_with(prefix))
+        text.remove_prefix(prefix.size());
+    if (!currency.empty() && text.ends_with(currency))
+        text.remove_suffix(currency.size());
+    if (!currency.empty() && text.starts_with(currency))
+        text.remove_prefix(currency.size());
+    return std::u16string(text);
+}
+
+std::int64_t integerValue(std::u16string_view editText)
+{
+    return parseInteger(editText).value_or(0);
+}
+
+long double floatValue(std::u16string_view editText)
+{
+    return ParseFloatLenient(editText, 0);
+}
+
+std::u16string displayValue(const ValidateEditContext& field, std::u16string_view editText)
+{
+    switch (field.displayFormat) {
+    case TValidateEditDisplayFormat::dfInteger: {
+        const std::string digits = std::to_string(integerValue(editText));
+        return std::u16string(digits.begin(), digits.end());
+    }
+    case TValidateEditDisplayFormat::dfFloat: {
+        const double value = checkedToDouble(floatValue(editText));
+        return fromUtf8(groupedFixedText(value, static_cast<int>(field.decimalPlaces),
+                                         field.decimalSeparator, field.thousandSeparator));
+    }
+    case TValidateEditDisplayFormat::dfDecimal:
+        break;
+    }
+    return std::u16string(editText);
+}
+
+std::u16string decorateDisplayText(const ValidateEditContext& field, std::u16string_view text)
+{
+    std::u16string shown(text);
+    if (field.trimDecimals) {
+        const std::size_t separator = shown.find(field.decimalSeparator);
+        if (separator != std::u16string::npos) {
+            std::size_t end = shown.size();
+            while (end > separator + 1 && shown[end - 1] == u'0')
+                --end;
+            if (end == separator + 1)
+                end = separator;
+            shown.resize(end);
+        }
+    }
+    if (!(field.hidePrefixSuffixIfEmpty && shown.empty()))
+        shown = field.displayPrefix + shown + field.displaySuffix;
+    return shown;
+}
+
+} // namespace ValidateEditRules
