@@ -1,0 +1,589 @@
+#include "cli/ReportCommand.h"
+
+#include "platform/Locale.h"
+#include "presentation/FormatSettings.h"
+
+#include <cstdint>
+#include <gtest/gtest.h>
+#include <optional>
+#include <ostream>
+#include <sstream>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace {
+
+using Arguments = std::vector<std::string_view>;
+
+struct Invocation {
+    int exitCode = -1;
+    std::string out;
+    std::string err;
+};
+
+std::string firstLine(const std::string& text) {
+    return text.substr(0, text.find('\n'));
+}
+
+std::vector<std::string> lines(const std::string& text) {
+    std::vector<std::string> result;
+    std::istringstream stream(text);
+    for (std::string line; std::getline(stream, line);)
+        result.push_back(line);
+    return result;
+}
+
+// Runs the command in-process under a fixed locale, so that neither the machine's regional
+// settings nor another test's leave a trace in the texts.
+class ReportCommandTest : public testing::Test {
+protected:
+    void SetUp() override { useDecimalSeparator(u','); }
+
+    void TearDown() override {
+        m_locale.reset();
+        LoadFormatSettings();
+    }
+
+    void useDecimalSeparator(char16_t separator) {
+        m_locale.reset();
+        if (separator == u',')
+            m_locale.emplace(platform::LocaleFormats{u",", u".", u"€"});
+        else
+            m_locale.emplace(platform::LocaleFormats{u".", u",", u"$"});
+        LoadFormatSettings();
+    }
+
+    static Invocation run(const Arguments& arguments) {
+        std::ostringstream out;
+        std::ostringstream err;
+        Invocation result;
+        result.exitCode = runReportCommand(arguments, out, err);
+        result.out = out.str();
+        result.err = err.str();
+        return result;
+    }
+
+private:
+    std::optional<platform::ScopedLocale> m_locale;
+};
+
+// ------------------------------------------------------------------------------------------------
+// A malformed command line: exit code 2, the problem and the short usage on err, nothing on out.
+
+struct UsageCase {
+    const char* name;
+    Arguments arguments;
+    std::string_view mentioned; // what the problem line has to name
+};
+
+void PrintTo(const UsageCase& testCase, std::ostream* os) {
+    *os << testCase.name;
+}
+
+class UsageErrorTest : public ReportCommandTest, public testing::WithParamInterface<UsageCase> {};
+
+TEST_P(UsageErrorTest, NamesTheProblemAndPrintsNoReport) {
+    const Invocation result = run(GetParam().arguments);
+    EXPECT_EQ(result.exitCode, 2);
+    EXPECT_EQ(result.out, "");
+    const std::string problem = firstLine(result.err);
+    EXPECT_TRUE(problem.starts_with("triebwerke-report: ")) << result.err;
+    EXPECT_NE(problem.find(GetParam().mentioned), std::string::npos) << result.err;
+    EXPECT_NE(result.err.find("\nAufruf: triebwerke-report --engines N"), std::string::npos)
+        << result.err;
+}
+
+const UsageCase usageCases[] = {
+    {"noArguments", {}, "--engines"},
+    {"missingEngines", {"--reliability", "0,999", "--runs", "5"}, "--engines"},
+    {"missingReliability", {"--engines", "3", "--runs", "5"}, "--reliability"},
+    {"missingRuns", {"--engines", "3", "--reliability", "0,999"}, "--runs"},
+    {"unknownOption",
+     {"--engines", "3", "--reliability", "0,999", "--runs", "5", "--motoren", "4"},
+     "--motoren"},
+    {"singleDash", {"-engines", "3", "--reliability", "0,999", "--runs", "5"}, "-engines"},
+    {"positionalArgument",
+     {"drei", "--engines", "3", "--reliability", "0,999", "--runs", "5"},
+     "drei"},
+    {"missingValueAtEnd", {"--engines", "3", "--reliability", "0,999", "--runs"}, "--runs"},
+    {"missingSeedValue",
+     {"--engines", "3", "--reliability", "0,999", "--runs", "5", "--seed"},
+     "--seed"},
+    {"duplicateEngines",
+     {"--engines", "3", "--engines", "3", "--reliability", "0,999", "--runs", "5"},
+     "--engines"},
+    {"duplicateRunsInlineAndSeparate",
+     {"--runs=5", "--engines", "3", "--reliability", "0,999", "--runs", "5"},
+     "--runs"},
+    {"duplicateSeed",
+     {"--engines", "3", "--reliability", "0,999", "--runs", "5", "--seed", "1", "--seed", "1"},
+     "--seed"},
+    {"seedAboveRange",
+     {"--engines", "3", "--reliability", "0,999", "--runs", "5", "--seed", "4294967296"},
+     "--seed"},
+    {"seedNegative",
+     {"--engines", "3", "--reliability", "0,999", "--runs", "5", "--seed", "-1"},
+     "--seed"},
+    {"seedNotANumber",
+     {"--engines", "3", "--reliability", "0,999", "--runs", "5", "--seed", "0x10"},
+     "--seed"},
+    {"countsWithValue",
+     {"--engines", "3", "--reliability", "0,999", "--runs", "5", "--counts=1"},
+     "--counts"},
+    {"helpWithValue", {"--help=ja"}, "--help"},
+    {"enginesNotANumber",
+     {"--engines", "abc", "--reliability", "0,999", "--runs", "5"},
+     "--engines"},
+    {"enginesWithDecimals",
+     {"--engines", "3,0", "--reliability", "0,999", "--runs", "5"},
+     "--engines"},
+    {"enginesTrailingSpace",
+     {"--engines", "3 ", "--reliability", "0,999", "--runs", "5"},
+     "--engines"},
+    {"enginesBeyond64Bits",
+     {"--engines", "9223372036854775808", "--reliability", "0,999", "--runs", "5"},
+     "--engines"},
+    {"enginesMalformedUtf8",
+     {"--engines", "\xff", "--reliability", "0,999", "--runs", "5"},
+     "--engines"},
+    {"runsWithExponent", {"--engines", "3", "--reliability", "0,999", "--runs", "1e3"}, "--runs"},
+    {"runsEmpty", {"--engines", "3", "--reliability", "0,999", "--runs", ""}, "--runs"},
+    {"reliabilityNotANumber",
+     {"--engines", "3", "--reliability", "abc", "--runs", "5"},
+     "--reliability"},
+    {"reliabilityEmpty", {"--engines", "3", "--reliability", "", "--runs", "5"}, "--reliability"},
+    {"reliabilityExponentWithoutDigits",
+     {"--engines", "3", "--reliability", "1e", "--runs", "5"},
+     "--reliability"},
+    {"reliabilityBeyondExtendedRange",
+     {"--engines", "3", "--reliability", "1e5000", "--runs", "5"},
+     "--reliability"},
+};
+
+INSTANTIATE_TEST_SUITE_P(cli, UsageErrorTest, testing::ValuesIn(usageCases),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+// ------------------------------------------------------------------------------------------------
+// The program's own errors: exit code 1 and the error box's text on err, nothing on out.
+
+struct SystemErrorCase {
+    const char* name;
+    Arguments arguments;
+    std::string_view errorText;
+};
+
+void PrintTo(const SystemErrorCase& testCase, std::ostream* os) {
+    *os << testCase.name;
+}
+
+class SystemErrorTest : public ReportCommandTest,
+                        public testing::WithParamInterface<SystemErrorCase> {};
+
+TEST_P(SystemErrorTest, ReportsTheErrorBoxTextOnly) {
+    const Invocation result = run(GetParam().arguments);
+    EXPECT_EQ(result.exitCode, 1);
+    EXPECT_EQ(result.out, "");
+    EXPECT_EQ(result.err, std::string(GetParam().errorText) + "\n");
+}
+
+constexpr std::string_view invalidOp = "Ungültige Gleitkommaoperation.";
+constexpr std::string_view rangeError = "Fehler bei Bereichsprüfung.";
+constexpr std::string_view overflow = "Gleitkommaüberlauf.";
+
+const SystemErrorCase systemErrorCases[] = {
+    {"runsZero",
+     {"--engines", "3", "--reliability", "0,999", "--runs", "0", "--seed", "1"},
+     invalidOp},
+    {"runsZeroWithoutEngines",
+     {"--engines", "0", "--reliability", "0,999", "--runs", "0"},
+     invalidOp},
+    {"runsWhoseLowBitsAreZero",
+     {"--engines", "2", "--reliability", "0,999", "--runs", "4294967296"},
+     invalidOp},
+    {"enginesMinusTwo", {"--engines", "-2", "--reliability", "0,999", "--runs", "0"}, rangeError},
+    {"enginesMinusTwoWithRuns",
+     {"--engines", "-2", "--reliability", "0,999", "--runs", "5"},
+     rangeError},
+    {"enginesMinusTwoCounts",
+     {"--engines", "-2", "--reliability", "0,999", "--runs", "5", "--counts"},
+     rangeError},
+    {"enginesMinusOneWithRuns",
+     {"--engines", "-1", "--reliability", "0,999", "--runs", "1"},
+     rangeError},
+    {"enginesLowBitsMinusOneWithRuns",
+     {"--engines", "4294967295", "--reliability", "0,999", "--runs", "3"},
+     rangeError},
+    {"enginesSmallestInteger",
+     {"--engines", "-2147483648", "--reliability", "0,999", "--runs", "1"},
+     rangeError},
+    {"enginesLargestInteger",
+     {"--engines", "2147483647", "--reliability", "0,999", "--runs", "1"},
+     rangeError},
+    {"histogramTooLong",
+     {"--engines", "536870909", "--reliability", "0,999", "--runs", "0"},
+     rangeError},
+    {"reliabilityBeyondDouble",
+     {"--engines", "3", "--reliability", "1e400", "--runs", "5"},
+     overflow},
+    {"reliabilityBeyondDoubleCounts",
+     {"--engines", "3", "--reliability", "-1,8e308", "--runs", "5", "--counts"},
+     overflow},
+};
+
+INSTANTIATE_TEST_SUITE_P(cli, SystemErrorTest, testing::ValuesIn(systemErrorCases),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+// ------------------------------------------------------------------------------------------------
+// --help: the usage on out, exit code 0, whatever else the command line asks for.
+
+struct HelpCase {
+    const char* name;
+    Arguments arguments;
+};
+
+void PrintTo(const HelpCase& testCase, std::ostream* os) {
+    *os << testCase.name;
+}
+
+class HelpTest : public ReportCommandTest, public testing::WithParamInterface<HelpCase> {};
+
+TEST_P(HelpTest, PrintsTheUsageInsteadOfAReport) {
+    const Invocation result = run(GetParam().arguments);
+    EXPECT_EQ(result.exitCode, 0);
+    EXPECT_EQ(result.err, "");
+    EXPECT_TRUE(result.out.starts_with("Aufruf: triebwerke-report --engines N --reliability R "
+                                       "--runs M [--seed S] [--counts]\n"))
+        << result.out;
+    for (const std::string_view option :
+         {"--engines N", "--reliability R", "--runs M", "--seed S", "--counts", "--help"})
+        EXPECT_NE(result.out.find(option), std::string::npos) << option;
+    EXPECT_EQ(result.out.find("Ausfallwahrscheinlichkeit:"), std::string::npos);
+    EXPECT_TRUE(result.out.ends_with("\n"));
+}
+
+const HelpCase helpCases[] = {
+    {"alone", {"--help"}},
+    {"withAFullCommandLine",
+     {"--engines", "3", "--reliability", "0,999", "--runs", "5", "--seed", "1", "--help"}},
+    {"withAnIncompleteCommandLine", {"--engines", "3", "--help"}},
+    {"withRunsThatWouldFail",
+     {"--help", "--engines", "3", "--reliability", "0,999", "--runs", "0"}},
+};
+
+INSTANTIATE_TEST_SUITE_P(cli, HelpTest, testing::ValuesIn(helpCases),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+// ------------------------------------------------------------------------------------------------
+// --counts: one line "k count" for k = 0 .. engines; the counts add up to the runs.
+
+struct CountsCase {
+    const char* name;
+    Arguments arguments;
+    int engines;
+    std::int64_t runsSimulated;
+};
+
+void PrintTo(const CountsCase& testCase, std::ostream* os) {
+    *os << testCase.name;
+}
+
+class CountsTest : public ReportCommandTest, public testing::WithParamInterface<CountsCase> {};
+
+TEST_P(CountsTest, ListsEveryFailureCountAndAddsUpToTheRuns) {
+    const Invocation result = run(GetParam().arguments);
+    ASSERT_EQ(result.exitCode, 0) << result.err;
+    EXPECT_EQ(result.err, "");
+    EXPECT_TRUE(result.out.empty() || result.out.ends_with("\n")) << result.out;
+    const std::vector<std::string> countLines = lines(result.out);
+    ASSERT_EQ(countLines.size(), static_cast<std::size_t>(GetParam().engines + 1)) << result.out;
+    std::int64_t total = 0;
+    for (std::size_t k = 0; k < countLines.size(); ++k) {
+        const std::string prefix = std::to_string(k) + " ";
+        ASSERT_TRUE(countLines[k].starts_with(prefix)) << countLines[k];
+        const std::string count = countLines[k].substr(prefix.size());
+        ASSERT_FALSE(count.empty());
+        ASSERT_EQ(count.find_first_not_of("0123456789"), std::string::npos) << countLines[k];
+        total += std::stoll(count);
+    }
+    EXPECT_EQ(total, GetParam().runsSimulated);
+}
+
+const CountsCase countsCases[] = {
+    {"halfReliability",
+     {"--engines", "3", "--reliability", "0,5", "--runs", "1000", "--seed", "1", "--counts"},
+     3,
+     1000},
+    {"defaultEngines",
+     {"--engines", "9", "--reliability", "0,999", "--runs", "10007", "--seed", "649090867",
+      "--counts"},
+     9,
+     10007},
+    {"manyEngines",
+     {"--counts", "--engines", "17", "--reliability", "90", "--runs", "4099", "--seed",
+      "4294967295"},
+     17,
+     4099},
+    {"enoughDrawsForThreads",
+     {"--engines", "9", "--reliability", "0,999", "--runs", "1000003", "--seed", "2463534242",
+      "--counts"},
+     9,
+     1000003},
+    {"clockSeeded",
+     {"--engines", "5", "--reliability", "0,7", "--runs", "333", "--counts"},
+     5,
+     333},
+    {"noEngines", {"--engines", "0", "--reliability", "0,5", "--runs", "7", "--counts"}, 0, 7},
+    {"oneRun",
+     {"--engines", "1", "--reliability", "0,5", "--runs", "1", "--seed", "0", "--counts"},
+     1,
+     1},
+    {"runsLowBits",
+     {"--engines", "2", "--reliability", "0,5", "--runs", "4294967303", "--seed", "7", "--counts"},
+     2,
+     7},
+    {"enginesLowBits",
+     {"--engines", "-4294967292", "--reliability", "0,5", "--runs", "20", "--seed", "7",
+      "--counts"},
+     4,
+     20},
+    // No division, so no run is no error here.
+    {"noRuns", {"--engines", "5", "--reliability", "0,999", "--runs", "0", "--counts"}, 5, 0},
+    {"negativeRuns",
+     {"--engines", "2", "--reliability", "0,999", "--runs", "-3", "--counts"},
+     2,
+     0},
+    {"enginesMinusOneNoRuns",
+     {"--engines", "-1", "--reliability", "0,999", "--runs", "0", "--counts"},
+     -1,
+     0},
+};
+
+INSTANTIATE_TEST_SUITE_P(cli, CountsTest, testing::ValuesIn(countsCases),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+// ------------------------------------------------------------------------------------------------
+// The whole report for cases whose text is known in advance.
+
+struct ReportCase {
+    const char* name;
+    char16_t decimalSeparator;
+    Arguments arguments;
+    std::string_view expected;
+};
+
+void PrintTo(const ReportCase& testCase, std::ostream* os) {
+    *os << testCase.name;
+}
+
+class ReportTextTest : public ReportCommandTest, public testing::WithParamInterface<ReportCase> {};
+
+TEST_P(ReportTextTest, PrintsExactlyTheReport) {
+    useDecimalSeparator(GetParam().decimalSeparator);
+    const Invocation result = run(GetParam().arguments);
+    EXPECT_EQ(result.exitCode, 0);
+    EXPECT_EQ(result.err, "");
+    EXPECT_EQ(result.out, GetParam().expected);
+}
+
+const ReportCase reportCases[] = {
+    {"noEnginesGivesTwoLines",
+     u',',
+     {"--engines", "0", "--reliability", "0,999", "--runs", "7"},
+     "Ausfallwahrscheinlichkeit: 0,999000, Durchläufe: 7\n"
+     "0 Triebwerke, Ausfallwahrscheinlichekit 1,000000 = 100,000 Prozent\n"},
+    {"negativeRunsGiveZeros",
+     u',',
+     {"--engines", "2", "--reliability", "0,999", "--runs", "-3", "--seed", "1"},
+     "Ausfallwahrscheinlichkeit: 0,999000, Durchläufe: -3\n"
+     "0 Triebwerke, Ausfallwahrscheinlichekit 0,000000 = 0,000 Prozent\n"
+     "1 Triebwerke, Ausfallwahrscheinlichekit 0,000000 = 0,000 Prozent\n"
+     "2 Triebwerke, Ausfallwahrscheinlichekit 0,000000 = 0,000 Prozent\n"},
+    {"runsWithTheSignBitSet",
+     u',',
+     {"--engines", "1", "--reliability", "0,5", "--runs", "2147483648"},
+     "Ausfallwahrscheinlichkeit: 0,500000, Durchläufe: -2147483648\n"
+     "0 Triebwerke, Ausfallwahrscheinlichekit 0,000000 = 0,000 Prozent\n"
+     "1 Triebwerke, Ausfallwahrscheinlichekit 0,000000 = 0,000 Prozent\n"},
+    {"enginesMinusOneWithoutRunsGivesTheHeaderAlone",
+     u',',
+     {"--engines", "-1", "--reliability", "0,999", "--runs", "0"},
+     "Ausfallwahrscheinlichkeit: 0,999000, Durchläufe: 0\n"},
+    {"enginesLowBitsMinusOneNegativeRuns",
+     u',',
+     {"--engines", "4294967295", "--reliability", "0,999", "--runs", "-1"},
+     "Ausfallwahrscheinlichkeit: 0,999000, Durchläufe: -1\n"},
+    {"runsLowBitsOf5000000000",
+     u',',
+     {"--engines", "0", "--reliability", "0,999", "--runs", "5000000000"},
+     "Ausfallwahrscheinlichkeit: 0,999000, Durchläufe: 705032704\n"
+     "0 Triebwerke, Ausfallwahrscheinlichekit 1,000000 = 100,000 Prozent\n"},
+    {"reliabilityOneNeverFails",
+     u',',
+     {"--engines", "3", "--reliability", "1", "--runs", "5"},
+     "Ausfallwahrscheinlichkeit: 1,000000, Durchläufe: 5\n"
+     "0 Triebwerke, Ausfallwahrscheinlichekit 1,000000 = 100,000 Prozent\n"
+     "1 Triebwerke, Ausfallwahrscheinlichekit 0,000000 = 0,000 Prozent\n"
+     "2 Triebwerke, Ausfallwahrscheinlichekit 0,000000 = 0,000 Prozent\n"
+     "3 Triebwerke, Ausfallwahrscheinlichekit 0,000000 = 0,000 Prozent\n"},
+    {"reliabilityZeroAlwaysFails",
+     u',',
+     {"--engines", "3", "--reliability", "0", "--runs", "5"},
+     "Ausfallwahrscheinlichkeit: 0,000000, Durchläufe: 5\n"
+     "0 Triebwerke, Ausfallwahrscheinlichekit 0,000000 = 0,000 Prozent\n"
+     "1 Triebwerke, Ausfallwahrscheinlichekit 0,000000 = 0,000 Prozent\n"
+     "2 Triebwerke, Ausfallwahrscheinlichekit 0,000000 = 0,000 Prozent\n"
+     "3 Triebwerke, Ausfallwahrscheinlichekit 1,000000 = 100,000 Prozent\n"},
+    {"negativeReliabilityAlwaysFails",
+     u',',
+     {"--engines", "1", "--reliability", "-1", "--runs", "5"},
+     "Ausfallwahrscheinlichkeit: -1,000000, Durchläufe: 5\n"
+     "0 Triebwerke, Ausfallwahrscheinlichekit 0,000000 = 0,000 Prozent\n"
+     "1 Triebwerke, Ausfallwahrscheinlichekit 1,000000 = 100,000 Prozent\n"},
+    {"percentageAboveHundredNeverFails",
+     u',',
+     {"--engines", "1", "--reliability", "150", "--runs", "5"},
+     "Ausfallwahrscheinlichkeit: 150,000000, Durchläufe: 5\n"
+     "0 Triebwerke, Ausfallwahrscheinlichekit 1,000000 = 100,000 Prozent\n"
+     "1 Triebwerke, Ausfallwahrscheinlichekit 0,000000 = 0,000 Prozent\n"},
+    {"percentageHeaderShowsTheRawValue",
+     u',',
+     {"--engines", "0", "--reliability", "99,9", "--runs", "2"},
+     "Ausfallwahrscheinlichkeit: 99,900000, Durchläufe: 2\n"
+     "0 Triebwerke, Ausfallwahrscheinlichekit 1,000000 = 100,000 Prozent\n"},
+    {"decimalPointLocale",
+     u'.',
+     {"--engines", "0", "--reliability", "0.999", "--runs", "4"},
+     "Ausfallwahrscheinlichkeit: 0.999000, Durchläufe: 4\n"
+     "0 Triebwerke, Ausfallwahrscheinlichekit 1.000000 = 100.000 Prozent\n"},
+    {"commaIsNoSeparatorInAPointLocale",
+     u'.',
+     {"--engines", "0", "--reliability", "0,999", "--runs", "4"},
+     "Ausfallwahrscheinlichkeit: 999.000000, Durchläufe: 4\n"
+     "0 Triebwerke, Ausfallwahrscheinlichekit 1.000000 = 100.000 Prozent\n"},
+    {"pointReadAsSeparatorInACommaLocale",
+     u',',
+     {"--engines", "0", "--reliability", "0.999", "--runs", "4"},
+     "Ausfallwahrscheinlichkeit: 0,999000, Durchläufe: 4\n"
+     "0 Triebwerke, Ausfallwahrscheinlichekit 1,000000 = 100,000 Prozent\n"},
+    {"hugeReliabilityInExponentNotation",
+     u',',
+     {"--engines", "0", "--reliability", "1,5e20", "--runs", "1"},
+     "Ausfallwahrscheinlichkeit: 1,5E20, Durchläufe: 1\n"
+     "0 Triebwerke, Ausfallwahrscheinlichekit 1,000000 = 100,000 Prozent\n"},
+    // From state 649090867 the first draw is exactly 0: below any p > 0, not below p = 0.
+    {"drawZeroFails",
+     u',',
+     {"--engines", "1", "--reliability", "0,999", "--runs", "1", "--seed", "649090867"},
+     "Ausfallwahrscheinlichkeit: 0,999000, Durchläufe: 1\n"
+     "0 Triebwerke, Ausfallwahrscheinlichekit 0,000000 = 0,000 Prozent\n"
+     "1 Triebwerke, Ausfallwahrscheinlichekit 1,000000 = 100,000 Prozent\n"},
+    {"drawZeroIsNotBelowZero",
+     u',',
+     {"--engines", "1", "--reliability", "1", "--runs", "1", "--seed", "649090867"},
+     "Ausfallwahrscheinlichkeit: 1,000000, Durchläufe: 1\n"
+     "0 Triebwerke, Ausfallwahrscheinlichekit 1,000000 = 100,000 Prozent\n"
+     "1 Triebwerke, Ausfallwahrscheinlichekit 0,000000 = 0,000 Prozent\n"},
+    // From 2796574515 the first draw is 0.5 = p: it works; from 3445665382 it is just below.
+    {"drawEqualToPWorks",
+     u',',
+     {"--engines", "1", "--reliability", "0,5", "--runs", "1", "--seed", "2796574515"},
+     "Ausfallwahrscheinlichkeit: 0,500000, Durchläufe: 1\n"
+     "0 Triebwerke, Ausfallwahrscheinlichekit 1,000000 = 100,000 Prozent\n"
+     "1 Triebwerke, Ausfallwahrscheinlichekit 0,000000 = 0,000 Prozent\n"},
+    {"drawBelowPFails",
+     u',',
+     {"--engines", "1", "--reliability", "0,5", "--runs", "1", "--seed", "3445665382"},
+     "Ausfallwahrscheinlichkeit: 0,500000, Durchläufe: 1\n"
+     "0 Triebwerke, Ausfallwahrscheinlichekit 0,000000 = 0,000 Prozent\n"
+     "1 Triebwerke, Ausfallwahrscheinlichekit 1,000000 = 100,000 Prozent\n"},
+    // From state 0 the draws are 2.3e-10, 0.031 and 0.86: two runs of three fail.
+    {"thirds",
+     u',',
+     {"--engines", "1", "--reliability", "0,5", "--runs", "3", "--seed", "0"},
+     "Ausfallwahrscheinlichkeit: 0,500000, Durchläufe: 3\n"
+     "0 Triebwerke, Ausfallwahrscheinlichekit 0,333333 = 33,333 Prozent\n"
+     "1 Triebwerke, Ausfallwahrscheinlichekit 0,666667 = 66,667 Prozent\n"},
+    {"quartersInTheDecimalPointLocale",
+     u'.',
+     {"--engines", "2", "--reliability", "0.5", "--runs", "4", "--seed", "11"},
+     "Ausfallwahrscheinlichkeit: 0.500000, Durchläufe: 4\n"
+     "0 Triebwerke, Ausfallwahrscheinlichekit 0.500000 = 50.000 Prozent\n"
+     "1 Triebwerke, Ausfallwahrscheinlichekit 0.250000 = 25.000 Prozent\n"
+     "2 Triebwerke, Ausfallwahrscheinlichekit 0.250000 = 25.000 Prozent\n"},
+    // Only state 0 lies below p = 1 - 0.9999999999; it comes first. 1/128 = 0.0078125 and
+    // 127/128 = 0.9921875 have a 5 as their first dropped digit and round up.
+    {"cutFiveRoundsUp",
+     u',',
+     {"--engines", "1", "--reliability", "0,9999999999", "--runs", "128", "--seed", "649090867"},
+     "Ausfallwahrscheinlichkeit: 1,000000, Durchläufe: 128\n"
+     "0 Triebwerke, Ausfallwahrscheinlichekit 0,992188 = 99,219 Prozent\n"
+     "1 Triebwerke, Ausfallwahrscheinlichekit 0,007813 = 0,781 Prozent\n"},
+};
+
+INSTANTIATE_TEST_SUITE_P(cli, ReportTextTest, testing::ValuesIn(reportCases),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+// ------------------------------------------------------------------------------------------------
+// The same seed gives the same report; the report and the counts describe the same histogram.
+
+struct SeededCase {
+    const char* name;
+    Arguments arguments; // without --counts
+};
+
+void PrintTo(const SeededCase& testCase, std::ostream* os) {
+    *os << testCase.name;
+}
+
+class SeededReportTest : public ReportCommandTest,
+                         public testing::WithParamInterface<SeededCase> {};
+
+TEST_P(SeededReportTest, CountsAndReportAgree) {
+    Arguments withCounts = GetParam().arguments;
+    withCounts.push_back("--counts");
+    const Invocation report = run(GetParam().arguments);
+    const Invocation again = run(GetParam().arguments);
+    const Invocation counts = run(withCounts);
+    ASSERT_EQ(report.exitCode, 0) << report.err;
+    ASSERT_EQ(counts.exitCode, 0) << counts.err;
+    EXPECT_EQ(again.out, report.out);
+
+    const std::vector<std::string> reportLines = lines(report.out);
+    const std::vector<std::string> countLines = lines(counts.out);
+    ASSERT_EQ(reportLines.size(), countLines.size() + 1);
+    std::int64_t runs = 0;
+    std::vector<std::int64_t> histogram;
+    for (const std::string& line : countLines) {
+        histogram.push_back(std::stoll(line.substr(line.find(' ') + 1)));
+        runs += histogram.back();
+    }
+    ASSERT_GT(runs, 0);
+    EXPECT_TRUE(reportLines[0].ends_with(", Durchläufe: " + std::to_string(runs)))
+        << reportLines[0];
+    for (std::size_t k = 0; k < histogram.size(); ++k) {
+        // A count that is all or none of the runs has a probability known digit for digit.
+        const std::string& line = reportLines[k + 1];
+        EXPECT_TRUE(line.starts_with(std::to_string(k) + " Triebwerke, Ausfallwahrscheinlichekit "))
+            << line;
+        if (histogram[k] == 0)
+            EXPECT_TRUE(line.ends_with(" 0,000000 = 0,000 Prozent")) << line;
+        else if (histogram[k] == runs)
+            EXPECT_TRUE(line.ends_with(" 1,000000 = 100,000 Prozent")) << line;
+        else
+            EXPECT_TRUE(line.find(" 0,") != std::string::npos) << line;
+    }
+}
+
+const SeededCase seededCases[] = {
+    {"defaultInputsSmaller",
+     {"--engines", "9", "--reliability", "0,999", "--runs", "100000", "--seed", "1"}},
+    {"seedZero", {"--engines", "3", "--reliability", "0,5", "--runs", "1000", "--seed", "0"}},
+    {"seedAllOnes",
+     {"--engines", "17", "--reliability", "99,9", "--runs", "1000", "--seed", "4294967295"}},
+};
+
+INSTANTIATE_TEST_SUITE_P(cli, SeededReportTest, testing::ValuesIn(seededCases),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+} // namespace

@@ -1,0 +1,255 @@
+#!/usr/bin/env python3
+"""Runs triebwerke-report over a table of cases and compares its stdout byte for byte, its exit
+code and (for the program's own errors) its stderr with what reference_report.py computes.
+
+Usage: compare_with_reference.py PATH-TO-triebwerke-report [--verbose]
+
+Each case runs under a fixed LANG with every LC_* variable removed, so the machine's locale does
+not matter. One extra seed is drawn at random per run and printed first; a failure names the full
+command line, so it can be repeated.
+"""
+
+from __future__ import annotations
+
+import difflib
+import os
+import random
+import shlex
+import subprocess
+import sys
+from dataclasses import dataclass, field
+from pathlib import Path
+
+sys.path.insert(0, str(Path(__file__).resolve().parent))
+import reference_report as ref  # noqa: E402
+
+LOCALES = {"de_DE.UTF-8": ",", "C.UTF-8": "."}
+DE, C = "de_DE.UTF-8", "C.UTF-8"
+
+INVALID_OP = "Ungültige Gleitkommaoperation.\n"
+RANGE_ERROR = "Fehler bei Bereichsprüfung.\n"
+OVERFLOW = "Gleitkommaüberlauf.\n"
+
+INVERSE_MULTIPLIER = pow(ref.MULTIPLIER, -1, 2**32)
+
+
+def seed_before(state: int) -> int:
+    """The generator state whose next state is `state`: the seed whose first draw is state/2^32."""
+    return ((state - 1) * INVERSE_MULTIPLIER) % 2**32
+
+
+@dataclass
+class Case:
+    locale: str
+    engines: str | None
+    reliability: str | None
+    runs: str | None
+    seed: str | None = None
+    counts: bool = False
+    extra: list[str] = field(default_factory=list)  # further raw arguments
+    # Expectations that do not come from the reference; None: not checked.
+    exit_code: int | None = None
+    stderr: str | None = None
+    stdout_contains: str | None = None
+    use_reference: bool = True
+
+    def argv(self) -> list[str]:
+        args = []
+        for name, value in (("--engines", self.engines), ("--reliability", self.reliability),
+                            ("--runs", self.runs), ("--seed", self.seed)):
+            if value is not None:
+                args += [name, value]
+        if self.counts:
+            args.append("--counts")
+        return args + self.extra
+
+    def describe(self) -> str:
+        return f"LANG={self.locale} triebwerke-report {shlex.join(self.argv())}"
+
+
+def build_cases(random_seed: int) -> list[Case]:
+    cases: list[Case] = []
+    add = cases.append
+    seeds = [0, 1, 4294967295, 649090867, 2463534242, 88172645, 3735928559, random_seed]
+
+    # Report and counts over seeds, sizes and both locales.
+    sizes = [(0, 1), (1, 1), (1, 4), (2, 4), (3, 7), (3, 128), (9, 1000), (17, 1000), (2, 10007)]
+    for seed in seeds:
+        for locale, separator in LOCALES.items():
+            for engines, runs in sizes:
+                add(Case(locale, str(engines), f"0{separator}999", str(runs), str(seed)))
+            for engines, runs in ((3, 128), (9, 1000), (17, 1000)):
+                add(Case(locale, str(engines), f"0{separator}5", str(runs), str(seed)))
+                add(Case(locale, str(engines), f"0{separator}5", str(runs), str(seed), counts=True))
+
+    # Larger simulations.
+    add(Case(DE, "9", "0,999", "1000000", "1"))
+    add(Case(C, "17", "99.9", "100000", "649090867"))
+    add(Case(DE, "3", "0,5", "100000", "4294967295"))
+    add(Case(C, "1", "0.9999999999", "100000", "0", counts=True))
+    add(Case(DE, "2", "0,75", "100000", str(random_seed)))
+    # Enough draws to be shared out to several threads, with run counts that do not divide evenly.
+    add(Case(C, "17", "0.5", "500001", "3735928559", counts=True))
+    add(Case(DE, "3", "0,9", "2796203", str(random_seed), counts=True))
+    add(Case(DE, "1048576", "0,5", "9", "1", counts=True))
+    # Run counts around the widths in which runs may be dealt out side by side.
+    for runs in (15, 16, 17, 31, 32, 33, 63, 64, 65, 127, 129, 255, 256, 257, 511, 512, 513,
+                 1023, 1024, 1025, 4095, 4097):
+        add(Case(DE, "2", "0,5", str(runs), str(random_seed), counts=True))
+    # Long histograms.
+    add(Case(DE, "65537", "0,5", "3", "2463534242", counts=True))
+    add(Case(C, "70000", "0.99", "5", "88172645", counts=True))
+
+    # Reliability texts, read with each locale's separator.
+    reliabilities = [
+        "0,999", "0.999", "99,9", "99.9", "1", "0", "-1", "150", "0,5", "0.5", "100", "1e-3",
+        "1E-3", "1e-", "-0", "-", "-0,5", ",5", "5,", "1.234,5", "1,234.5", "1,2,3", " 0,999",
+        "0,999 ", "0,999 €", "99,99999999999999999999", "1e20", "1,5e20", "-1e25", "1e18",
+        "123456789012345,678901", "0,0000004", "-0,0000006", "0,0000005", "2,5e-1", "+0,25",
+        "1e-4950", "-1e-4950", "1e308", "1e4932", "1e4933", "abc", "", "+", "1e", "e5", "--1",
+    ]
+    for locale in LOCALES:
+        for reliability in reliabilities:
+            add(Case(locale, "3", reliability, "128", "2463534242"))
+    add(Case(DE, "3", "1e400", "5", "1", exit_code=1, stderr=OVERFLOW))
+    add(Case(DE, "3", "1,5e20", "5", "1",
+             stdout_contains="Ausfallwahrscheinlichkeit: 1,5E20, Durchläufe: 5\n"))
+
+    # Draws next to p: a draw equal to p works, one below it fails.
+    for reliability, state in (("0,5", 2**31), ("0,5", 2**31 - 1), ("0,5", 2**31 + 1),
+                               ("0,999", 4294968), ("0,999", 4294967), ("99,9", 4294968),
+                               ("99,9", 4294967), ("1", 0), ("100", 0), ("0", 2**32 - 1),
+                               ("-0", 2**32 - 1), ("0,9999999999", 0), ("0,9999999999", 1),
+                               ("0,99999999999999994", 0), ("0,25", 3 * 2**30),
+                               ("0,25", 3 * 2**30 - 1)):
+        for counts in (False, True):
+            add(Case(DE, "1", reliability, "1", str(seed_before(state)), counts=counts))
+    add(Case(DE, "1", "0,999", "1", "649090867", counts=True, stdout_contains="0 0\n1 1\n"))
+    add(Case(DE, "1", "1", "1", "649090867", counts=True, stdout_contains="0 1\n1 0\n"))
+
+    # Engine and run counts: only their low 32 bits count, read as signed.
+    for engines, runs in (("4294967299", "7"), ("-4294967293", "7"), (" 3", "7"), ("+3", "7"),
+                          ("3", "4294967303"), ("3", "-5"), ("3", "2147483648"), ("0", "-1"),
+                          ("-9223372036854775808", "4"), ("9223372036854775807", "0"),
+                          ("-1", "0"), ("-1", "-5"), ("4294967295", "0"), ("-1", "4294967296"),
+                          ("0", "2147483647"), ("2", "-2147483648")):
+        add(Case(DE, engines, "0,999", runs, "88172645"))
+        add(Case(C, engines, "0.999", runs, "88172645", counts=True))
+    add(Case(DE, "0", "0,999", "5000000000", "1",
+             stdout_contains="Ausfallwahrscheinlichkeit: 0,999000, Durchläufe: 705032704\n"))
+    add(Case(DE, "-1", "0,999", "0", "1", stdout_contains="Durchläufe: 0\n"))
+
+    # Outcomes that do not depend on the generator, without --seed.
+    for engines, reliability, runs in (("0", "0,999", "7"), ("3", "1", "5"), ("3", "0", "5"),
+                                       ("3", "-1", "5"), ("3", "150", "5"), ("4", "0,999", "-3")):
+        add(Case(DE, engines, reliability, runs))
+        add(Case(DE, engines, reliability, runs, counts=True))
+    add(Case(C, "0", "0.999", "30000000",
+             stdout_contains="0 Triebwerke, Ausfallwahrscheinlichekit 1.000000 = 100.000 "
+                             "Prozent\n"))
+
+    # The program's errors: nothing on stdout, the error box's text on stderr.
+    for locale in LOCALES:
+        add(Case(locale, "3", "0,999", "0", "1", exit_code=1, stderr=INVALID_OP))
+        add(Case(locale, "0", "0,999", "0", exit_code=1, stderr=INVALID_OP))
+        add(Case(locale, "3", "0,999", "4294967296", "1", exit_code=1, stderr=INVALID_OP))
+        for engines, runs in (("-2", "0"), ("-2", "5"), ("-1", "1"), ("-1", "2147483647"),
+                              ("-2147483648", "1"), ("2147483647", "1"), ("536870909", "0"),
+                              ("9223372036854775806", "1")):
+            add(Case(locale, engines, "0,999", runs, "1", exit_code=1, stderr=RANGE_ERROR))
+    add(Case(DE, "3", "0,999", "0", "1", counts=True, exit_code=0,
+             stdout_contains="0 0\n1 0\n2 0\n3 0\n"))
+
+    # Malformed numbers and command lines: usage text on stderr, exit code 2.
+    for engines, reliability, runs, seed in (
+        ("abc", "0,999", "5", "1"), ("3 ", "0,999", "5", "1"), ("3,0", "0,999", "5", "1"),
+        ("", "0,999", "5", "1"), ("9223372036854775808", "0,999", "5", "1"),
+        ("3", "0,999", "5.", "1"), ("3", "0,999", "1e3", "1"), ("3", "0,999", "5", "-1"),
+        ("3", "0,999", "5", "4294967296"), ("3", "0,999", "5", "x"),
+    ):
+        add(Case(DE, engines, reliability, runs, seed, exit_code=2))
+    for extra in (["--engines", "3", "--reliability", "0,999"],
+                  ["--engines", "3", "--runs", "5", "--bogus", "1"],
+                  ["--engines", "3", "--reliability", "0,999", "--runs"],
+                  ["--engines", "3", "--engines", "4", "--reliability", "0,999", "--runs", "5"],
+                  ["--engines", "3", "--reliability", "0,999", "--runs", "5", "--counts=yes"],
+                  ["3", "0,999", "5"], []):
+        add(Case(DE, None, None, None, extra=extra, exit_code=2, use_reference=False))
+    return cases
+
+
+def run_tool(tool: str, case: Case) -> subprocess.CompletedProcess:
+    env = {k: v for k, v in os.environ.items()
+           if not (k.startswith("LC_") or k in ("LANG", "LANGUAGE"))}
+    env["LANG"] = case.locale
+    return subprocess.run([tool, *case.argv()], env=env, capture_output=True, timeout=60)
+
+
+def check(tool: str, case: Case) -> list[str]:
+    problems: list[str] = []
+    result = run_tool(tool, case)
+    stdout = result.stdout.decode("utf-8", errors="replace")
+    stderr = result.stderr.decode("utf-8", errors="replace")
+
+    if case.use_reference:
+        expected = ref.run_report(case.engines, case.reliability, case.runs, case.seed,
+                                  case.counts, LOCALES[case.locale])
+        if result.returncode != expected.exit_code:
+            problems.append(f"exit code {result.returncode}, reference {expected.exit_code}"
+                            f" ({expected.stderr.strip()})")
+        if result.stdout != expected.stdout.encode("utf-8"):
+            diff = difflib.unified_diff(expected.stdout.splitlines(), stdout.splitlines(),
+                                        "reference", "triebwerke-report", lineterm="", n=1)
+            problems.append("stdout differs:\n    " + "\n    ".join(list(diff)[:40]))
+        if expected.exit_code == 1 and stderr != expected.stderr:
+            problems.append(f"stderr {stderr!r}, reference {expected.stderr!r}")
+
+    if case.exit_code is not None and result.returncode != case.exit_code:
+        problems.append(f"exit code {result.returncode}, expected {case.exit_code}")
+    if case.stderr is not None and stderr != case.stderr:
+        problems.append(f"stderr {stderr!r}, expected {case.stderr!r}")
+    if case.stdout_contains is not None and case.stdout_contains not in stdout:
+        problems.append(f"stdout lacks {case.stdout_contains!r}:\n{stdout[:400]}")
+    if result.returncode != 0 and result.stdout:
+        problems.append(f"exit code {result.returncode} with output on stdout: {stdout[:200]!r}")
+    if result.returncode == 0 and result.stderr:
+        problems.append(f"success with text on stderr: {stderr[:200]!r}")
+    if result.returncode == 2 and "Aufruf:" not in stderr:
+        problems.append(f"exit code 2 without the usage line on stderr: {stderr[:300]!r}")
+    return problems
+
+
+def main(argv: list[str]) -> int:
+    if not argv or argv[0] in ("-h", "--help"):
+        print(__doc__)
+        return 2
+    tool = argv[0]
+    verbose = "--verbose" in argv[1:]
+    if not os.access(tool, os.X_OK):
+        print(f"not an executable: {tool}")
+        return 2
+
+    random_seed = random.SystemRandom().randrange(2**32)
+    print(f"random seed of this run: {random_seed}")
+    passed = failed = 0
+    for case in build_cases(random_seed):
+        try:
+            problems = check(tool, case)
+        except Exception as error:  # a crash of the reference or a hung tool is a failure too
+            problems = [f"{type(error).__name__}: {error}"]
+        if problems:
+            failed += 1
+            print(f"FAIL {case.describe()}")
+            for problem in problems:
+                print(f"  {problem}")
+        else:
+            passed += 1
+            if verbose:
+                print(f"ok   {case.describe()}")
+    print(f"{passed} passed, {failed} failed")
+    return 1 if failed else 0
+
+
+if __name__ == "__main__":
+    sys.stdout.reconfigure(encoding="utf-8")
+    sys.exit(main(sys.argv[1:]))
