@@ -1,0 +1,121 @@
+// The result table at its largest plausible size: a million engines, 1,000,002 rows of five
+// texts, then AutoSizeColumns with the program's fonts.
+
+#include "platform/Fonts.h"
+#include "ui/FontTextMeasurer.h"
+#include "ui/ResultGridState.h"
+
+#include <QGuiApplication>
+
+#include <benchmark/benchmark.h>
+#include <malloc.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cmath>
+#include <cstdio>
+#include <memory>
+#include <string>
+
+namespace {
+
+constexpr int engines = 1'000'000;
+constexpr int rowCount = engines + 2;
+constexpr int colCount = 5;
+
+std::string withComma(std::string text)
+{
+    std::replace(text.begin(), text.end(), '.', ',');
+    return text;
+}
+
+std::string formatted(const char* pattern, double value)
+{
+    char buffer[64];
+    std::snprintf(buffer, sizeof buffer, pattern, value);
+    return withComma(buffer);
+}
+
+// A histogram shaped like a real run: a million runs, failures around 1000 of a million engines.
+void fillResultTable(ResultGridState& grid)
+{
+    grid.setRowCount(rowCount);
+    grid.setColCount(colCount);
+    grid.setFixedRows(1);
+    const char* headers[] = {"Ausgefallene Triebwerke", "Wahrscheinlichkeit", "Prozentwert",
+                             "Summiert", "Summiert Prozent"};
+    for (int col = 0; col < colCount; ++col)
+        grid.setCells(col, 0, headers[col]);
+    grid.setDefaultColWidth(120);
+    const double runs = 1'000'000;
+    const double pi = std::acos(-1.0);
+    double sum = 0;
+    for (int i = 0; i <= engines; ++i) {
+        const double z = (i - 1000.0) / 31.6;
+        const double count = std::round(runs * std::exp(-z * z / 2) / (31.6 * std::sqrt(2 * pi)));
+        const double q = count / runs;
+        if (i > 0)
+            sum += q;
+        grid.setCells(0, i + 1, std::to_string(i) + " Triebwerke");
+        grid.setCells(1, i + 1, formatted("%.6f", q));
+        grid.setCells(2, i + 1, formatted("%.3f Prozent", 100 * q));
+        grid.setCells(3, i + 1, formatted("%.6f", sum));
+        grid.setCells(4, i + 1, formatted("%.3f Prozent", 100 * sum));
+    }
+}
+
+void FillResultTable(benchmark::State& state)
+{
+    double bytesPerCell = 0;
+    for (auto _ : state) {
+        const std::size_t before = mallinfo2().uordblks;
+        auto grid = std::make_unique<ResultGridState>();
+        fillResultTable(*grid);
+        const std::size_t after = mallinfo2().uordblks;
+        bytesPerCell = static_cast<double>(after - before) / static_cast<double>(grid->cellStore().size());
+        benchmark::DoNotOptimize(grid.get());
+        state.PauseTiming();
+        grid.reset();
+        state.ResumeTiming();
+    }
+    state.counters["bytes_per_cell"] = bytesPerCell;
+    state.counters["cells"] = static_cast<double>(rowCount) * colCount;
+}
+BENCHMARK(FillResultTable)->Unit(benchmark::kMillisecond)->Iterations(2);
+
+void AutoSizeColumns(benchmark::State& state)
+{
+    ResultGridState grid;
+    fillResultTable(grid);
+    const GridFonts fonts{platform::programFont(), platform::programFixedFont(), 96};
+    std::chrono::nanoseconds spent{0};
+    std::int64_t measured = 0;
+    for (auto _ : state) {
+        FontTextMeasurer measurer(fonts);
+        const auto start = std::chrono::steady_clock::now();
+        grid.AutoSizeColumns(true, 4, measurer);
+        spent += std::chrono::steady_clock::now() - start;
+        measured += static_cast<std::int64_t>(rowCount) * colCount;
+    }
+    state.counters["ns_per_measured_cell"] =
+        static_cast<double>(spent.count()) / static_cast<double>(measured);
+    for (int col = 0; col < colCount; ++col)
+        state.counters["width" + std::to_string(col)] = grid.ColWidths(col);
+}
+BENCHMARK(AutoSizeColumns)->Unit(benchmark::kMillisecond)->Iterations(3);
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    // Fonts need a GUI application, but no screen.
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QGuiApplication application(argc, argv);
+    benchmark::Initialize(&argc, argv);
+    if (benchmark::ReportUnrecognizedArguments(argc, argv))
+        return 1;
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}

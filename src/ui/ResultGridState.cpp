@@ -1,0 +1,402 @@
+#include "ui/ResultGridState.h"
+
+#include "platform/Exceptions.h"
+#include "ui/MulDiv.h"
+
+#include <algorithm>
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <vector>
+
+namespace {
+
+// Result tables repeat few texts many times ("0,000000"), so one measurement per distinct text
+// and font is enough. The cache is direct-mapped and bounded: a table of a million distinct
+// texts only evicts, it never grows. Its views point into the cell store, which AutoSizeColumns
+// does not write while it measures.
+class WidthCache
+{
+public:
+    WidthCache(TextMeasurer& measurer, int zoomFactor)
+        : m_measurer(measurer)
+        , m_zoomFactor(zoomFactor)
+        , m_entries(entryCount)
+    {}
+
+    int width(std::string_view text, GridFont font)
+    {
+        const std::size_t hash = std::hash<std::string_view>{}(text);
+        const bool fixed = font == GridFont::Fixed;
+        Entry& entry = m_entries[(hash ^ (fixed ? entryCount / 2 : 0)) & (entryCount - 1)];
+        if (entry.used && entry.hash == hash && entry.fixed == fixed && entry.text == text)
+            return entry.width;
+        const int width = m_measurer.textWidth(text, font, m_zoomFactor);
+        entry = {hash, text, width, fixed, true};
+        return width;
+    }
+
+private:
+    static constexpr std::size_t entryCount = 4096;
+
+    struct Entry
+    {
+        std::size_t hash = 0;
+        std::string_view text;
+        int width = 0;
+        bool fixed = false;
+        bool used = false;
+    };
+
+    TextMeasurer& m_measurer;
+    int m_zoomFactor;
+    std::vector<Entry> m_entries;
+};
+
+int clampIndex(std::int64_t value, int first, int last)
+{
+    return static_cast<int>(std::clamp<std::int64_t>(value, first, last));
+}
+
+} // namespace
+
+ResultGridState::ResultGridState()
+    : m_cols(2, 0, 64)
+    , m_rows(5, 1, 24)
+    , m_current{0, 1}
+    , m_anchor{0, 1}
+{}
+
+void ResultGridState::setRowCount(int value)
+{
+    resize(m_rows, value, ErrorMessages::fixedRowCountTooBig);
+}
+
+void ResultGridState::setColCount(int value)
+{
+    resize(m_cols, value, ErrorMessages::fixedColCountTooBig);
+}
+
+void ResultGridState::setFixedRows(int value)
+{
+    changeFixed(m_rows, value, ErrorMessages::fixedRowCountTooBig);
+}
+
+void ResultGridState::setFixedCols(int value)
+{
+    changeFixed(m_cols, value, ErrorMessages::fixedColCountTooBig);
+}
+
+void ResultGridState::changeFixed(GridAxis& axis, int value, std::string_view tooBigMessage)
+{
+    if (value == axis.fixedCount())
+        return;
+    if (value < 0)
+        throw EInvalidGridOperation(std::string(ErrorMessages::gridIndexOutOfRange));
+    if (value >= axis.count())
+        throw EInvalidGridOperation(std::string(tooBigMessage));
+    axis.setFixedCount(value);
+    resetToFirstNormalCell();
+}
+
+void ResultGridState::resize(GridAxis& axis, int value, std::string_view tooBigMessage)
+{
+    value = std::max(value, 1);
+    if (value == axis.count())
+        return;
+    axis.checkCount(value);
+    if (axis.fixedCount() >= value)
+        changeFixed(axis, value - 1, tooBigMessage);
+    axis.setCount(value);
+    int& position = &axis == &m_rows ? m_current.row : m_current.col;
+    if (position > value - 1) {
+        position = value - 1;
+        axis.scrollToShow(position);
+    }
+    m_anchor = m_current;
+    clampView();
+}
+
+void ResultGridState::resetToFirstNormalCell()
+{
+    m_current = {FixedCols(), FixedRows()};
+    m_anchor = m_current;
+    m_cols.resetOrigin();
+    m_rows.resetOrigin();
+}
+
+void ResultGridState::clampView()
+{
+    m_cols.setOrigin(m_cols.origin());
+    m_rows.setOrigin(m_rows.origin());
+}
+
+void ResultGridState::setDefaultColWidth(int width)
+{
+    m_cols.setDefaultSize(width);
+    clampView();
+}
+
+void ResultGridState::setDefaultRowHeight(int height)
+{
+    m_rows.setDefaultSize(height);
+    clampView();
+}
+
+void ResultGridState::setColWidths(int col, int width)
+{
+    m_cols.setSize(col, width);
+    clampView();
+}
+
+void ResultGridState::setRowHeights(int row, int height)
+{
+    m_rows.setSize(row, height);
+    clampView();
+}
+
+GridRect ResultGridState::Selection() const
+{
+    return {std::min(m_current.col, m_anchor.col), std::min(m_current.row, m_anchor.row),
+            std::max(m_current.col, m_anchor.col), std::max(m_current.row, m_anchor.row)};
+}
+
+int ResultGridState::limitColWidth(int width) const
+{
+    if (width < m_minColWidth)
+        width = m_minColWidth;
+    if (m_maxColWidth > 0 && width > m_maxColWidth)
+        width = m_maxColWidth;
+    return width;
+}
+
+void ResultGridState::AutoSizeColumns(bool DoFixedCols, int Padding, TextMeasurer& measurer)
+{
+    const int first = DoFixedCols ? 0 : FixedCols();
+    const int count = ColCount();
+    if (first >= count)
+        return;
+    m_cols.ensureSizeList();
+    // Every processed column gets its width from its widest text; an empty cell measures 0, so
+    // visiting the stored cells gives the same widths as visiting every row.
+    std::vector<int> widest(static_cast<std::size_t>(count - first), 0);
+    WidthCache cache(measurer, m_zoomFactor);
+    const int rowCount = RowCount();
+    m_cells.forEach([&](int col, int row, std::string_view text) {
+        if (col < first || col >= count || row >= rowCount)
+            return;
+        const GridFont font = isFixed({col, row}) ? GridFont::Fixed : GridFont::Normal;
+        int& max = widest[static_cast<std::size_t>(col - first)];
+        max = std::max(max, cache.width(text, font));
+    });
+    const int margins = 2 * cellMargin + 2 * gridLineWidth + 2;
+    for (int col = first; col < count; ++col) {
+        int width = limitColWidth(widest[static_cast<std::size_t>(col - first)] + margins);
+        if (Padding != 0)
+            width = limitColWidth(width + Padding);
+        m_cols.setSize(col, width);
+    }
+    clampView();
+}
+
+void ResultGridState::Zoom(int delta)
+{
+    const std::int64_t zoomed = static_cast<std::int64_t>(m_zoomFactor) + delta;
+    if (zoomed < minZoomFactor || zoomed > maxZoomFactor)
+        return;
+    // Both lists must be possible before either changes.
+    for (const GridAxis* axis : {&m_cols, &m_rows}) {
+        if (!axis->hasSizeList() && axis->count() > GridAxis::maxSizeListCount)
+            throw EInvalidGridOperation(std::string(ErrorMessages::gridTooLarge));
+    }
+    m_zoomFactor = static_cast<int>(zoomed);
+    m_cols.growSizes(delta);
+    m_rows.growSizes(delta);
+    clampView();
+}
+
+void ResultGridState::scaleToDpi(int targetDpi)
+{
+    if (targetDpi == 96 || targetDpi <= 0)
+        return;
+    for (const GridAxis* axis : {&m_cols, &m_rows}) {
+        if (!axis->hasSizeList() && axis->count() > GridAxis::maxSizeListCount)
+            throw EInvalidGridOperation(std::string(ErrorMessages::gridTooLarge));
+    }
+    // Column widths keep their pixels; only the default for later columns follows the display.
+    std::vector<int> widths(static_cast<std::size_t>(ColCount()));
+    for (int col = 0; col < ColCount(); ++col)
+        widths[static_cast<std::size_t>(col)] = ColWidths(col);
+    m_cols.scale(targetDpi);
+    for (int col = 0; col < ColCount(); ++col)
+        m_cols.setSize(col, widths[static_cast<std::size_t>(col)]);
+    m_rows.scale(targetDpi);
+    if (FixedRows() > 0)
+        m_rows.setSize(0, MulDiv(m_fixedRowHeight, targetDpi, 96));
+    clampView();
+}
+
+void ResultGridState::setClientSize(int width, int height)
+{
+    m_cols.setViewLength(width);
+    m_rows.setViewLength(height);
+    clampView();
+}
+
+std::optional<PixelRect> ResultGridState::cellRect(int col, int row) const
+{
+    const auto colSpan = m_cols.spanOf(col);
+    if (!colSpan)
+        return std::nullopt;
+    const auto rowSpan = m_rows.spanOf(row);
+    if (!rowSpan)
+        return std::nullopt;
+    return PixelRect{colSpan->start, rowSpan->start, colSpan->size, rowSpan->size};
+}
+
+GridCoord ResultGridState::cellAt(int x, int y) const
+{
+    return {m_cols.indexAt(x), m_rows.indexAt(y)};
+}
+
+ResultGridState::ScrollBarNeeds ResultGridState::scrollBarsNeeded(int width, int height,
+                                                                  int verticalBarWidth,
+                                                                  int horizontalBarHeight) const
+{
+    ScrollBarNeeds needs;
+    needs.vertical = m_rows.maxOriginFor(height) > FixedRows();
+    needs.horizontal =
+        m_cols.maxOriginFor(width - (needs.vertical ? verticalBarWidth : 0)) > FixedCols();
+    if (needs.horizontal && !needs.vertical)
+        needs.vertical = m_rows.maxOriginFor(height - horizontalBarHeight) > FixedRows();
+    return needs;
+}
+
+void ResultGridState::moveCurrent(int col, int row, bool extend)
+{
+    m_current = {clampIndex(col, FixedCols(), ColCount() - 1),
+                 clampIndex(row, FixedRows(), RowCount() - 1)};
+    if (!extend)
+        m_anchor = m_current;
+    m_cols.scrollToShow(m_current.col);
+    m_rows.scrollToShow(m_current.row);
+}
+
+void ResultGridState::keyPress(GridKey key, bool shift, bool ctrl)
+{
+    const int col = Col();
+    const int row = Row();
+    switch (key) {
+    case GridKey::Up:
+    case GridKey::Down: {
+        const int step = key == GridKey::Up ? -1 : 1;
+        if (ctrl)
+            m_rows.setOrigin(TopRow() + step);
+        else
+            moveCurrent(col, row + step, shift);
+        break;
+    }
+    case GridKey::Left:
+    case GridKey::Right: {
+        const int direction = key == GridKey::Left ? -1 : 1;
+        if (ctrl) {
+            const int page = m_cols.pageSize();
+            m_cols.setOrigin(LeftCol() + direction * page);
+            moveCurrent(col + direction * page, row, shift);
+        } else {
+            moveCurrent(col + direction, row, shift);
+        }
+        break;
+    }
+    case GridKey::Home:
+        moveCurrent(FixedCols(), ctrl ? FixedRows() : row, shift);
+        break;
+    case GridKey::End:
+        moveCurrent(ColCount() - 1, ctrl ? RowCount() - 1 : row, shift);
+        break;
+    case GridKey::PageUp:
+    case GridKey::PageDown: {
+        const bool down = key == GridKey::PageDown;
+        if (ctrl) {
+            moveCurrent(col, down ? std::max(TopRow(), m_rows.lastFullyVisible()) : TopRow(), shift);
+        } else {
+            const int page = down ? m_rows.pageSize() : -m_rows.pageSize();
+            m_rows.setOrigin(TopRow() + page);
+            moveCurrent(col, row + page, shift);
+        }
+        break;
+    }
+    }
+}
+
+void ResultGridState::selectAll()
+{
+    m_anchor = {FixedCols(), FixedRows()};
+    moveCurrent(ColCount() - 1, RowCount() - 1, true);
+}
+
+bool ResultGridState::mousePress(int x, int y, bool shift)
+{
+    const GridCoord cell = cellAt(x, y);
+    if (cell.col < FixedCols() || cell.row < FixedRows())
+        return false;
+    if (shift)
+        m_anchor = cell;
+    else
+        moveCurrent(cell.col, cell.row, false);
+    return true;
+}
+
+void ResultGridState::mouseDrag(int x, int y)
+{
+    const GridCoord cell = cellAt(x, y);
+    if (cell.col >= FixedCols() && cell.row >= FixedRows())
+        m_anchor = cell;
+}
+
+void ResultGridState::autoScrollStep(int x, int y)
+{
+    const auto direction = [](int position, const GridAxis& axis) {
+        if (position < axis.fixedLength())
+            return -1;
+        return position >= axis.fullyVisibleEnd() ? 1 : 0;
+    };
+    const int dx = direction(x, m_cols);
+    const int dy = direction(y, m_rows);
+    if (dx == 0 && dy == 0)
+        return;
+    m_anchor = {clampIndex(static_cast<std::int64_t>(m_anchor.col) + dx, FixedCols(), ColCount() - 1),
+                clampIndex(static_cast<std::int64_t>(m_anchor.row) + dy, FixedRows(), RowCount() - 1)};
+    m_cols.scrollToShow(m_anchor.col);
+    m_rows.scrollToShow(m_anchor.row);
+}
+
+void ResultGridState::wheelStep(bool awayFromUser, bool ctrl, int linesPerNotch)
+{
+    if (ctrl) {
+        Zoom(awayFromUser ? linesPerNotch : -linesPerNotch);
+        return;
+    }
+    const std::int64_t row = static_cast<std::int64_t>(Row()) + (awayFromUser ? -linesPerNotch : linesPerNotch);
+    moveCurrent(Col(), clampIndex(row, FixedRows(), RowCount() - 1), false);
+}
+
+void ResultGridState::scrollVertical(ScrollAction action)
+{
+    m_rows.scroll(action);
+}
+
+void ResultGridState::scrollHorizontal(ScrollAction action)
+{
+    m_cols.scroll(action);
+}
+
+void ResultGridState::releaseVerticalThumb(int position)
+{
+    m_rows.setThumbPosition(position);
+}
+
+void ResultGridState::releaseHorizontalThumb(int position)
+{
+    m_cols.setThumbPosition(position);
+}

@@ -1,0 +1,382 @@
+#include "ui/TResultGrid.h"
+
+#include "platform/Fonts.h"
+#include "ui/FontTextMeasurer.h"
+
+#include <QApplication>
+#include <QKeyEvent>
+#include <QMouseEvent>
+#include <QPaintEvent>
+#include <QPainter>
+#include <QScrollBar>
+#include <QWheelEvent>
+
+#include <optional>
+
+namespace {
+
+constexpr int autoScrollInterval = 60;
+constexpr int borderWidth = 2;
+
+std::optional<ScrollAction> scrollActionOf(int action)
+{
+    switch (action) {
+    case QAbstractSlider::SliderSingleStepSub:
+        return ScrollAction::LineBack;
+    case QAbstractSlider::SliderSingleStepAdd:
+        return ScrollAction::LineForward;
+    case QAbstractSlider::SliderPageStepSub:
+        return ScrollAction::PageBack;
+    case QAbstractSlider::SliderPageStepAdd:
+        return ScrollAction::PageForward;
+    case QAbstractSlider::SliderToMinimum:
+        return ScrollAction::ToStart;
+    case QAbstractSlider::SliderToMaximum:
+        return ScrollAction::ToEnd;
+    default:
+        // Dragging moves the view only when the thumb is released, through valueChanged.
+        return std::nullopt;
+    }
+}
+
+std::optional<GridKey> gridKeyOf(int key)
+{
+    switch (key) {
+    case Qt::Key_Up:
+        return GridKey::Up;
+    case Qt::Key_Down:
+        return GridKey::Down;
+    case Qt::Key_Left:
+        return GridKey::Left;
+    case Qt::Key_Right:
+        return GridKey::Right;
+    case Qt::Key_Home:
+        return GridKey::Home;
+    case Qt::Key_End:
+        return GridKey::End;
+    case Qt::Key_PageUp:
+        return GridKey::PageUp;
+    case Qt::Key_PageDown:
+        return GridKey::PageDown;
+    default:
+        return std::nullopt;
+    }
+}
+
+} // namespace
+
+TResultGrid::TResultGrid(QWidget* parent)
+    : QAbstractScrollArea(parent)
+    , m_wheelScrollLines(QApplication::wheelScrollLines())
+{
+    setFont(platform::programFont());
+    setFrameStyle(QFrame::Box | QFrame::Plain);
+    setLineWidth(borderWidth);
+    // Focus by Tab, and by the left button only (the press handler); a right click leaves it.
+    setFocusPolicy(Qt::TabFocus);
+    viewport()->setAutoFillBackground(false);
+    viewport()->setAttribute(Qt::WA_OpaquePaintEvent);
+    setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    for (const Qt::Orientation orientation : {Qt::Vertical, Qt::Horizontal}) {
+        QScrollBar* bar = orientation == Qt::Vertical ? verticalScrollBar() : horizontalScrollBar();
+        bar->setTracking(false);
+        bar->setRange(0, 0);
+        bar->setSingleStep(1);
+        bar->setPageStep(1);
+        bar->setFocusPolicy(Qt::NoFocus);
+        bar->installEventFilter(this);
+        connect(bar, &QScrollBar::actionTriggered, this,
+                [this, orientation](int action) { scrollBarAction(orientation, action); });
+        connect(bar, &QScrollBar::valueChanged, this,
+                [this, orientation](int value) { scrollBarValue(orientation, value); });
+    }
+    m_autoScrollTimer.setInterval(autoScrollInterval);
+    connect(&m_autoScrollTimer, &QTimer::timeout, this, [this] {
+        m_state.autoScrollStep(m_pointer.x(), m_pointer.y());
+        changed();
+    });
+    syncScrollBars();
+}
+
+void TResultGrid::setRowCount(int value)
+{
+    m_state.setRowCount(value);
+    changed();
+}
+
+void TResultGrid::setColCount(int value)
+{
+    m_state.setColCount(value);
+    changed();
+}
+
+void TResultGrid::setFixedRows(int value)
+{
+    m_state.setFixedRows(value);
+    changed();
+}
+
+QString TResultGrid::Cells(int col, int row) const
+{
+    const std::string_view text = m_state.Cells(col, row);
+    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
+}
+
+void TResultGrid::setCells(int col, int row, const QString& text)
+{
+    const QByteArray utf8 = text.toUtf8();
+    m_state.setCells(col, row, std::string_view(utf8.constData(), static_cast<std::size_t>(utf8.size())));
+    if (const auto rect = m_state.cellRect(col, row))
+        viewport()->update(rect->x, rect->y, rect->width, rect->height);
+}
+
+void TResultGrid::setDefaultColWidth(int width)
+{
+    m_state.setDefaultColWidth(width);
+    changed();
+}
+
+void TResultGrid::AutoSizeColumns(bool DoFixedCols, int Padding)
+{
+    FontTextMeasurer measurer(fonts());
+    m_state.AutoSizeColumns(DoFixedCols, Padding, measurer);
+    changed();
+}
+
+void TResultGrid::Zoom(int delta)
+{
+    m_state.Zoom(delta);
+    changed();
+}
+
+void TResultGrid::scaleToDpi(int targetDpi)
+{
+    m_state.scaleToDpi(targetDpi);
+    changed();
+}
+
+QFont TResultGrid::FixedFont() const
+{
+    QFont fixed = font();
+    fixed.setBold(true);
+    return fixed;
+}
+
+GridFonts TResultGrid::fonts() const
+{
+    return {font(), FixedFont(), logicalDpiY()};
+}
+
+GridColors TResultGrid::colors() const
+{
+    const QWidget* holder = parentWidget();
+    const QColor parentBackground = holder ? holder->palette().color(holder->backgroundRole())
+                                           : palette().color(QPalette::Window);
+    return GridColors::fromPalette(palette(), parentBackground);
+}
+
+void TResultGrid::changed()
+{
+    syncScrollBars();
+    viewport()->update();
+}
+
+void TResultGrid::syncScrollBars()
+{
+    if (m_syncing)
+        return;
+    m_syncing = true;
+    QScrollBar* vertical = verticalScrollBar();
+    QScrollBar* horizontal = horizontalScrollBar();
+    const QRect area = rect().adjusted(borderWidth, borderWidth, -borderWidth, -borderWidth);
+    const int barWidth = vertical->sizeHint().width();
+    const int barHeight = horizontal->sizeHint().height();
+    const auto needs = m_state.scrollBarsNeeded(area.width(), area.height(), barWidth, barHeight);
+    setVerticalScrollBarPolicy(needs.vertical ? Qt::ScrollBarAlwaysOn : Qt::ScrollBarAlwaysOff);
+    setHorizontalScrollBarPolicy(needs.horizontal ? Qt::ScrollBarAlwaysOn : Qt::ScrollBarAlwaysOff);
+    m_state.setClientSize(area.width() - (needs.vertical ? barWidth : 0),
+                          area.height() - (needs.horizontal ? barHeight : 0));
+    vertical->setRange(0, needs.vertical ? GridAxis::thumbRange : 0);
+    vertical->setValue(m_state.verticalThumbPosition());
+    horizontal->setRange(0, needs.horizontal ? GridAxis::thumbRange : 0);
+    horizontal->setValue(m_state.horizontalThumbPosition());
+    m_syncing = false;
+}
+
+void TResultGrid::scrollBarAction(Qt::Orientation orientation, int action)
+{
+    const auto scroll = scrollActionOf(action);
+    if (!scroll)
+        return;
+    QScrollBar* bar = orientation == Qt::Vertical ? verticalScrollBar() : horizontalScrollBar();
+    if (orientation == Qt::Vertical) {
+        m_state.scrollVertical(*scroll);
+        bar->setSliderPosition(m_state.verticalThumbPosition());
+    } else {
+        m_state.scrollHorizontal(*scroll);
+        bar->setSliderPosition(m_state.horizontalThumbPosition());
+    }
+    changed();
+}
+
+void TResultGrid::scrollBarValue(Qt::Orientation orientation, int value)
+{
+    if (m_syncing)
+        return;
+    if (orientation == Qt::Vertical) {
+        if (value == m_state.verticalThumbPosition())
+            return;
+        m_state.releaseVerticalThumb(value);
+    } else {
+        if (value == m_state.horizontalThumbPosition())
+            return;
+        m_state.releaseHorizontalThumb(value);
+    }
+    changed();
+}
+
+void TResultGrid::scrollContentsBy(int, int)
+{
+    // The state owns the view origin; the scroll bars only report to it.
+}
+
+bool TResultGrid::event(QEvent* event)
+{
+    if (event->type() != QEvent::Paint)
+        return QAbstractScrollArea::event(event);
+    // The grid's own surface is the frame and, with both bars shown, the corner between them.
+    QPainter painter(this);
+    const GridColors gridColors = colors();
+    ResultGridPainter::paintFrame(painter, rect(), gridColors);
+    if (verticalScrollBar()->isVisible() && horizontalScrollBar()->isVisible()) {
+        const QRect client = viewport()->geometry();
+        const QRect area = rect().adjusted(borderWidth, borderWidth, -borderWidth, -borderWidth);
+        painter.fillRect(QRect(QPoint(client.right() + 1, client.bottom() + 1), area.bottomRight()),
+                         gridColors.fixedColor);
+    }
+    return true;
+}
+
+bool TResultGrid::eventFilter(QObject* watched, QEvent* event)
+{
+    // Over a scroll bar the wheel still moves the current cell or zooms, as over the cells.
+    if (event->type() == QEvent::Wheel
+        && (watched == verticalScrollBar() || watched == horizontalScrollBar())) {
+        wheelEvent(static_cast<QWheelEvent*>(event));
+        return true;
+    }
+    return QAbstractScrollArea::eventFilter(watched, event);
+}
+
+void TResultGrid::paintEvent(QPaintEvent* event)
+{
+    QPainter painter(viewport());
+    const GridColors gridColors = colors();
+    ResultGridPainter(m_state, gridColors, fonts(), hasFocus()).paintClientArea(painter, event->rect());
+}
+
+void TResultGrid::resizeEvent(QResizeEvent* event)
+{
+    QAbstractScrollArea::resizeEvent(event);
+    changed();
+}
+
+void TResultGrid::keyPressEvent(QKeyEvent* event)
+{
+    // Keys the grid does not use have no effect at all; they are not passed on to the window.
+    event->accept();
+    const Qt::KeyboardModifiers modifiers = event->modifiers();
+    if (modifiers & (Qt::AltModifier | Qt::MetaModifier))
+        return;
+    const bool ctrl = modifiers & Qt::ControlModifier;
+    const bool shift = modifiers & Qt::ShiftModifier;
+    if (event->key() == Qt::Key_A && ctrl) {
+        m_state.selectAll();
+        changed();
+        return;
+    }
+    if (const auto key = gridKeyOf(event->key())) {
+        m_state.keyPress(*key, shift, ctrl);
+        changed();
+    }
+}
+
+void TResultGrid::mousePressEvent(QMouseEvent* event)
+{
+    event->accept();
+    if (event->button() != Qt::LeftButton)
+        return;
+    setFocus(Qt::MouseFocusReason);
+    m_pointer = event->position().toPoint();
+    if (m_state.mousePress(m_pointer.x(), m_pointer.y(), event->modifiers() & Qt::ShiftModifier)) {
+        m_selecting = true;
+        m_autoScrollTimer.start();
+    }
+    changed();
+}
+
+void TResultGrid::mouseMoveEvent(QMouseEvent* event)
+{
+    event->accept();
+    if (!m_selecting)
+        return;
+    if (!(event->buttons() & Qt::LeftButton)) {
+        stopSelecting();
+        return;
+    }
+    m_pointer = event->position().toPoint();
+    m_state.mouseDrag(m_pointer.x(), m_pointer.y());
+    changed();
+}
+
+void TResultGrid::mouseReleaseEvent(QMouseEvent* event)
+{
+    event->accept();
+    if (event->button() == Qt::LeftButton)
+        stopSelecting();
+}
+
+void TResultGrid::mouseDoubleClickEvent(QMouseEvent* event)
+{
+    // The first press of a double click did the work; the second one does nothing.
+    event->accept();
+}
+
+void TResultGrid::stopSelecting()
+{
+    m_selecting = false;
+    m_autoScrollTimer.stop();
+}
+
+void TResultGrid::wheelEvent(QWheelEvent* event)
+{
+    event->accept();
+    // Every message is one step, however far the wheel or touchpad moved.
+    int delta = event->angleDelta().y();
+    if (delta == 0)
+        delta = event->pixelDelta().y();
+    if (delta == 0)
+        return;
+    m_state.wheelStep(delta > 0, event->modifiers() & Qt::ControlModifier, m_wheelScrollLines);
+    changed();
+}
+
+void TResultGrid::focusInEvent(QFocusEvent* event)
+{
+    QAbstractScrollArea::focusInEvent(event);
+    viewport()->update();
+}
+
+void TResultGrid::focusOutEvent(QFocusEvent* event)
+{
+    QAbstractScrollArea::focusOutEvent(event);
+    viewport()->update();
+}
+
+void TResultGrid::changeEvent(QEvent* event)
+{
+    QAbstractScrollArea::changeEvent(event);
+    if (event->type() == QEvent::FontChange || event->type() == QEvent::PaletteChange)
+        viewport()->update();
+}

@@ -1,0 +1,792 @@
+#include "platform/Exceptions.h"
+#include "ui/MulDiv.h"
+#include "ui/ResultGridState.h"
+
+#include <gtest/gtest.h>
+
+#include <malloc.h>
+
+#include <functional>
+#include <ostream>
+#include <string>
+#include <vector>
+
+void PrintTo(const GridCoord& cell, std::ostream* out)
+{
+    *out << "(" << cell.col << "," << cell.row << ")";
+}
+
+void PrintTo(const GridRect& rect, std::ostream* out)
+{
+    *out << "(" << rect.left << "," << rect.top << ")-(" << rect.right << "," << rect.bottom << ")";
+}
+
+void PrintTo(const PixelRect& rect, std::ostream* out)
+{
+    *out << rect.x << "," << rect.y << " " << rect.width << "x" << rect.height;
+}
+
+namespace {
+
+// Width rule of the fake font: 6 pixels per byte in Font, 7 in FixedFont, one more per byte and
+// zoom point; a tab counts like eight bytes and lines are measured separately.
+class FakeMeasurer final : public TextMeasurer
+{
+public:
+    int textWidth(std::string_view text, GridFont font, int zoomFactor) override
+    {
+        const int perByte = (font == GridFont::Fixed ? 7 : 6) + zoomFactor;
+        int widest = 0;
+        int line = 0;
+        for (char c : text) {
+            if (c == '\n') {
+                line = 0;
+                continue;
+            }
+            line += c == '\t' ? 8 : 1;
+            widest = std::max(widest, line);
+        }
+        return widest * perByte;
+    }
+};
+
+template<typename F>
+std::string gridErrorOf(F&& operation)
+{
+    try {
+        operation();
+    } catch (const EInvalidGridOperation& error) {
+        return error.message();
+    }
+    return "(no EInvalidGridOperation)";
+}
+
+const std::string fixedRowsTooBig(ErrorMessages::fixedRowCountTooBig);
+const std::string indexOutOfRange(ErrorMessages::gridIndexOutOfRange);
+const std::string tooLarge(ErrorMessages::gridTooLarge);
+
+// What one press of "Simulieren" does to the grid.
+void simulate(ResultGridState& grid, int engines)
+{
+    FakeMeasurer measurer;
+    grid.setRowCount(engines + 2);
+    grid.setColCount(5);
+    grid.setFixedRows(1);
+    const char* headers[] = {"Ausgefallene Triebwerke", "Wahrscheinlichkeit", "Prozentwert",
+                             "Summiert", "Summiert Prozent"};
+    for (int col = 0; col < 5; ++col)
+        grid.setCells(col, 0, headers[col]);
+    grid.setDefaultColWidth(120);
+    for (int i = 0; i <= engines; ++i) {
+        grid.setCells(0, i + 1, std::to_string(i) + " Triebwerke");
+        grid.setCells(1, i + 1, "0,100000");
+        grid.setCells(2, i + 1, "10,000 Prozent");
+        grid.setCells(3, i + 1, "0,100000");
+        grid.setCells(4, i + 1, "10,000 Prozent");
+    }
+    grid.AutoSizeColumns(true, 4, measurer);
+}
+
+// 11 rows of 24 pixels (header included), 5 columns of 50 in a client area of 200 x 100: three
+// normal rows fit fully below the header, the fourth is cut; four columns fit fully.
+ResultGridState smallView()
+{
+    ResultGridState grid;
+    grid.setRowCount(11);
+    grid.setColCount(5);
+    grid.setDefaultColWidth(50);
+    grid.setClientSize(200, 100);
+    return grid;
+}
+
+TEST(ResultGridState, StartsAsTheWindowLayoutCreatesIt)
+{
+    const ResultGridState grid;
+    EXPECT_EQ(grid.RowCount(), 5);
+    EXPECT_EQ(grid.ColCount(), 2);
+    EXPECT_EQ(grid.FixedRows(), 1);
+    EXPECT_EQ(grid.FixedCols(), 0);
+    EXPECT_EQ(grid.DefaultColWidth(), 64);
+    EXPECT_EQ(grid.DefaultRowHeight(), 24);
+    EXPECT_EQ(grid.FixedRowHeight(), 24);
+    EXPECT_EQ(grid.MinColWidth(), 10);
+    EXPECT_EQ(grid.MaxColWidth(), 0);
+    EXPECT_FALSE(grid.hasColWidthList());
+    EXPECT_FALSE(grid.hasRowHeightList());
+    EXPECT_EQ(grid.current(), (GridCoord{0, 1}));
+    EXPECT_EQ(grid.anchor(), (GridCoord{0, 1}));
+    EXPECT_EQ(grid.LeftCol(), 0);
+    EXPECT_EQ(grid.TopRow(), 1);
+    EXPECT_EQ(grid.ZoomFactor(), 0);
+    EXPECT_EQ(grid.cellStore().size(), 0u);
+}
+
+TEST(MulDiv, RoundsHalvesAwayFromZero)
+{
+    struct Case
+    {
+        int a, b, c, expected;
+    };
+    const Case cases[] = {
+        {64, 144, 96, 96},  {24, 144, 96, 36},   {-11, 144, 96, -17}, {11, 144, 96, 17},
+        {53, 144, 96, 80},  {1, 3, 2, 2},        {-1, 3, 2, -2},      {1, 1, 3, 0},
+        {2, 1, 3, 1},       {11, 72, 96, 8},     {5, 5, 0, -1},       {2'000'000'000, 2, 1, -1},
+        {7, -3, 2, -11},    {-7, -3, 2, 11},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(MulDiv(c.a, c.b, c.c), c.expected) << c.a << "*" << c.b << "/" << c.c;
+}
+
+TEST(ResultGridState, FixedRowsRule)
+{
+    {
+        ResultGridState grid = smallView();
+        grid.keyPress(GridKey::Down, true, false);
+        grid.setFixedRows(1);
+        EXPECT_EQ(grid.Selection(), (GridRect{0, 1, 0, 2})) << "the same value changes nothing";
+    }
+    {
+        ResultGridState grid = smallView();
+        EXPECT_EQ(gridErrorOf([&] { grid.setFixedRows(-1); }), indexOutOfRange);
+        EXPECT_EQ(gridErrorOf([&] { grid.setFixedCols(-3); }), indexOutOfRange);
+        EXPECT_EQ(gridErrorOf([&] { grid.setFixedRows(11); }), fixedRowsTooBig);
+        EXPECT_EQ(gridErrorOf([&] { grid.setFixedCols(5); }),
+                  std::string(ErrorMessages::fixedColCountTooBig));
+        EXPECT_EQ(grid.FixedRows(), 1);
+        EXPECT_EQ(grid.FixedCols(), 0);
+    }
+    {
+        ResultGridState grid = smallView();
+        grid.keyPress(GridKey::End, false, true);
+        grid.keyPress(GridKey::Up, true, false);
+        grid.setFixedRows(3);
+        EXPECT_EQ(grid.current(), (GridCoord{0, 3}));
+        EXPECT_EQ(grid.anchor(), (GridCoord{0, 3}));
+        EXPECT_EQ(grid.TopRow(), 3);
+        EXPECT_EQ(grid.LeftCol(), 0);
+    }
+}
+
+TEST(ResultGridState, ResizeRule)
+{
+    {
+        ResultGridState grid;
+        grid.setRowCount(0);
+        grid.setColCount(-5);
+        EXPECT_EQ(grid.RowCount(), 1);
+        EXPECT_EQ(grid.ColCount(), 1);
+        EXPECT_EQ(grid.FixedRows(), 0) << "fixed rows give way to the single row";
+        EXPECT_EQ(grid.current(), (GridCoord{0, 0}));
+    }
+    {
+        ResultGridState grid = smallView();
+        grid.keyPress(GridKey::Down, true, false);
+        grid.setRowCount(11);
+        EXPECT_EQ(grid.Selection(), (GridRect{0, 1, 0, 2})) << "the same count changes nothing";
+        grid.setRowCount(12);
+        EXPECT_EQ(grid.Selection(), (GridRect{0, 2, 0, 2})) << "a new count collapses";
+    }
+    {
+        ResultGridState grid = smallView();
+        grid.keyPress(GridKey::End, false, true);
+        grid.setColCount(3);
+        EXPECT_EQ(grid.current(), (GridCoord{2, 10}));
+        grid.setRowCount(6);
+        EXPECT_EQ(grid.current(), (GridCoord{2, 5}));
+        EXPECT_EQ(grid.anchor(), (GridCoord{2, 5}));
+        EXPECT_EQ(grid.TopRow(), 3) << "just far enough to show row 5 fully";
+    }
+    {
+        ResultGridState grid;
+        grid.setRowHeights(2, 40);
+        grid.setColWidths(1, 30);
+        grid.setDefaultColWidth(64);
+        grid.setColWidths(1, 30);
+        grid.setRowCount(8);
+        grid.setColCount(3);
+        const int heights[] = {24, 24, 40, 24, 24, 24, 24, 24};
+        for (int row = 0; row < 8; ++row)
+            EXPECT_EQ(grid.RowHeights(row), heights[row]) << row;
+        EXPECT_EQ(grid.ColWidths(1), 30);
+        EXPECT_EQ(grid.ColWidths(2), 64);
+        grid.setRowCount(2);
+        grid.setRowCount(4);
+        EXPECT_EQ(grid.RowHeights(2), 24) << "a cut entry comes back at the default";
+    }
+}
+
+TEST(ResultGridState, TextOutsideTheCountsStaysAndComesBack)
+{
+    ResultGridState grid;
+    grid.setCells(1, 7, "später");
+    EXPECT_FALSE(grid.cellRect(1, 7).has_value());
+    grid.setClientSize(400, 400);
+    grid.setRowCount(8);
+    EXPECT_EQ(grid.Cells(1, 7), "später");
+    EXPECT_EQ(grid.cellRect(1, 7), (PixelRect{64, 7 * 24, 64, 24}));
+    grid.setRowCount(2);
+    EXPECT_EQ(grid.Cells(1, 7), "später");
+}
+
+TEST(ResultGridState, CellsWithNegativeIndexFail)
+{
+    ResultGridState grid;
+    EXPECT_THROW(grid.setCells(-1, 0, "x"), EListError);
+    EXPECT_THROW(grid.setCells(0, -1, "x"), EListError);
+}
+
+TEST(ResultGridState, DefaultColWidthAlwaysDropsIndividualWidths)
+{
+    ResultGridState grid;
+    grid.setColWidths(1, 99);
+    grid.setDefaultColWidth(64);
+    EXPECT_FALSE(grid.hasColWidthList());
+    EXPECT_EQ(grid.ColWidths(1), 64);
+    grid.setColWidths(0, 5);
+    grid.setDefaultColWidth(120);
+    EXPECT_EQ(grid.ColWidths(0), 120);
+}
+
+TEST(ResultGridState, IndividualSizeBeyondTheCountFails)
+{
+    ResultGridState grid;
+    EXPECT_EQ(gridErrorOf([&] { grid.setColWidths(2, 10); }), indexOutOfRange);
+    EXPECT_EQ(gridErrorOf([&] { grid.setRowHeights(-1, 10); }), indexOutOfRange);
+    EXPECT_EQ(gridErrorOf([&] { grid.setRowHeights(5, 10); }), indexOutOfRange);
+    EXPECT_FALSE(grid.hasColWidthList());
+    EXPECT_FALSE(grid.hasRowHeightList());
+}
+
+TEST(ResultGridState, HugeRowCountWithoutHeightListCostsNoRowMemory)
+{
+    ResultGridState grid;
+    grid.setClientSize(600, 250);
+    const std::size_t before = mallinfo2().uordblks;
+    grid.setRowCount(2'000'000'000);
+    grid.keyPress(GridKey::End, false, true);
+    EXPECT_LT(mallinfo2().uordblks - before, 4096u);
+    EXPECT_EQ(grid.Row(), 1'999'999'999);
+    EXPECT_EQ(grid.TopRow(), 2'000'000'000 - 9);
+    EXPECT_EQ(grid.rows().visibleSpans().size(), 10u) << "the header and the last nine rows";
+    EXPECT_EQ(grid.verticalThumbPosition(), 127);
+}
+
+TEST(ResultGridState, RowCountAboveTheListLimitIsRefusedWhileAHeightListExists)
+{
+    ResultGridState grid;
+    grid.setRowCount(GridAxis::maxSizeListCount + 1);
+    EXPECT_EQ(gridErrorOf([&] { grid.Zoom(1); }), tooLarge);
+    EXPECT_EQ(grid.ZoomFactor(), 0);
+    EXPECT_FALSE(grid.hasColWidthList());
+
+    grid.setRowCount(7);
+    grid.setColCount(3);
+    grid.Zoom(1);
+    EXPECT_EQ(gridErrorOf([&] { grid.setRowCount(GridAxis::maxSizeListCount + 1); }), tooLarge);
+    EXPECT_EQ(grid.RowCount(), 7);
+    EXPECT_EQ(grid.ColCount(), 3);
+}
+
+struct AutoSizeCase
+{
+    const char* name;
+    bool doFixedCols;
+    int padding;
+    std::function<void(ResultGridState&)> setUp;
+    std::vector<int> widths;
+};
+
+class AutoSizeColumnsTest : public testing::TestWithParam<AutoSizeCase>
+{};
+
+TEST_P(AutoSizeColumnsTest, SetsEachWidthFromItsWidestText)
+{
+    ResultGridState grid;
+    grid.setColCount(4);
+    grid.setColWidths(3, 500);
+    GetParam().setUp(grid);
+    FakeMeasurer measurer;
+    grid.AutoSizeColumns(GetParam().doFixedCols, GetParam().padding, measurer);
+    for (int col = 0; col < grid.ColCount(); ++col)
+        EXPECT_EQ(grid.ColWidths(col), GetParam().widths[static_cast<std::size_t>(col)]) << col;
+}
+
+// The fake font: 6 pixels per byte, 7 in the header, so m + 8 (+ padding) per column.
+INSTANTIATE_TEST_SUITE_P(
+    Rules, AutoSizeColumnsTest,
+    testing::Values(
+        AutoSizeCase{"EmptyColumnsGetTheMinimumPlusPadding", true, 4, [](ResultGridState&) {},
+                     {14, 14, 14, 14}},
+        AutoSizeCase{"HeaderInFixedFontNormalRowsInFont", true, 4,
+                     [](ResultGridState& g) {
+                         g.setCells(0, 0, "abcd");   // 28
+                         g.setCells(0, 1, "abcde");  // 30
+                         g.setCells(1, 0, "abcdef"); // 42
+                         g.setCells(1, 3, "abcdef"); // 36
+                     },
+                     {42, 54, 14, 14}},
+        AutoSizeCase{"NoPaddingAndShrinking", true, 0,
+                     [](ResultGridState& g) { g.setCells(3, 2, "ab"); }, {10, 10, 10, 20}},
+        AutoSizeCase{"NegativePaddingLimitedAgain", true, -30,
+                     [](ResultGridState& g) { g.setCells(0, 2, "abcdefgh"); }, {26, 10, 10, 10}},
+        AutoSizeCase{"RowsAndColumnsOutsideTheCountsIgnored", true, 4,
+                     [](ResultGridState& g) {
+                         g.setCells(0, 5, "abcdefghij");
+                         g.setCells(4, 1, "abcdefghij");
+                         g.setCells(0, 4, "a");
+                     },
+                     {18, 14, 14, 14}},
+        AutoSizeCase{"LinesAndTabs", true, 4,
+                     [](ResultGridState& g) {
+                         g.setCells(0, 1, "ab\nabcdef\nabc");
+                         g.setCells(1, 1, "a\tb");
+                     },
+                     {48, 72, 14, 14}},
+        AutoSizeCase{"FixedColumnsSkippedWithoutDoFixedCols", false, 4,
+                     [](ResultGridState& g) {
+                         g.setFixedCols(1);
+                         g.setCells(0, 1, "abcdefgh");
+                         g.setCells(1, 1, "abcdefgh");
+                         g.setColWidths(0, 33);
+                     },
+                     {33, 60, 14, 14}},
+        AutoSizeCase{"FixedColumnsInFixedFont", true, 4,
+                     [](ResultGridState& g) {
+                         g.setFixedCols(1);
+                         g.setCells(0, 1, "abcdefgh");
+                     },
+                     {68, 14, 14, 14}},
+        AutoSizeCase{"MeasuredInTheZoomedFont", true, 4,
+                     [](ResultGridState& g) {
+                         g.Zoom(2);
+                         g.setCells(0, 1, "abcd");
+                     },
+                     {44, 14, 14, 14}}),
+    [](const testing::TestParamInfo<AutoSizeCase>& info) { return info.param.name; });
+
+TEST(ResultGridState, ZoomStepsWithinTheLimits)
+{
+    ResultGridState grid;
+    grid.setColWidths(1, 100);
+    int expectedZoom = 0;
+    for (int step = 1; step <= 7; ++step) {
+        grid.Zoom(3);
+        if (step < 7)
+            expectedZoom += 3;
+        EXPECT_EQ(grid.ZoomFactor(), expectedZoom) << step;
+        EXPECT_EQ(grid.ColWidths(0), 64 + expectedZoom);
+        EXPECT_EQ(grid.ColWidths(1), 100 + expectedZoom);
+        EXPECT_EQ(grid.RowHeights(4), 24 + expectedZoom);
+    }
+    grid.Zoom(-38);
+    EXPECT_EQ(grid.ZoomFactor(), -20);
+    EXPECT_EQ(grid.ColWidths(0), 44);
+    grid.Zoom(-1);
+    EXPECT_EQ(grid.ZoomFactor(), -20);
+}
+
+TEST(ResultGridState, ZoomLeavesSizesThatWouldNotStayPositive)
+{
+    ResultGridState grid;
+    grid.setColWidths(0, 3);
+    grid.setColWidths(1, 0);
+    grid.setRowHeights(1, 5);
+    grid.Zoom(-4);
+    EXPECT_EQ(grid.ColWidths(0), 3);
+    EXPECT_EQ(grid.ColWidths(1), 0);
+    EXPECT_EQ(grid.RowHeights(1), 1);
+    EXPECT_EQ(grid.RowHeights(0), 20);
+    grid.Zoom(4);
+    EXPECT_EQ(grid.ColWidths(1), 0);
+    EXPECT_EQ(grid.RowHeights(1), 5);
+}
+
+TEST(ResultGridState, ZoomCreatesTheListsAndStaysForLaterRows)
+{
+    ResultGridState grid;
+    grid.Zoom(3);
+    EXPECT_TRUE(grid.hasColWidthList());
+    EXPECT_TRUE(grid.hasRowHeightList());
+    grid.setRowCount(7);
+    EXPECT_EQ(grid.RowHeights(4), 27);
+    EXPECT_EQ(grid.RowHeights(6), 24) << "new rows take DefaultRowHeight";
+    grid.setDefaultColWidth(120);
+    EXPECT_EQ(grid.ColWidths(1), 120);
+    EXPECT_EQ(grid.ZoomFactor(), 3);
+}
+
+TEST(ResultGridState, StartUpScaling)
+{
+    {
+        ResultGridState grid;
+        grid.scaleToDpi(144);
+        EXPECT_EQ(grid.ColWidths(0), 64);
+        EXPECT_EQ(grid.ColWidths(1), 64);
+        EXPECT_EQ(grid.DefaultColWidth(), 96);
+        EXPECT_EQ(grid.DefaultRowHeight(), 36);
+        for (int row = 0; row < 5; ++row)
+            EXPECT_EQ(grid.RowHeights(row), 36) << row;
+        EXPECT_EQ(grid.FixedRowHeight(), 24);
+        EXPECT_TRUE(grid.hasColWidthList());
+        EXPECT_TRUE(grid.hasRowHeightList());
+        grid.setColCount(3);
+        EXPECT_EQ(grid.ColWidths(2), 96);
+        EXPECT_EQ(gridErrorOf([&] { grid.setRowCount(134'217'726); }), tooLarge);
+    }
+    {
+        ResultGridState grid;
+        grid.scaleToDpi(96);
+        EXPECT_FALSE(grid.hasColWidthList());
+        EXPECT_FALSE(grid.hasRowHeightList());
+        grid.scaleToDpi(120);
+        EXPECT_EQ(grid.DefaultColWidth(), 80);
+        EXPECT_EQ(grid.RowHeights(0), 30);
+        EXPECT_EQ(grid.RowHeights(1), 30);
+    }
+    {
+        ResultGridState grid;
+        grid.setFixedRows(0);
+        grid.setRowHeights(0, 10);
+        grid.scaleToDpi(192);
+        EXPECT_EQ(grid.RowHeights(0), 20) << "row 0 is the header only while there is one";
+    }
+}
+
+TEST(ResultGridState, Geometry)
+{
+    ResultGridState grid = smallView();
+    grid.keyPress(GridKey::PageDown, false, false);
+    ASSERT_EQ(grid.TopRow(), 3);
+    EXPECT_EQ(grid.cellRect(2, 0), (PixelRect{100, 0, 50, 24}));
+    EXPECT_EQ(grid.cellRect(2, 3), (PixelRect{100, 24, 50, 24}));
+    EXPECT_EQ(grid.cellRect(0, 6), (PixelRect{0, 96, 50, 24})) << "partly visible";
+    EXPECT_FALSE(grid.cellRect(0, 2).has_value()) << "scrolled away";
+    EXPECT_FALSE(grid.cellRect(0, 7).has_value()) << "below the client area";
+    EXPECT_FALSE(grid.cellRect(4, 3).has_value()) << "right of the client area";
+    EXPECT_EQ(grid.cellAt(0, 0), (GridCoord{0, 0}));
+    EXPECT_EQ(grid.cellAt(149, 47), (GridCoord{2, 3}));
+    EXPECT_EQ(grid.cellAt(150, 48), (GridCoord{3, 4}));
+    EXPECT_EQ(grid.cellAt(199, 99), (GridCoord{3, 6}));
+    EXPECT_EQ(grid.cellAt(-1, 100), (GridCoord{-1, -1}));
+    EXPECT_EQ(grid.rows().maxOrigin(), 8);
+    EXPECT_EQ(grid.cols().maxOrigin(), 1);
+    EXPECT_EQ(grid.rows().lastFullyVisible(), 5);
+    EXPECT_EQ(grid.rows().fullyVisibleEnd(), 96);
+
+    grid.setClientSize(400, 400);
+    EXPECT_EQ(grid.TopRow(), 1) << "everything fits again";
+    EXPECT_EQ(grid.cellAt(260, 10), (GridCoord{-1, 0})) << "empty area";
+    EXPECT_EQ(grid.cellAt(10, 270), (GridCoord{0, -1}));
+}
+
+TEST(ResultGridState, GeometryWithHeightList)
+{
+    ResultGridState grid = smallView();
+    grid.setRowHeights(2, 50);
+    grid.setRowHeights(0, 30);
+    EXPECT_EQ(grid.rows().lastFullyVisible(), 1) << "rows 1 and 2 take 74 of 70 pixels";
+    EXPECT_EQ(grid.rows().maxOrigin(), 9);
+    EXPECT_EQ(grid.cellAt(0, 53), (GridCoord{0, 1}));
+    EXPECT_EQ(grid.cellAt(0, 99), (GridCoord{0, 2}));
+}
+
+struct ScrollBarCase
+{
+    int engines;
+    int width, height;
+    bool vertical, horizontal;
+};
+
+TEST(ResultGridState, ScrollBarsOnlyWhenNeeded)
+{
+    // A bar takes 16 pixels from the other direction.
+    const ScrollBarCase cases[] = {
+        {0, 614, 250, false, false}, {9, 616, 250, true, false}, {9, 615, 250, true, true},
+        {8, 620, 240, false, false}, {8, 620, 239, true, false}, {8, 599, 256, false, true},
+        {8, 599, 255, true, true},
+    };
+    for (const ScrollBarCase& c : cases) {
+        ResultGridState grid;
+        grid.setRowCount(c.engines + 2);
+        grid.setColCount(5);
+        grid.setDefaultColWidth(120);
+        const auto needs = grid.scrollBarsNeeded(c.width, c.height, 16, 16);
+        EXPECT_EQ(needs.vertical, c.vertical) << c.engines << " " << c.width << "x" << c.height;
+        EXPECT_EQ(needs.horizontal, c.horizontal) << c.engines << " " << c.width << "x" << c.height;
+    }
+}
+
+struct KeyCase
+{
+    const char* name;
+    GridKey key;
+    bool shift, ctrl;
+    GridCoord start;
+    int startTop;
+    GridCoord current, anchor;
+    int top, left;
+};
+
+class KeyboardTest : public testing::TestWithParam<KeyCase>
+{};
+
+TEST_P(KeyboardTest, MovesCurrentCellAnchorAndView)
+{
+    const KeyCase& c = GetParam();
+    ResultGridState grid = smallView();
+    while (grid.Row() < c.start.row)
+        grid.keyPress(GridKey::Down, false, false);
+    while (grid.Col() < c.start.col)
+        grid.keyPress(GridKey::Right, false, false);
+    while (grid.TopRow() < c.startTop)
+        grid.keyPress(GridKey::Down, false, true);
+    while (grid.TopRow() > c.startTop)
+        grid.keyPress(GridKey::Up, false, true);
+    ASSERT_EQ(grid.current(), c.start);
+    ASSERT_EQ(grid.LeftCol(), 0);
+
+    grid.keyPress(c.key, c.shift, c.ctrl);
+    EXPECT_EQ(grid.current(), c.current);
+    EXPECT_EQ(grid.anchor(), c.anchor);
+    EXPECT_EQ(grid.TopRow(), c.top);
+    EXPECT_EQ(grid.LeftCol(), c.left);
+}
+
+// Three normal rows and four columns fit fully; a page of rows is 2, of columns 3.
+INSTANTIATE_TEST_SUITE_P(
+    Table, KeyboardTest,
+    testing::Values(
+        KeyCase{"Up", GridKey::Up, false, false, {1, 4}, 3, {1, 3}, {1, 3}, 3, 0},
+        KeyCase{"UpScrolls", GridKey::Up, false, false, {1, 3}, 3, {1, 2}, {1, 2}, 2, 0},
+        KeyCase{"UpStopsAtFirstNormalRow", GridKey::Up, false, false, {1, 1}, 1, {1, 1}, {1, 1}, 1, 0},
+        KeyCase{"Down", GridKey::Down, false, false, {1, 4}, 3, {1, 5}, {1, 5}, 3, 0},
+        KeyCase{"DownScrollsJustEnough", GridKey::Down, false, false, {1, 5}, 3, {1, 6}, {1, 6}, 4, 0},
+        KeyCase{"DownStopsAtLastRow", GridKey::Down, false, false, {1, 10}, 8, {1, 10}, {1, 10}, 8, 0},
+        KeyCase{"Left", GridKey::Left, false, false, {1, 4}, 3, {0, 4}, {0, 4}, 3, 0},
+        KeyCase{"LeftStops", GridKey::Left, false, false, {0, 4}, 3, {0, 4}, {0, 4}, 3, 0},
+        KeyCase{"Right", GridKey::Right, false, false, {1, 4}, 3, {2, 4}, {2, 4}, 3, 0},
+        KeyCase{"RightScrolls", GridKey::Right, false, false, {3, 4}, 3, {4, 4}, {4, 4}, 3, 1},
+        KeyCase{"Home", GridKey::Home, false, false, {2, 4}, 3, {0, 4}, {0, 4}, 3, 0},
+        KeyCase{"End", GridKey::End, false, false, {1, 4}, 3, {4, 4}, {4, 4}, 3, 1},
+        KeyCase{"PageDown", GridKey::PageDown, false, false, {1, 4}, 3, {1, 6}, {1, 6}, 5, 0},
+        KeyCase{"PageDownAtTheEnd", GridKey::PageDown, false, false, {1, 9}, 7, {1, 10}, {1, 10}, 8, 0},
+        KeyCase{"PageUp", GridKey::PageUp, false, false, {1, 4}, 3, {1, 2}, {1, 2}, 1, 0},
+        KeyCase{"PageUpAtTheStart", GridKey::PageUp, false, false, {1, 2}, 1, {1, 1}, {1, 1}, 1, 0},
+        KeyCase{"CtrlHome", GridKey::Home, false, true, {2, 7}, 6, {0, 1}, {0, 1}, 1, 0},
+        KeyCase{"CtrlEnd", GridKey::End, false, true, {1, 4}, 3, {4, 10}, {4, 10}, 8, 1},
+        KeyCase{"CtrlPageUp", GridKey::PageUp, false, true, {1, 5}, 3, {1, 3}, {1, 3}, 3, 0},
+        KeyCase{"CtrlPageDown", GridKey::PageDown, false, true, {1, 3}, 3, {1, 5}, {1, 5}, 3, 0},
+        KeyCase{"CtrlUpScrollsOnly", GridKey::Up, false, true, {1, 4}, 3, {1, 4}, {1, 4}, 2, 0},
+        KeyCase{"CtrlUpAtTheTop", GridKey::Up, false, true, {1, 2}, 1, {1, 2}, {1, 2}, 1, 0},
+        KeyCase{"CtrlDownScrollsOnly", GridKey::Down, false, true, {1, 4}, 3, {1, 4}, {1, 4}, 4, 0},
+        KeyCase{"CtrlRightByAPageOfColumns", GridKey::Right, false, true, {1, 4}, 3, {4, 4}, {4, 4}, 3, 1},
+        KeyCase{"CtrlLeftByAPageOfColumns", GridKey::Left, false, true, {3, 4}, 3, {0, 4}, {0, 4}, 3, 0},
+        KeyCase{"ShiftDownExtends", GridKey::Down, true, false, {1, 4}, 3, {1, 5}, {1, 4}, 3, 0},
+        KeyCase{"ShiftCtrlEndExtends", GridKey::End, true, true, {1, 4}, 3, {4, 10}, {1, 4}, 8, 1},
+        KeyCase{"ShiftPageUpExtends", GridKey::PageUp, true, false, {1, 4}, 3, {1, 2}, {1, 4}, 1, 0},
+        KeyCase{"ShiftCtrlDownScrollsOnly", GridKey::Down, true, true, {1, 4}, 3, {1, 4}, {1, 4}, 4, 0}),
+    [](const testing::TestParamInfo<KeyCase>& info) { return info.param.name; });
+
+TEST(ResultGridState, MovingWithoutShiftCollapsesAGrownSelection)
+{
+    ResultGridState grid = smallView();
+    grid.keyPress(GridKey::Down, true, false);
+    grid.keyPress(GridKey::Right, true, false);
+    EXPECT_EQ(grid.Selection(), (GridRect{0, 1, 1, 2}));
+    grid.keyPress(GridKey::Up, true, false);
+    EXPECT_EQ(grid.Selection(), (GridRect{0, 1, 1, 1})) << "shrinks back";
+    grid.keyPress(GridKey::Down, false, false);
+    EXPECT_EQ(grid.Selection(), (GridRect{1, 2, 1, 2}));
+}
+
+TEST(ResultGridState, SelectAll)
+{
+    ResultGridState grid;
+    grid.setClientSize(614, 250);
+    grid.setRowCount(11);
+    grid.setColCount(5);
+    grid.setCells(0, 3, "x");
+    grid.selectAll();
+    EXPECT_EQ(grid.Selection(), (GridRect{0, 1, 4, 10}));
+    EXPECT_EQ(grid.current(), (GridCoord{4, 10}));
+    EXPECT_EQ(grid.TopRow(), 2) << "scrolled to show the current cell";
+}
+
+TEST(ResultGridState, MouseSelects)
+{
+    ResultGridState grid = smallView();
+    grid.keyPress(GridKey::PageDown, false, false);
+    ASSERT_EQ(grid.TopRow(), 3);
+
+    EXPECT_FALSE(grid.mousePress(60, 10, false)) << "header";
+    EXPECT_EQ(grid.current(), (GridCoord{0, 3}));
+
+    EXPECT_TRUE(grid.mousePress(60, 30, false));
+    EXPECT_EQ(grid.Selection(), (GridRect{1, 3, 1, 3}));
+    grid.mouseDrag(120, 60);
+    EXPECT_EQ(grid.current(), (GridCoord{1, 3}));
+    EXPECT_EQ(grid.anchor(), (GridCoord{2, 4}));
+    grid.mouseDrag(120, 10);
+    EXPECT_EQ(grid.anchor(), (GridCoord{2, 4})) << "over the header the anchor stays";
+    grid.mouseDrag(120, 300);
+    EXPECT_EQ(grid.anchor(), (GridCoord{2, 4})) << "outside the anchor stays";
+
+    EXPECT_TRUE(grid.mousePress(10, 80, true));
+    EXPECT_EQ(grid.current(), (GridCoord{1, 3}));
+    EXPECT_EQ(grid.anchor(), (GridCoord{0, 5}));
+
+    EXPECT_TRUE(grid.mousePress(10, 98, false));
+    EXPECT_EQ(grid.current(), (GridCoord{0, 6}));
+    EXPECT_EQ(grid.TopRow(), 4) << "the partly visible row is scrolled into view";
+}
+
+TEST(ResultGridState, AutoScrollMovesTheAnchorTowardsThePointer)
+{
+    ResultGridState grid = smallView();
+    grid.mousePress(10, 30, false);
+    ASSERT_EQ(grid.anchor(), (GridCoord{0, 1}));
+    for (int tick = 0; tick < 4; ++tick)
+        grid.autoScrollStep(100, 99);
+    EXPECT_EQ(grid.anchor(), (GridCoord{0, 5}));
+    EXPECT_EQ(grid.TopRow(), 3);
+    EXPECT_EQ(grid.current(), (GridCoord{0, 1}));
+    grid.autoScrollStep(100, 50);
+    EXPECT_EQ(grid.anchor(), (GridCoord{0, 5})) << "inside the fully visible cells nothing moves";
+    grid.autoScrollStep(250, 10);
+    EXPECT_EQ(grid.anchor(), (GridCoord{1, 4}));
+    for (int tick = 0; tick < 10; ++tick)
+        grid.autoScrollStep(-5, -5);
+    EXPECT_EQ(grid.anchor(), (GridCoord{0, 1}));
+    EXPECT_EQ(grid.TopRow(), 1);
+}
+
+TEST(ResultGridState, Wheel)
+{
+    ResultGridState grid = smallView();
+    grid.keyPress(GridKey::Down, true, false);
+    grid.wheelStep(false, false, 3);
+    EXPECT_EQ(grid.Selection(), (GridRect{0, 5, 0, 5}));
+    EXPECT_EQ(grid.TopRow(), 3);
+    grid.wheelStep(true, false, 3);
+    EXPECT_EQ(grid.current(), (GridCoord{0, 2}));
+    grid.wheelStep(true, false, 3);
+    EXPECT_EQ(grid.current(), (GridCoord{0, 1}));
+    EXPECT_EQ(grid.TopRow(), 1);
+    grid.keyPress(GridKey::End, false, true);
+    grid.wheelStep(false, false, 3);
+    EXPECT_EQ(grid.current(), (GridCoord{4, 10})) << "stays on the last row";
+    grid.wheelStep(true, true, 3);
+    EXPECT_EQ(grid.ZoomFactor(), 3);
+    grid.wheelStep(false, true, 1);
+    EXPECT_EQ(grid.ZoomFactor(), 2);
+}
+
+TEST(ResultGridState, ScrollBarActions)
+{
+    ResultGridState grid = smallView();
+    struct Step
+    {
+        ScrollAction action;
+        int top;
+    };
+    const Step steps[] = {
+        {ScrollAction::LineForward, 2}, {ScrollAction::PageForward, 4}, {ScrollAction::PageForward, 6},
+        {ScrollAction::PageForward, 8}, {ScrollAction::LineForward, 8}, {ScrollAction::PageBack, 6},
+        {ScrollAction::LineBack, 5},    {ScrollAction::ToStart, 1},     {ScrollAction::PageBack, 1},
+        {ScrollAction::ToEnd, 8},
+    };
+    for (const Step& step : steps) {
+        grid.scrollVertical(step.action);
+        EXPECT_EQ(grid.TopRow(), step.top) << static_cast<int>(step.action);
+    }
+    EXPECT_EQ(grid.current(), (GridCoord{0, 1})) << "scrolling leaves the current cell";
+    grid.scrollHorizontal(ScrollAction::PageForward);
+    EXPECT_EQ(grid.LeftCol(), 1);
+}
+
+TEST(ResultGridState, ThumbPositionAndRelease)
+{
+    // 258 rows in a view of 3 normal rows: tops 1 to 255, a range of 254 = 2 x 127.
+    ResultGridState grid = smallView();
+    grid.setRowCount(258);
+    struct Case
+    {
+        int top, thumb;
+    };
+    const Case positions[] = {{1, 0}, {2, 1}, {3, 1}, {4, 2}, {128, 64}, {254, 127}, {255, 127}};
+    for (const Case& c : positions) {
+        while (grid.TopRow() < c.top)
+            grid.scrollVertical(ScrollAction::LineForward);
+        EXPECT_EQ(grid.verticalThumbPosition(), c.thumb) << c.top;
+    }
+    const Case releases[] = {{1, 0}, {3, 1}, {127, 63}, {255, 127}, {129, 64}};
+    for (const Case& c : releases) {
+        grid.releaseVerticalThumb(c.thumb);
+        EXPECT_EQ(grid.TopRow(), c.top) << c.thumb;
+    }
+    ResultGridState small = smallView();
+    small.releaseVerticalThumb(64);
+    EXPECT_EQ(small.TopRow(), 5) << "1 + 64 x 7 / 127 = 4.53, rounded";
+    small.releaseVerticalThumb(36);
+    EXPECT_EQ(small.verticalThumbPosition(), 36);
+    small.releaseHorizontalThumb(63);
+    EXPECT_EQ(small.LeftCol(), 0);
+    small.releaseHorizontalThumb(64);
+    EXPECT_EQ(small.LeftCol(), 1);
+}
+
+TEST(ResultGridState, SimulatingTwiceWithTheSameCountKeepsTheSelection)
+{
+    ResultGridState grid;
+    grid.setClientSize(614, 250);
+    simulate(grid, 9);
+    grid.keyPress(GridKey::Down, true, false);
+    grid.keyPress(GridKey::Down, true, false);
+    simulate(grid, 9);
+    EXPECT_EQ(grid.Selection(), (GridRect{0, 1, 0, 3}));
+    EXPECT_EQ(grid.current(), (GridCoord{0, 3}));
+}
+
+TEST(ResultGridState, AShorterTableMovesTheCurrentCellUpAndTheViewToTheTop)
+{
+    ResultGridState grid;
+    grid.setClientSize(614, 250);
+    simulate(grid, 20);
+    grid.keyPress(GridKey::End, false, true);
+    grid.keyPress(GridKey::Home, false, false);
+    ASSERT_EQ(grid.current(), (GridCoord{0, 21}));
+    ASSERT_GT(grid.TopRow(), 1);
+    grid.keyPress(GridKey::Up, true, false);
+    simulate(grid, 3);
+    EXPECT_EQ(grid.RowCount(), 5);
+    EXPECT_EQ(grid.current(), (GridCoord{0, 4}));
+    EXPECT_EQ(grid.Selection(), (GridRect{0, 4, 0, 4}));
+    EXPECT_EQ(grid.TopRow(), 1);
+}
+
+TEST(ResultGridState, SimulatedTableWidths)
+{
+    ResultGridState grid;
+    simulate(grid, 12);
+    // Widest texts: the five headers in the fixed font (7 per byte), or "12 Triebwerke".
+    const int widths[] = {23 * 7 + 12, 18 * 7 + 12, 14 * 6 + 12, 8 * 7 + 12, 16 * 7 + 12};
+    for (int col = 0; col < 5; ++col)
+        EXPECT_EQ(grid.ColWidths(col), widths[col]) << col;
+}
+
+TEST(ResultGridState, NegativeEngineCountLeavesOneNormalRow)
+{
+    ResultGridState grid;
+    simulate(grid, 2);
+    grid.setRowCount(-1 + 2);
+    grid.setColCount(5);
+    EXPECT_EQ(gridErrorOf([&] { grid.setFixedRows(1); }), fixedRowsTooBig);
+    EXPECT_EQ(grid.RowCount(), 1);
+    EXPECT_EQ(grid.ColCount(), 5);
+    EXPECT_EQ(grid.FixedRows(), 0);
+    EXPECT_EQ(grid.current(), (GridCoord{0, 0}));
+    EXPECT_EQ(grid.Cells(0, 0), "Ausgefallene Triebwerke");
+    EXPECT_EQ(grid.Cells(0, 1), "0 Triebwerke");
+}
+
+} // namespace

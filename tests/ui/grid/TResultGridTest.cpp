@@ -1,0 +1,619 @@
+#include "platform/Exceptions.h"
+#include "platform/Fonts.h"
+#include "ui/TResultGrid.h"
+
+#include <QApplication>
+#include <QFontMetrics>
+#include <QImage>
+#include <QLineEdit>
+#include <QScrollBar>
+#include <QTest>
+#include <QVBoxLayout>
+#include <QWheelEvent>
+
+#include <memory>
+
+namespace {
+
+const QColor buttonFace(240, 240, 240);
+const QColor window(255, 255, 255);
+const QColor windowText(0, 0, 0);
+const QColor holderBackground(200, 120, 40);
+const QColor gridLine(192, 192, 192);
+const QColor fixedLine(128, 128, 128);
+const QColor headerBottomLine(120, 120, 120);
+const QColor selection(182, 202, 234);
+const QColor border(127, 157, 185);
+constexpr int frame = 2;
+
+const char* const headers[] = {"Ausgefallene Triebwerke", "Wahrscheinlichkeit", "Prozentwert",
+                               "Summiert", "Summiert Prozent"};
+
+// One channel of step k of a gradient of s steps from white to the button face.
+int gradientChannel(int to, int k, int s)
+{
+    return static_cast<int>(std::lround(255.0 + (to - 255.0) * k / s));
+}
+
+QColor gradientColour(int k, int s)
+{
+    return {gradientChannel(buttonFace.red(), k, s), gradientChannel(buttonFace.green(), k, s),
+            gradientChannel(buttonFace.blue(), k, s)};
+}
+
+QString describe(const QColor& colour)
+{
+    return QStringLiteral("(%1,%2,%3)").arg(colour.red()).arg(colour.green()).arg(colour.blue());
+}
+
+} // namespace
+
+class TResultGridTest : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void init();
+    void cleanup();
+
+    void usesTheProgramFonts();
+    void frameRings();
+    void headerGradientLinesAndHighlight();
+    void normalCellsLinesSelectionAndEmptyArea();
+    void normalCellsFollowTheWindowColour();
+    void focusRectangleOnlyWithFocus();
+    void textStaysInsideItsRectangle();
+    void writingACellShowsIt();
+    void scrollBarsOnlyWhenNeeded();
+    void headerStaysWhileScrolling();
+    void scrollBarArrowsPagesAndThumb();
+    void keyboard_data();
+    void keyboard();
+    void unusedKeysChangeNothing();
+    void tabLeavesTheGrid();
+    void mousePressSelectsAndFocuses();
+    void otherButtonsAndDoubleClicksDoNothing();
+    void dragMovesTheAnchorAndAutoScrolls();
+    void wheelMovesTheCurrentRow();
+    void ctrlWheelZooms();
+    void zoomedRowsArePaintedTaller();
+    void autoSizeColumnsMeasuresInTheGridFonts();
+    void selectAllWithCtrlA();
+
+private:
+    void simulate(int engines);
+    QImage image() const { return m_grid->grab().toImage(); }
+    // A pixel of the client area, in client coordinates.
+    QColor clientPixel(const QImage& shot, int x, int y) const
+    {
+        return shot.pixelColor(x + frame, y + frame);
+    }
+    void sendWheel(QWidget* target, int delta, Qt::KeyboardModifiers modifiers);
+    void sendMouse(QEvent::Type type, QPoint clientPos, Qt::MouseButton button,
+                   Qt::MouseButtons buttons, Qt::KeyboardModifiers modifiers = Qt::NoModifier);
+
+    std::unique_ptr<QWidget> m_holder;
+    TResultGrid* m_grid = nullptr;
+    QLineEdit* m_neighbour = nullptr;
+};
+
+void TResultGridTest::init()
+{
+    QApplication::setWheelScrollLines(3);
+    m_holder = std::make_unique<QWidget>();
+    QPalette holderPalette = m_holder->palette();
+    holderPalette.setColor(QPalette::Window, holderBackground);
+    m_holder->setPalette(holderPalette);
+    m_neighbour = new QLineEdit(m_holder.get());
+    m_neighbour->setGeometry(0, 300, 100, 20);
+    m_grid = new TResultGrid(m_holder.get());
+    QPalette palette = m_grid->palette();
+    palette.setColor(QPalette::Base, window);
+    palette.setColor(QPalette::Button, buttonFace);
+    palette.setColor(QPalette::Text, windowText);
+    palette.setColor(QPalette::Window, buttonFace);
+    m_grid->setPalette(palette);
+    // The grid's place in the window's layout at 96 DPI.
+    m_grid->setGeometry(0, 0, 618, 254);
+    m_holder->resize(618, 330);
+    m_holder->show();
+    QVERIFY(QTest::qWaitForWindowExposed(m_holder.get()));
+}
+
+void TResultGridTest::cleanup()
+{
+    m_holder.reset();
+}
+
+void TResultGridTest::simulate(int engines)
+{
+    m_grid->setRowCount(engines + 2);
+    m_grid->setColCount(5);
+    m_grid->setFixedRows(1);
+    for (int col = 0; col < 5; ++col)
+        m_grid->setCells(col, 0, QString::fromUtf8(headers[col]));
+    m_grid->setDefaultColWidth(120);
+    for (int i = 0; i <= engines; ++i) {
+        m_grid->setCells(0, i + 1, QStringLiteral("%1 Triebwerke").arg(i));
+        m_grid->setCells(1, i + 1, QStringLiteral("0,000045"));
+        m_grid->setCells(2, i + 1, QStringLiteral("0,005 Prozent"));
+        m_grid->setCells(3, i + 1, QStringLiteral("0,387420"));
+        m_grid->setCells(4, i + 1, QStringLiteral("38,742 Prozent"));
+    }
+    m_grid->AutoSizeColumns(true, 4);
+}
+
+void TResultGridTest::sendWheel(QWidget* target, int delta, Qt::KeyboardModifiers modifiers)
+{
+    const QPointF position(20, 40);
+    QWheelEvent event(position, target->mapToGlobal(position), QPoint(), QPoint(0, delta),
+                      Qt::NoButton, modifiers, Qt::NoScrollPhase, false);
+    QApplication::sendEvent(target, &event);
+}
+
+void TResultGridTest::sendMouse(QEvent::Type type, QPoint clientPos, Qt::MouseButton button,
+                                Qt::MouseButtons buttons, Qt::KeyboardModifiers modifiers)
+{
+    QWidget* viewport = m_grid->viewport();
+    QMouseEvent event(type, clientPos, viewport->mapToGlobal(clientPos), button, buttons, modifiers);
+    QApplication::sendEvent(viewport, &event);
+}
+
+void TResultGridTest::usesTheProgramFonts()
+{
+    if (!platform::tahomaAvailable())
+        QSKIP("Wine's Tahoma is not installed");
+    QCOMPARE(m_grid->font().family(), QStringLiteral("Tahoma"));
+    QCOMPARE(m_grid->font().pixelSize(), 11);
+    QVERIFY(!m_grid->font().bold());
+    QCOMPARE(m_grid->FixedFont().family(), QStringLiteral("Tahoma"));
+    QCOMPARE(m_grid->FixedFont().pixelSize(), 11);
+    QVERIFY(m_grid->FixedFont().bold());
+}
+
+void TResultGridTest::frameRings()
+{
+    const QImage shot = image();
+    const int right = shot.width() - 1;
+    const int bottom = shot.height() - 1;
+    for (int x : {0, 100, right}) {
+        QCOMPARE(shot.pixelColor(x, 0), holderBackground);
+        QCOMPARE(shot.pixelColor(x, bottom), holderBackground);
+    }
+    for (int y : {0, 100, bottom}) {
+        QCOMPARE(shot.pixelColor(0, y), holderBackground);
+        QCOMPARE(shot.pixelColor(right, y), holderBackground);
+    }
+    for (int x : {1, 100, right - 1}) {
+        QCOMPARE(shot.pixelColor(x, 1), border);
+        QCOMPARE(shot.pixelColor(x, bottom - 1), border);
+    }
+    for (int y : {1, 100, bottom - 1}) {
+        QCOMPARE(shot.pixelColor(1, y), border);
+        QCOMPARE(shot.pixelColor(right - 1, y), border);
+    }
+}
+
+// The initial grid: two empty header cells 64 pixels wide in a row 24 pixels high.
+void TResultGridTest::headerGradientLinesAndHighlight()
+{
+    const QImage shot = image();
+    const int x = 64;
+    const int w = 64;
+    const int h = 24;
+    for (int row = 1; row <= h - 3; ++row) {
+        // Second pass: 22 rows, 21 steps.
+        for (int col : {x + 1, x + 30, x + w - 2}) {
+            QCOMPARE(describe(clientPixel(shot, col, row)), describe(gradientColour(row, 21)));
+        }
+    }
+    // The first pass shows on row h - 2 (step 22 of 23) and under the right line column.
+    QCOMPARE(describe(clientPixel(shot, x + 30, h - 2)), describe(gradientColour(22, 23)));
+    for (int col = x - 1; col <= x + w - 2; ++col)
+        QCOMPARE(describe(clientPixel(shot, col, h - 1)), describe(headerBottomLine));
+    for (int row = 0; row <= h - 2; ++row)
+        QCOMPARE(describe(clientPixel(shot, x + w - 1, row)), describe(fixedLine));
+    // The last column keeps its right line's corner; the bottom line begins under the previous
+    // cell's right line.
+    QCOMPARE(describe(clientPixel(shot, x + w - 1, h - 1)), describe(fixedLine));
+    QCOMPARE(describe(clientPixel(shot, x - 1, h - 1)), describe(headerBottomLine));
+    for (int col = x + 1; col <= x + w - 2; ++col)
+        QCOMPARE(clientPixel(shot, col, 0), QColor(Qt::white));
+    for (int row = 0; row <= h - 2; ++row)
+        QCOMPARE(clientPixel(shot, x, row), QColor(Qt::white));
+}
+
+void TResultGridTest::normalCellsLinesSelectionAndEmptyArea()
+{
+    const QImage shot = image();
+    // Row 1 of the initial grid: (0,1) is the current cell, (1,1) is not selected.
+    const int y = 24;
+    QCOMPARE(clientPixel(shot, 30, y + 10), selection);
+    QCOMPARE(clientPixel(shot, 64 + 30, y + 10), window);
+    for (int col = 0; col <= 62; ++col)
+        QCOMPARE(clientPixel(shot, col, y + 23), gridLine);
+    for (int row = y; row <= y + 23; ++row) {
+        QCOMPARE(clientPixel(shot, 63, row), gridLine);
+        QCOMPARE(clientPixel(shot, 127, row), gridLine);
+    }
+    QCOMPARE(clientPixel(shot, 63, y + 47), gridLine);
+    // Right of the columns and below the rows.
+    QCOMPARE(clientPixel(shot, 128, 5), window);
+    QCOMPARE(clientPixel(shot, 400, 200), window);
+    QCOMPARE(clientPixel(shot, 30, 5 * 24), window);
+    QCOMPARE(clientPixel(shot, 30, 5 * 24 - 1), gridLine);
+}
+
+void TResultGridTest::normalCellsFollowTheWindowColour()
+{
+    const QColor cream(255, 250, 220);
+    QPalette palette = m_grid->palette();
+    palette.setColor(QPalette::Base, cream);
+    m_grid->setPalette(palette);
+    const QImage shot = image();
+    QCOMPARE(clientPixel(shot, 64 + 30, 24 + 10), cream);
+    QCOMPARE(clientPixel(shot, 300, 200), cream);
+    QCOMPARE(clientPixel(shot, 30, 24 + 10), selection);
+}
+
+void TResultGridTest::focusRectangleOnlyWithFocus()
+{
+    const QColor inverted(255 - selection.red(), 255 - selection.green(), 255 - selection.blue());
+    const auto countDots = [&](const QImage& shot) {
+        int dots = 0;
+        for (int col = 0; col <= 62; ++col) {
+            for (int row : {24, 46}) {
+                if (clientPixel(shot, col, row) == inverted)
+                    ++dots;
+            }
+        }
+        return dots;
+    };
+    m_neighbour->setFocus();
+    QCOMPARE(countDots(image()), 0);
+    m_grid->setFocus();
+    QVERIFY(m_grid->hasFocus());
+    const QImage shot = image();
+    // Every other pixel along the ring just inside the grid lines: 63 x 23 pixels.
+    QCOMPARE(countDots(shot), 64);
+    QCOMPARE(clientPixel(shot, 0, 24), inverted);
+    QCOMPARE(clientPixel(shot, 1, 24), selection);
+    QCOMPARE(clientPixel(shot, 0, 25), selection);
+    QCOMPARE(clientPixel(shot, 0, 26), inverted);
+    QCOMPARE(clientPixel(shot, 62, 46), inverted);
+    QCOMPARE(clientPixel(shot, 63, 46), gridLine);
+    QCOMPARE(clientPixel(shot, 5, 30), selection);
+}
+
+// Text is drawn from (x + 3, y + 3) in normal cells, (x + 2, y + 2) in header cells, and cut at
+// the right edge of its rectangle.
+void TResultGridTest::textStaysInsideItsRectangle()
+{
+    m_grid->setCells(1, 0, QStringLiteral("WWWWWWWWWWWWWWWWWWWW"));
+    m_grid->setCells(1, 2, QStringLiteral("WWWWWWWWWWWWWWWWWWWW"));
+    const QImage shot = image();
+    const auto inked = [&](int x0, int x1, int y0, int y1, const QColor& background) {
+        for (int x = x0; x <= x1; ++x) {
+            for (int y = y0; y <= y1; ++y) {
+                if (clientPixel(shot, x, y) != background)
+                    return true;
+            }
+        }
+        return false;
+    };
+    QVERIFY(inked(64 + 3, 64 + 60, 48 + 3, 48 + 22, window));
+    QVERIFY(!inked(64, 64 + 2, 48, 48 + 22, window));
+    QVERIFY(!inked(64 + 61, 64 + 62, 48, 48 + 22, window));
+    QVERIFY(!inked(64, 64 + 62, 48, 48 + 2, window));
+    // In the header the text rectangle ends at x + w - 3, 3 pixels before the right line.
+    for (int row = 2; row <= 21; ++row) {
+        QCOMPARE(describe(clientPixel(shot, 64 + 61, row)), describe(gradientColour(row, 21)));
+        QCOMPARE(describe(clientPixel(shot, 64 + 62, row)), describe(gradientColour(row, 21)));
+    }
+}
+
+void TResultGridTest::writingACellShowsIt()
+{
+    const auto inkIn = [&](int x0, int y0) {
+        const QImage shot = image();
+        for (int x = x0 + 3; x < x0 + 60; ++x) {
+            for (int y = y0 + 3; y < y0 + 22; ++y) {
+                if (clientPixel(shot, x, y) != window)
+                    return true;
+            }
+        }
+        return false;
+    };
+    QVERIFY(!inkIn(64, 72));
+    m_grid->setCells(1, 3, QStringLiteral("0,5"));
+    QVERIFY(inkIn(64, 72));
+    m_grid->setCells(1, 7, QStringLiteral("später"));
+    m_grid->setRowCount(8);
+    QVERIFY(inkIn(64, 7 * 24));
+}
+
+void TResultGridTest::scrollBarsOnlyWhenNeeded()
+{
+    simulate(0);
+    QVERIFY(!m_grid->verticalScrollBar()->isVisible());
+    QVERIFY(!m_grid->horizontalScrollBar()->isVisible());
+    simulate(9);
+    QVERIFY(m_grid->verticalScrollBar()->isVisible());
+    QCOMPARE(m_grid->verticalScrollBar()->minimum(), 0);
+    QCOMPARE(m_grid->verticalScrollBar()->maximum(), 127);
+    QVERIFY(!m_grid->horizontalScrollBar()->isVisible());
+    m_grid->setDefaultColWidth(300);
+    QVERIFY(m_grid->horizontalScrollBar()->isVisible());
+    QCOMPARE(m_grid->horizontalScrollBar()->maximum(), 127);
+    QCOMPARE(m_grid->state().clientWidth(),
+             614 - m_grid->verticalScrollBar()->sizeHint().width());
+    simulate(3);
+    QVERIFY(!m_grid->verticalScrollBar()->isVisible());
+    QVERIFY(!m_grid->horizontalScrollBar()->isVisible());
+    QCOMPARE(m_grid->state().clientWidth(), 614);
+    QCOMPARE(m_grid->state().clientHeight(), 250);
+}
+
+void TResultGridTest::headerStaysWhileScrolling()
+{
+    simulate(9);
+    m_grid->setFocus();
+    QTest::keyClick(m_grid, Qt::Key_End, Qt::ControlModifier);
+    QCOMPARE(m_grid->TopRow(), 2);
+    const QImage shot = image();
+    const int x = m_grid->ColWidths(0) + 20;
+    // Below the header texts.
+    for (int row = 16; row <= 21; ++row)
+        QCOMPARE(describe(clientPixel(shot, x, row)), describe(gradientColour(row, 21)));
+    QCOMPARE(describe(clientPixel(shot, x, 23)), describe(headerBottomLine));
+    QCOMPARE(m_grid->verticalScrollBar()->value(), 127);
+}
+
+void TResultGridTest::scrollBarArrowsPagesAndThumb()
+{
+    simulate(30);
+    QScrollBar* bar = m_grid->verticalScrollBar();
+    // 32 rows; 9 normal rows fit below the header in 226 pixels, so TopRow goes up to 23.
+    bar->triggerAction(QAbstractSlider::SliderSingleStepAdd);
+    QCOMPARE(m_grid->TopRow(), 2);
+    QCOMPARE(bar->value(), 6); // 1 x 127 / 22 = 5.77
+    bar->triggerAction(QAbstractSlider::SliderPageStepAdd);
+    QCOMPARE(m_grid->TopRow(), 10);
+    bar->triggerAction(QAbstractSlider::SliderPageStepSub);
+    QCOMPARE(m_grid->TopRow(), 2);
+    bar->triggerAction(QAbstractSlider::SliderToMaximum);
+    QCOMPARE(m_grid->TopRow(), 23);
+    QCOMPARE(bar->value(), 127);
+
+    // Dragging moves the view only on release.
+    bar->setSliderDown(true);
+    bar->setSliderPosition(64);
+    QCOMPARE(m_grid->TopRow(), 23);
+    bar->setSliderDown(false);
+    QCOMPARE(m_grid->TopRow(), 12); // 1 + 64 x 22 / 127 = 12.09
+    QCOMPARE(bar->value(), 64);     // (12 - 1) x 127 / 22 = 63.5
+    QCOMPARE(m_grid->Row(), 1);
+}
+
+void TResultGridTest::keyboard_data()
+{
+    QTest::addColumn<int>("key");
+    QTest::addColumn<int>("modifiers");
+    QTest::addColumn<int>("col");
+    QTest::addColumn<int>("row");
+    QTest::addColumn<int>("anchorCol");
+    QTest::addColumn<int>("anchorRow");
+    QTest::addColumn<int>("topRow");
+    // From column 1 of row 5, with rows 1 to 9 fully visible.
+    const int none = Qt::NoModifier;
+    const int shift = Qt::ShiftModifier;
+    const int ctrl = Qt::ControlModifier;
+    QTest::newRow("Down") << int(Qt::Key_Down) << none << 1 << 6 << 1 << 6 << 1;
+    QTest::newRow("Up") << int(Qt::Key_Up) << none << 1 << 4 << 1 << 4 << 1;
+    QTest::newRow("Left") << int(Qt::Key_Left) << none << 0 << 5 << 0 << 5 << 1;
+    QTest::newRow("Right") << int(Qt::Key_Right) << none << 2 << 5 << 2 << 5 << 1;
+    QTest::newRow("Home") << int(Qt::Key_Home) << none << 0 << 5 << 0 << 5 << 1;
+    QTest::newRow("End") << int(Qt::Key_End) << none << 4 << 5 << 4 << 5 << 1;
+    QTest::newRow("PageDown") << int(Qt::Key_PageDown) << none << 1 << 13 << 1 << 13 << 9;
+    QTest::newRow("PageUp") << int(Qt::Key_PageUp) << none << 1 << 1 << 1 << 1 << 1;
+    QTest::newRow("CtrlHome") << int(Qt::Key_Home) << ctrl << 0 << 1 << 0 << 1 << 1;
+    QTest::newRow("CtrlEnd") << int(Qt::Key_End) << ctrl << 4 << 19 << 4 << 19 << 11;
+    QTest::newRow("CtrlPageDown") << int(Qt::Key_PageDown) << ctrl << 1 << 9 << 1 << 9 << 1;
+    QTest::newRow("CtrlPageUp") << int(Qt::Key_PageUp) << ctrl << 1 << 1 << 1 << 1 << 1;
+    QTest::newRow("CtrlDown") << int(Qt::Key_Down) << ctrl << 1 << 5 << 1 << 5 << 2;
+    QTest::newRow("ShiftDown") << int(Qt::Key_Down) << shift << 1 << 6 << 1 << 5 << 1;
+    QTest::newRow("ShiftCtrlEnd") << int(Qt::Key_End) << (shift | ctrl) << 4 << 19 << 1 << 5 << 11;
+    QTest::newRow("ShiftEnd") << int(Qt::Key_End) << shift << 4 << 5 << 1 << 5 << 1;
+    QTest::newRow("KeypadDown") << int(Qt::Key_Down) << int(Qt::KeypadModifier) << 1 << 6 << 1 << 6 << 1;
+}
+
+void TResultGridTest::keyboard()
+{
+    QFETCH(int, key);
+    QFETCH(int, modifiers);
+    simulate(18);
+    m_grid->setFocus();
+    for (int i = 0; i < 4; ++i)
+        QTest::keyClick(m_grid, Qt::Key_Down);
+    QTest::keyClick(m_grid, Qt::Key_Right);
+    QCOMPARE(m_grid->Col(), 1);
+    QCOMPARE(m_grid->Row(), 5);
+
+    QTest::keyClick(m_grid, static_cast<Qt::Key>(key), Qt::KeyboardModifiers(modifiers));
+    QTEST(m_grid->Col(), "col");
+    QTEST(m_grid->Row(), "row");
+    QTEST(m_grid->state().anchor().col, "anchorCol");
+    QTEST(m_grid->state().anchor().row, "anchorRow");
+    QTEST(m_grid->TopRow(), "topRow");
+}
+
+void TResultGridTest::unusedKeysChangeNothing()
+{
+    simulate(9);
+    m_grid->setFocus();
+    QTest::keyClick(m_grid, Qt::Key_Down, Qt::ShiftModifier);
+    const GridRect before = m_grid->Selection();
+    const struct
+    {
+        Qt::Key key;
+        Qt::KeyboardModifiers modifiers;
+    } keys[] = {{Qt::Key_Return, Qt::NoModifier}, {Qt::Key_F2, Qt::NoModifier},
+                {Qt::Key_X, Qt::NoModifier},      {Qt::Key_C, Qt::ControlModifier},
+                {Qt::Key_V, Qt::ControlModifier}, {Qt::Key_Insert, Qt::ShiftModifier},
+                {Qt::Key_Delete, Qt::NoModifier}, {Qt::Key_Escape, Qt::NoModifier},
+                {Qt::Key_Down, Qt::AltModifier}};
+    for (const auto& press : keys)
+        QTest::keyClick(m_grid, press.key, press.modifiers);
+    QCOMPARE(m_grid->Selection(), before);
+    QCOMPARE(m_grid->Cells(0, 1), QStringLiteral("0 Triebwerke"));
+    QVERIFY(m_grid->hasFocus());
+}
+
+void TResultGridTest::tabLeavesTheGrid()
+{
+    m_grid->setFocus();
+    const int row = m_grid->Row();
+    QTest::keyClick(m_grid, Qt::Key_Tab);
+    QVERIFY(!m_grid->hasFocus());
+    QCOMPARE(m_grid->Row(), row);
+}
+
+void TResultGridTest::mousePressSelectsAndFocuses()
+{
+    simulate(9);
+    m_neighbour->setFocus();
+    const int col2 = m_grid->ColWidths(0) + m_grid->ColWidths(1) + 5;
+    QTest::mouseClick(m_grid->viewport(), Qt::LeftButton, Qt::NoModifier, QPoint(col2, 24 * 3 + 5));
+    QVERIFY(m_grid->hasFocus());
+    QCOMPARE(m_grid->Col(), 2);
+    QCOMPARE(m_grid->Row(), 3);
+    QTest::mouseClick(m_grid->viewport(), Qt::LeftButton, Qt::ShiftModifier, QPoint(5, 24 * 5 + 5));
+    QCOMPARE(m_grid->Selection(), (GridRect{0, 3, 2, 5}));
+    QCOMPARE(m_grid->Col(), 2);
+    QTest::mouseClick(m_grid->viewport(), Qt::LeftButton, Qt::NoModifier, QPoint(5, 5));
+    // A header click changes nothing.
+    QCOMPARE(m_grid->Selection(), (GridRect{0, 3, 2, 5}));
+}
+
+void TResultGridTest::otherButtonsAndDoubleClicksDoNothing()
+{
+    simulate(9);
+    m_neighbour->setFocus();
+    QTest::mouseClick(m_grid->viewport(), Qt::RightButton, Qt::NoModifier, QPoint(5, 24 * 4 + 5));
+    QVERIFY(!m_grid->hasFocus());
+    QCOMPARE(m_grid->Row(), 1);
+    sendMouse(QEvent::MouseButtonDblClick, QPoint(5, 24 * 6 + 5), Qt::LeftButton, Qt::LeftButton);
+    sendMouse(QEvent::MouseButtonRelease, QPoint(5, 24 * 6 + 5), Qt::LeftButton, Qt::NoButton);
+    QCOMPARE(m_grid->Row(), 1);
+}
+
+void TResultGridTest::dragMovesTheAnchorAndAutoScrolls()
+{
+    simulate(30);
+    sendMouse(QEvent::MouseButtonPress, QPoint(5, 24 * 2 + 5), Qt::LeftButton, Qt::LeftButton);
+    QCOMPARE(m_grid->Row(), 2);
+    const int col1 = m_grid->ColWidths(0) + 5;
+    sendMouse(QEvent::MouseMove, QPoint(col1, 24 * 4 + 5), Qt::NoButton, Qt::LeftButton);
+    QCOMPARE(m_grid->Selection(), (GridRect{0, 2, 1, 4}));
+    // Below the client area the timer walks the anchor down and scrolls.
+    sendMouse(QEvent::MouseMove, QPoint(col1, 400), Qt::NoButton, Qt::LeftButton);
+    QTRY_VERIFY(m_grid->state().anchor().row >= 12);
+    QVERIFY(m_grid->TopRow() > 1);
+    QCOMPARE(m_grid->Row(), 2);
+    sendMouse(QEvent::MouseButtonRelease, QPoint(col1, 400), Qt::LeftButton, Qt::NoButton);
+    const GridCoord released = m_grid->state().anchor();
+    QTest::qWait(200);
+    QCOMPARE(m_grid->state().anchor(), released);
+}
+
+void TResultGridTest::wheelMovesTheCurrentRow()
+{
+    simulate(9);
+    QCOMPARE(m_grid->wheelScrollLines(), 3);
+    m_grid->setFocus();
+    QTest::keyClick(m_grid, Qt::Key_Down, Qt::ShiftModifier);
+    sendWheel(m_grid->viewport(), -120, Qt::NoModifier);
+    QCOMPARE(m_grid->Selection(), (GridRect{0, 5, 0, 5}));
+    sendWheel(m_grid->viewport(), -1, Qt::NoModifier);
+    // A small step is a whole step, over the scroll bar too; and the last row stays.
+    QCOMPARE(m_grid->Row(), 8);
+    sendWheel(m_grid->verticalScrollBar(), 240, Qt::NoModifier);
+    QCOMPARE(m_grid->Row(), 5);
+    QTest::keyClick(m_grid, Qt::Key_End, Qt::ControlModifier);
+    sendWheel(m_grid->viewport(), -120, Qt::NoModifier);
+    QCOMPARE(m_grid->Row(), 10);
+}
+
+void TResultGridTest::ctrlWheelZooms()
+{
+    simulate(9);
+    QList<int> widths;
+    for (int col = 0; col < 5; ++col)
+        widths << m_grid->ColWidths(col);
+    int zoom = 0;
+    for (int step = 1; step <= 7; ++step) {
+        sendWheel(m_grid->viewport(), 120, Qt::ControlModifier);
+        if (step < 7)
+            zoom += 3;
+        QCOMPARE(m_grid->ZoomFactor(), zoom);
+        for (int col = 0; col < 5; ++col)
+            QCOMPARE(m_grid->ColWidths(col), widths[col] + zoom);
+        QCOMPARE(m_grid->RowHeights(0), 24 + zoom);
+        QCOMPARE(m_grid->RowHeights(10), 24 + zoom);
+    }
+    sendWheel(m_grid->viewport(), -120, Qt::ControlModifier);
+    QCOMPARE(m_grid->ZoomFactor(), 15);
+    QCOMPARE(m_grid->Row(), 1);
+}
+
+void TResultGridTest::zoomedRowsArePaintedTaller()
+{
+    m_grid->Zoom(3);
+    const QImage shot = image();
+    const int x = 67; // column 1 starts at 64 + 3
+    QCOMPARE(describe(clientPixel(shot, x + 30, 26)), describe(headerBottomLine));
+    QCOMPARE(describe(clientPixel(shot, x + 30, 24)), describe(gradientColour(24, 24)));
+    QCOMPARE(describe(clientPixel(shot, x + 30, 12)), describe(gradientColour(12, 24)));
+    QCOMPARE(clientPixel(shot, 66, 40), gridLine);
+    QCOMPARE(clientPixel(shot, 30, 27 + 26), gridLine);
+}
+
+void TResultGridTest::autoSizeColumnsMeasuresInTheGridFonts()
+{
+    simulate(12);
+    const QFontMetrics normal(m_grid->font());
+    const QFontMetrics bold(m_grid->FixedFont());
+    const QString widest[] = {QStringLiteral("12 Triebwerke"), QStringLiteral("0,000045"),
+                              QStringLiteral("0,005 Prozent"), QStringLiteral("0,387420"),
+                              QStringLiteral("38,742 Prozent")};
+    for (int col = 0; col < 5; ++col) {
+        int m = bold.horizontalAdvance(QString::fromUtf8(headers[col]));
+        for (int i = 0; i <= 12; ++i) {
+            const QString text = col == 0 ? QStringLiteral("%1 Triebwerke").arg(i) : widest[col];
+            m = std::max(m, normal.horizontalAdvance(text));
+        }
+        QCOMPARE(m_grid->ColWidths(col), std::max(10, m + 8) + 4);
+    }
+    m_grid->setColCount(6);
+    m_grid->AutoSizeColumns(true, 4);
+    QCOMPARE(m_grid->ColWidths(5), 14);
+
+    const int before = m_grid->ColWidths(0);
+    m_grid->Zoom(4);
+    m_grid->AutoSizeColumns(true, 4);
+    QVERIFY(m_grid->ColWidths(0) > before + 4);
+}
+
+void TResultGridTest::selectAllWithCtrlA()
+{
+    simulate(9);
+    m_grid->setFocus();
+    QTest::keyClick(m_grid, Qt::Key_A, Qt::ControlModifier);
+    QCOMPARE(m_grid->Selection(), (GridRect{0, 1, 4, 10}));
+    QCOMPARE(m_grid->Col(), 4);
+    QCOMPARE(m_grid->Row(), 10);
+    QCOMPARE(m_grid->TopRow(), 2);
+}
+
+QTEST_MAIN(TResultGridTest)
+#include "TResultGridTest.moc"
