@@ -1,7 +1,6 @@
 #include "platform/MessageBoxes.h"
 
 #include <QApplication>
-#include <QClipboard>
 #include <QGuiApplication>
 #include <QMessageBox>
 #include <QScreen>
@@ -70,22 +69,6 @@ ScopedMessageBoxes::ScopedMessageBoxes(MessageBoxes& boxes)
 ScopedMessageBoxes::~ScopedMessageBoxes()
 {
     g_boxes = m_previous;
-}
-
-bool setClipboardText(const QString& text)
-{
-    QClipboard* clipboard = QGuiApplication::clipboard();
-    if (clipboard == nullptr)
-        return false;
-    clipboard->setText(text, QClipboard::Clipboard);
-    // The desktop keeps no record of a refusal; reading back shows whether the text arrived.
-    return clipboard->text(QClipboard::Clipboard) == text;
-}
-
-QString clipboardText()
-{
-    QClipboard* clipboard = QGuiApplication::clipboard();
-    return clipboard ? clipboard->text(QClipboard::Clipboard) : QString();
 }
 
 } // namespace platform

@@ -32,8 +32,4 @@ private:
     MessageBoxes* m_previous;
 };
 
-// Replaces the clipboard's content by the text; false when the desktop did not take it.
-bool setClipboardText(const QString& text);
-QString clipboardText();
-
 } // namespace platform

@@ -198,11 +198,18 @@ void TForm4::scaleTo(int targetDpi)
     m_groupBoxHeight = scaled(groupBox1, targetDpi).height();
     Tab->scaleToDpi(targetDpi);
     resize(MulDiv(clientWidth, targetDpi, layoutDpi), MulDiv(clientHeight, targetDpi, layoutDpi));
+    // A window not yet shown gets its resize event only when it shows.
+    alignToClientArea();
 }
 
 void TForm4::resizeEvent(QResizeEvent* event)
 {
     QWidget::resizeEvent(event);
+    alignToClientArea();
+}
+
+void TForm4::alignToClientArea()
+{
     // The panel spans the top at its own height; the grid takes what remains, down to nothing.
     GroupBox1->setGeometry(0, 0, width(), m_groupBoxHeight);
     Tab->setGeometry(0, m_groupBoxHeight, width(), std::max(0, height() - m_groupBoxHeight));

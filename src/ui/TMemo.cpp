@@ -1,6 +1,6 @@
 #include "ui/TMemo.h"
 
-#include "platform/MessageBoxes.h"
+#include "platform/Clipboard.h"
 
 TMemo::TMemo(QWidget* parent)
     : QPlainTextEdit(parent)
