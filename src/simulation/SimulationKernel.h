@@ -67,6 +67,24 @@ private:
                         Isa::broadcast(Lcg::increment));
     }
 
+    static void clear(Reg (&registers)[Chains])
+    {
+#pragma GCC unroll 16
+        for (int c = 0; c < Chains; ++c)
+            registers[c] = Isa::broadcast(0);
+    }
+
+    // The next draw of every lane of every chain, counting the failures. Inlined into the loops,
+    // so that the chains stay in registers.
+    __attribute__((always_inline)) static void drawOnce(Reg (&chains)[Chains], Reg (&failed)[Chains], Reg t)
+    {
+#pragma GCC unroll 16
+        for (int c = 0; c < Chains; ++c) {
+            chains[c] = step(chains[c]);
+            failed[c] = Isa::countFailure(failed[c], chains[c], t);
+        }
+    }
+
     static std::uint64_t laneSum(Reg value)
     {
         alignas(64) std::uint32_t values[Isa::width];
@@ -84,15 +102,9 @@ private:
         Reg chains[Chains];
         load(chains, laneStarts);
         Reg failed[Chains];
-#pragma GCC unroll 16
-        for (int c = 0; c < Chains; ++c)
-            failed[c] = Isa::broadcast(0);
+        clear(failed);
         for (std::int64_t run = 0; run < runs; ++run) {
-#pragma GCC unroll 16
-            for (int c = 0; c < Chains; ++c) {
-                chains[c] = step(chains[c]);
-                failed[c] = Isa::countFailure(failed[c], chains[c], t);
-            }
+            drawOnce(chains, failed, t);
         }
         std::uint64_t total = 0;
         for (int c = 0; c < Chains; ++c)
@@ -122,20 +134,12 @@ private:
         for (std::int64_t done = 0; done < runs;) {
             const std::int64_t now = runs - done < batch ? runs - done : batch;
             Reg fields[Chains];
-#pragma GCC unroll 16
-            for (int c = 0; c < Chains; ++c)
-                fields[c] = Isa::broadcast(0);
+            clear(fields);
             for (std::int64_t run = 0; run < now; ++run) {
                 Reg failed[Chains];
-#pragma GCC unroll 16
-                for (int c = 0; c < Chains; ++c)
-                    failed[c] = Isa::broadcast(0);
+                clear(failed);
                 for (std::int32_t engine = 0; engine < engines; ++engine) {
-#pragma GCC unroll 16
-                    for (int c = 0; c < Chains; ++c) {
-                        chains[c] = step(chains[c]);
-                        failed[c] = Isa::countFailure(failed[c], chains[c], t);
-                    }
+                    drawOnce(chains, failed, t);
                 }
 #pragma GCC unroll 16
                 for (int c = 0; c < Chains; ++c)
@@ -168,15 +172,9 @@ private:
         alignas(64) std::uint32_t failedPerLane[lanes];
         for (std::int64_t run = 0; run < runs; ++run) {
             Reg failed[Chains];
-#pragma GCC unroll 16
-            for (int c = 0; c < Chains; ++c)
-                failed[c] = Isa::broadcast(0);
+            clear(failed);
             for (std::int32_t engine = 0; engine < engines; ++engine) {
-#pragma GCC unroll 16
-                for (int c = 0; c < Chains; ++c) {
-                    chains[c] = step(chains[c]);
-                    failed[c] = Isa::countFailure(failed[c], chains[c], t);
-                }
+                drawOnce(chains, failed, t);
             }
 #pragma GCC unroll 16
             for (int c = 0; c < Chains; ++c)
