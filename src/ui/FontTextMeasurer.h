@@ -4,10 +4,20 @@
 #include "ui/TextMeasurer.h"
 
 #include <QFontMetrics>
+#include <QFontMetricsF>
 
+#include <array>
+#include <cstdint>
 #include <optional>
+#include <string>
+#include <unordered_map>
 
 // Measures cell texts with Qt's font metrics in the grid's zoomed fonts.
+//
+// Result tables hold a million different numbers but few different shapes of text, and in most
+// fonts the digits are interchangeable: they have one advance and no digit kerns differently with
+// its neighbours. Where the font proves that for the characters met, a text is measured once per
+// shape (its digits read as 0); elsewhere every text is measured as it is.
 class FontTextMeasurer final : public TextMeasurer
 {
 public:
@@ -20,9 +30,17 @@ private:
     {
         int zoomFactor = 0;
         std::optional<QFontMetrics> metrics;
+        std::optional<QFontMetricsF> exact;
+        bool digitsAlike = false;
+        // Per ASCII character: 0 not yet checked, 1 digits beside it are interchangeable, -1 not.
+        std::array<std::int8_t, 128> neighbours{};
+        std::unordered_map<std::string, int> shapeWidths;
     };
 
-    const QFontMetrics& metricsFor(GridFont font, int zoomFactor);
+    Metrics& metricsFor(GridFont font, int zoomFactor);
+    static int measure(const Metrics& metrics, std::string_view utf8);
+    static bool digitsInterchangeable(Metrics& metrics, std::string_view utf8);
+    static bool interchangeableBeside(Metrics& metrics, char neighbour);
 
     GridFonts m_fonts;
     Metrics m_metrics[2];

@@ -30,7 +30,8 @@ std::string_view GridCellStore::Slot::view() const
 void GridCellStore::Slot::assign(std::string_view value)
 {
     if (value.size() <= inlineCapacity) {
-        std::memcpy(text, value.data(), value.size());
+        // The value may be a view of this very slot's text.
+        std::memmove(text, value.data(), value.size());
         text[15] = static_cast<unsigned char>(value.size());
         return;
     }

@@ -123,7 +123,7 @@ public:
     int verticalThumbPosition() const { return m_rows.thumbPosition(); }
     int horizontalThumbPosition() const { return m_cols.thumbPosition(); }
 
-    // Verbs. Each returns nothing; the caller repaints.
+    // Verbs for keyboard, mouse, wheel and scroll bars; the caller repaints afterwards.
     void keyPress(GridKey key, bool shift, bool ctrl);
     void selectAll();
     // A left press: true when it hit a normal cell and so starts selecting with the mouse.

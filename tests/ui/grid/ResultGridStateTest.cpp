@@ -296,6 +296,11 @@ struct AutoSizeCase
     std::vector<int> widths;
 };
 
+void PrintTo(const AutoSizeCase& c, std::ostream* out)
+{
+    *out << c.name;
+}
+
 class AutoSizeColumnsTest : public testing::TestWithParam<AutoSizeCase>
 {};
 
@@ -526,6 +531,11 @@ struct KeyCase
     GridCoord current, anchor;
     int top, left;
 };
+
+void PrintTo(const KeyCase& c, std::ostream* out)
+{
+    *out << c.name;
+}
 
 class KeyboardTest : public testing::TestWithParam<KeyCase>
 {};

@@ -1,5 +1,6 @@
 #include "platform/Exceptions.h"
 #include "platform/Fonts.h"
+#include "ui/FontTextMeasurer.h"
 #include "ui/TResultGrid.h"
 
 #include <QApplication>
@@ -78,6 +79,7 @@ private slots:
     void ctrlWheelZooms();
     void zoomedRowsArePaintedTaller();
     void autoSizeColumnsMeasuresInTheGridFonts();
+    void measurerAgreesWithTheFontForEveryNumber();
     void selectAllWithCtrlA();
 
 private:
@@ -602,6 +604,31 @@ void TResultGridTest::autoSizeColumnsMeasuresInTheGridFonts()
     m_grid->Zoom(4);
     m_grid->AutoSizeColumns(true, 4);
     QVERIFY(m_grid->ColWidths(0) > before + 4);
+}
+
+// Texts that share a shape are measured once; each must still get its own exact width.
+void TResultGridTest::measurerAgreesWithTheFontForEveryNumber()
+{
+    const GridFonts fonts{m_grid->font(), m_grid->FixedFont(), 96};
+    FontTextMeasurer measurer(fonts);
+    const QFontMetrics normal(fonts.font);
+    const QFontMetrics zoomed(fonts.zoomed(GridFont::Normal, 5));
+    const QFontMetrics bold(fonts.fixedFont);
+    for (int i = 0; i < 3000; i += 7) {
+        const QString texts[] = {QStringLiteral("%1 Triebwerke").arg(i * 331),
+                                 QStringLiteral("0,%1").arg(i * 97, 6, 10, QLatin1Char('0')),
+                                 QStringLiteral("%1,%2 Prozent").arg(i % 101).arg(i % 1000),
+                                 QStringLiteral("x%1y-%1.%1/%1").arg(i)};
+        for (const QString& text : texts) {
+            const QByteArray utf8 = text.toUtf8();
+            const std::string_view view(utf8.constData(), static_cast<std::size_t>(utf8.size()));
+            QCOMPARE(measurer.textWidth(view, GridFont::Normal, 0), normal.horizontalAdvance(text));
+            QCOMPARE(measurer.textWidth(view, GridFont::Fixed, 0), bold.horizontalAdvance(text));
+            QCOMPARE(measurer.textWidth(view, GridFont::Normal, 5), zoomed.horizontalAdvance(text));
+        }
+    }
+    QCOMPARE(measurer.textWidth("a\tb&c\nlonger line", GridFont::Normal, 0),
+             normal.size(Qt::TextExpandTabs, QStringLiteral("a\tb&c\nlonger line")).width());
 }
 
 void TResultGridTest::selectAllWithCtrlA()
