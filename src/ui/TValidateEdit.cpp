@@ -1,5 +1,6 @@
 #include "ui/TValidateEdit.h"
 
+#include "platform/Clipboard.h"
 #include "presentation/CheckedArithmetic.h"
 #include "presentation/FormatSettings.h"
 
@@ -70,8 +71,8 @@ void buildSharedMenu(QWidget* owner)
     // The captions of the desktop's own German text-box menu.
     shared.undo = add(QStringLiteral("&Rückgängig"), [](TValidateEdit& field) { field.undo(); });
     shared.menu->addSeparator();
-    shared.cut = add(QStringLiteral("&Ausschneiden"), [](TValidateEdit& field) { field.cut(); });
-    shared.copy = add(QStringLiteral("&Kopieren"), [](TValidateEdit& field) { field.copy(); });
+    shared.cut = add(QStringLiteral("&Ausschneiden"), [](TValidateEdit& field) { field.cutSelection(); });
+    shared.copy = add(QStringLiteral("&Kopieren"), [](TValidateEdit& field) { field.copySelection(); });
     shared.paste = add(QStringLiteral("Einf&ügen"), [](TValidateEdit& field) { field.pasteAndCommit(); });
     shared.remove = add(QStringLiteral("Löschen"), [](TValidateEdit& field) { field.deleteSelection(); });
     shared.menu->addSeparator();
@@ -226,8 +227,23 @@ void TValidateEdit::pasteAndCommit()
 {
     if (isReadOnly())
         return;
-    paste();
+    // The clipboard's text goes in unchecked, replacing the selection; the commit filters it.
+    insert(platform::clipboardText());
     commit(FilterEditText(stripDecorations(text())));
+}
+
+void TValidateEdit::copySelection()
+{
+    if (hasSelectedText() && echoMode() == QLineEdit::Normal)
+        platform::setClipboardText(selectedText());
+}
+
+void TValidateEdit::cutSelection()
+{
+    if (isReadOnly() || !hasSelectedText())
+        return;
+    copySelection();
+    del();
 }
 
 void TValidateEdit::deleteSelection()
@@ -254,6 +270,16 @@ void TValidateEdit::keyPressEvent(QKeyEvent* event)
     if (event->matches(QKeySequence::Paste)) {
         event->accept();
         pasteAndCommit();
+        return;
+    }
+    if (event->matches(QKeySequence::Copy)) {
+        event->accept();
+        copySelection();
+        return;
+    }
+    if (event->matches(QKeySequence::Cut)) {
+        event->accept();
+        cutSelection();
         return;
     }
     const bool command = event->modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier);

@@ -64,6 +64,8 @@ public:
 
     // The clipboard commands, as the keyboard and the context menu give them.
     void pasteAndCommit();
+    void copySelection();
+    void cutSelection();
     void deleteSelection();
 
     // The fixed context menu, bound to this field; its items enabled for the field's state.
