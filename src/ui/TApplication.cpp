@@ -85,8 +85,14 @@ void TApplication::ShowException(const std::exception& error)
 {
     const auto* own = dynamic_cast<const Exception*>(&error);
     const std::string message = own ? own->message() : std::string(error.what());
-    platform::MessageBox(activeWindow() ? activeWindow() : m_mainForm, platform::MessageBoxes::Icon::Stop,
-                         Title, QString::fromStdString(errorBoxText(message)));
+    MessageBox(QString::fromStdString(errorBoxText(message)), Title, true);
+}
+
+void TApplication::MessageBox(const QString& text, const QString& caption, bool stopIcon)
+{
+    platform::MessageBox(activeWindow() ? activeWindow() : m_mainForm,
+                         stopIcon ? platform::MessageBoxes::Icon::Stop : platform::MessageBoxes::Icon::Information,
+                         caption, text);
 }
 
 bool TApplication::notify(QObject* receiver, QEvent* event)

@@ -42,6 +42,8 @@ public:
     // Reports an error that escaped from event processing and lets the event loop go on.
     void HandleException(std::exception_ptr error);
     void ShowException(const std::exception& error);
+    // A message box owned by the active window; the program's other windows wait meanwhile.
+    void MessageBox(const QString& text, const QString& caption, bool stopIcon);
 
     bool notify(QObject* receiver, QEvent* event) override;
 
