@@ -3,7 +3,6 @@
 // ratio to the plain loop of the same run.
 
 #include "../tests/simulation/ReferenceSimulation.h"
-
 #include "simulation/Generator.h"
 #include "simulation/SimulationEngine.h"
 #include "simulation/SimuliereAusfaelle.h"
@@ -19,15 +18,14 @@ struct Shape
     std::int32_t runs;
 };
 
-constexpr Shape shapes[] = {{9, 1'000'000},  {9, 100'000'000}, {1, 100'000'000},
+constexpr Shape shapes[] = {{9, 1'000'000},   {9, 100'000'000},  {1, 100'000'000},
                             {3, 100'000'000}, {100, 10'000'000}, {1000, 1'000'000}};
 
 void reportDraws(benchmark::State& state, const Shape& shape)
 {
     const double draws = static_cast<double>(shape.engines) * shape.runs;
-    state.counters["draws_per_ns"] =
-        benchmark::Counter(draws * static_cast<double>(state.iterations()) * 1e-9,
-                           benchmark::Counter::kIsRate);
+    state.counters["draws_per_ns"] = benchmark::Counter(
+        draws * static_cast<double>(state.iterations()) * 1e-9, benchmark::Counter::kIsRate);
 }
 
 void plainLoop(benchmark::State& state, Shape shape)
@@ -39,7 +37,8 @@ void plainLoop(benchmark::State& state, Shape shape)
     reportDraws(state, shape);
 }
 
-void simulation(benchmark::State& state, Shape shape, InstructionSet instructionSet, unsigned threads)
+void simulation(benchmark::State& state, Shape shape, InstructionSet instructionSet,
+                unsigned threads)
 {
     ScopedSimulationSettings settings({instructionSet, threads});
     TAusFallarray histogram;
@@ -71,14 +70,14 @@ const int registered = [] {
         benchmark::RegisterBenchmark(("plain_loop" + suffix).c_str(), plainLoop, shape)
             ->Unit(benchmark::kMillisecond)
             ->MinTime(0.2)
-                    ->UseRealTime();
+            ->UseRealTime();
         for (const InstructionSet set :
              {InstructionSet::Avx512, InstructionSet::Avx2, InstructionSet::Scalar}) {
             if (!isSupported(set))
                 continue;
             for (const unsigned threads : {1u, cores}) {
-                const std::string name = std::string("SimuliereAusfaelle/") + nameOf(set)
-                                         + "/threads:" + std::to_string(threads) + suffix;
+                const std::string name = std::string("SimuliereAusfaelle/") + nameOf(set) +
+                                         "/threads:" + std::to_string(threads) + suffix;
                 benchmark::RegisterBenchmark(name.c_str(), simulation, shape, set, threads)
                     ->Unit(benchmark::kMillisecond)
                     ->MinTime(0.2)

@@ -7,13 +7,12 @@
 
 #include <QGuiApplication>
 
-#include <benchmark/benchmark.h>
-#include <malloc.h>
-
 #include <algorithm>
+#include <benchmark/benchmark.h>
 #include <chrono>
 #include <cmath>
 #include <cstdio>
+#include <malloc.h>
 #include <memory>
 #include <string>
 
@@ -73,7 +72,8 @@ void FillResultTable(benchmark::State& state)
         auto grid = std::make_unique<ResultGridState>();
         fillResultTable(*grid);
         const auto after = mallinfo2().uordblks + mallinfo2().hblkhd;
-        bytesPerCell = static_cast<double>(after - before) / static_cast<double>(grid->cellStore().size());
+        bytesPerCell =
+            static_cast<double>(after - before) / static_cast<double>(grid->cellStore().size());
         benchmark::DoNotOptimize(grid.get());
         state.PauseTiming();
         grid.reset();

@@ -8,6 +8,7 @@
 
 #include <QPushButton>
 #include <QTest>
+
 #include <benchmark/benchmark.h>
 
 namespace {

@@ -4,6 +4,7 @@
 
 #include <QDir>
 #include <QString>
+
 #include <cstdio>
 
 int main(int argc, char* argv[])

@@ -21,8 +21,9 @@ int main(int argc, char* argv[])
         return application.Run();
     } catch (const Exception& error) {
         // Before the event loop runs there is no application error box yet.
-        platform::MessageBox(nullptr, platform::MessageBoxes::Icon::Stop, QStringLiteral("Anwendungsfehler"),
-                             startupErrorText(error, QFileInfo(QCoreApplication::applicationFilePath()).fileName()));
+        platform::MessageBox(
+            nullptr, platform::MessageBoxes::Icon::Stop, QStringLiteral("Anwendungsfehler"),
+            startupErrorText(error, QFileInfo(QCoreApplication::applicationFilePath()).fileName()));
         return 1;
     }
 }

@@ -78,8 +78,8 @@ std::int64_t readInteger(std::string_view option, std::string_view text)
     const auto wide = toUtf16(text);
     const auto value = wide ? parseInteger(*wide) : std::nullopt;
     if (!value)
-        throw UsageError("Der Wert von " + std::string(option) + " ist keine ganze Zahl: \""
-                         + std::string(text) + "\"");
+        throw UsageError("Der Wert von " + std::string(option) + " ist keine ganze Zahl: \"" +
+                         std::string(text) + "\"");
     return *value;
 }
 
@@ -88,7 +88,8 @@ long double readReliability(std::string_view text)
     const auto wide = toUtf16(text);
     const auto value = wide ? tryParseFloatLenient(*wide) : std::nullopt;
     if (!value)
-        throw UsageError("Der Wert von --reliability ist keine Zahl: \"" + std::string(text) + "\"");
+        throw UsageError("Der Wert von --reliability ist keine Zahl: \"" + std::string(text) +
+                         "\"");
     return *value;
 }
 
@@ -167,8 +168,8 @@ std::string report(const Options& options)
     if (options.seed) {
         const std::int64_t seed = readInteger("--seed", *options.seed);
         if (seed < 0 || seed > 0xFFFFFFFF)
-            throw UsageError("Der Wert von --seed liegt nicht zwischen 0 und 4294967295: \""
-                             + std::string(*options.seed) + "\"");
+            throw UsageError("Der Wert von --seed liegt nicht zwischen 0 und 4294967295: \"" +
+                             std::string(*options.seed) + "\"");
         fixedClock.emplace(static_cast<std::uint32_t>(seed));
         seeded.emplace(*fixedClock);
     }

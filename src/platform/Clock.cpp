@@ -13,8 +13,8 @@ public:
         timespec now{};
         if (clock_gettime(CLOCK_MONOTONIC, &now) != 0)
             return false;
-        counter = static_cast<std::uint64_t>(now.tv_sec) * 1'000'000'000u
-                  + static_cast<std::uint64_t>(now.tv_nsec);
+        counter = static_cast<std::uint64_t>(now.tv_sec) * 1'000'000'000u +
+                  static_cast<std::uint64_t>(now.tv_nsec);
         return true;
     }
 
@@ -23,8 +23,8 @@ public:
         timespec now{};
         if (clock_gettime(CLOCK_BOOTTIME, &now) != 0)
             return 0;
-        const auto milliseconds = static_cast<std::uint64_t>(now.tv_sec) * 1000u
-                                  + static_cast<std::uint64_t>(now.tv_nsec) / 1'000'000u;
+        const auto milliseconds = static_cast<std::uint64_t>(now.tv_sec) * 1000u +
+                                  static_cast<std::uint64_t>(now.tv_nsec) / 1'000'000u;
         return static_cast<std::uint32_t>(milliseconds);
     }
 };

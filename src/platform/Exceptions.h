@@ -81,9 +81,11 @@ inline constexpr std::string_view fixedRowCountTooBig =
     "Die Anzahl fester Zeilen muss kleiner sein als die Zeilenanzahl";
 inline constexpr std::string_view fixedColCountTooBig =
     "Die Anzahl fester Spalten muss kleiner sein als die Spaltenanzahl";
-inline constexpr std::string_view gridIndexOutOfRange = "Gitterindex außerhalb des zulässigen Bereichs";
+inline constexpr std::string_view gridIndexOutOfRange =
+    "Gitterindex außerhalb des zulässigen Bereichs";
 inline constexpr std::string_view gridTooLarge = "Gitter zu groß für Operation";
-inline constexpr std::string_view listIndexOutOfRange = "Listenindex außerhalb des gültigen Bereichs (%d)";
+inline constexpr std::string_view listIndexOutOfRange =
+    "Listenindex außerhalb des gültigen Bereichs (%d)";
 } // namespace ErrorMessages
 
 // The text an error box shows for a message: a full stop is added when the last character's code

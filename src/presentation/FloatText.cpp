@@ -38,8 +38,9 @@ std::string eighteenDigits(long double magnitude, int& exponent)
 void appendDigitsFrom(std::string& text, const std::string& digits, int from, int count)
 {
     for (int position = from; position < from + count; ++position)
-        text += position < static_cast<int>(digits.size()) ? digits[static_cast<std::size_t>(position)]
-                                                            : '0';
+        text += position < static_cast<int>(digits.size())
+                    ? digits[static_cast<std::size_t>(position)]
+                    : '0';
 }
 
 std::string specialText(const FloatDigits& digits)
@@ -109,7 +110,8 @@ std::string layout(long double value, int decimals, char16_t decimalSeparator,
             leadingZeros = std::min(decimals, -number.exponent);
             text.append(static_cast<std::size_t>(leadingZeros), '0');
         }
-        appendDigitsFrom(text, number.digits, std::max(number.exponent, 0), decimals - leadingZeros);
+        appendDigitsFrom(text, number.digits, std::max(number.exponent, 0),
+                         decimals - leadingZeros);
     }
     return text;
 }
@@ -124,8 +126,8 @@ FloatDigits floatToDigits(long double value, int decimals)
         return result;
     }
     if (std::isinf(value)) {
-        result.kind = value < 0 ? FloatDigits::Kind::NegativeInfinity
-                                : FloatDigits::Kind::PositiveInfinity;
+        result.kind =
+            value < 0 ? FloatDigits::Kind::NegativeInfinity : FloatDigits::Kind::PositiveInfinity;
         return result;
     }
     const int category = std::fpclassify(value);

@@ -36,8 +36,8 @@ std::string FormatText(std::string_view pattern, std::initializer_list<FormatArg
         } else if (directive.starts_with('.')) {
             std::size_t end = 1;
             int decimals = 0;
-            while (end < directive.size() && directive[end] >= '0' && directive[end] <= '9'
-                   && decimals <= 18) {
+            while (end < directive.size() && directive[end] >= '0' && directive[end] <= '9' &&
+                   decimals <= 18) {
                 decimals = decimals * 10 + (directive[end] - '0');
                 ++end;
             }

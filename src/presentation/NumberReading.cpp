@@ -123,8 +123,8 @@ std::optional<long double> tryParseFloatLenient(std::u16string_view text)
     if (text.empty())
         return std::nullopt;
     char16_t separator = localeDecimalSeparator();
-    if (text.find(u'.') != std::u16string_view::npos
-        && text.find(separator) == std::u16string_view::npos)
+    if (text.find(u'.') != std::u16string_view::npos &&
+        text.find(separator) == std::u16string_view::npos)
         separator = u'.';
 
     std::u16string kept;

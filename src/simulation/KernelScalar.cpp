@@ -11,7 +11,10 @@ struct Scalar
     static Reg broadcast(std::uint32_t value) { return value; }
     static Reg loadStates(const std::uint32_t* states) { return *states; }
     static Reg threshold(std::uint32_t value) { return value; }
-    static Reg countFailure(Reg failed, Reg state, Reg threshold) { return failed + (state < threshold); }
+    static Reg countFailure(Reg failed, Reg state, Reg threshold)
+    {
+        return failed + (state < threshold);
+    }
     static Reg add(Reg a, Reg b) { return a + b; }
     static Reg mul(Reg a, Reg b) { return a * b; }
     static Reg shiftLeft(Reg a, Reg b) { return a << b; }

@@ -93,15 +93,19 @@ void simulateBlock(const SimulationKernel::LaneKernel& kernel, std::uint32_t sta
 unsigned threadCount(const SimulationSettings& settings, std::int32_t engines, std::int32_t runs,
                      int lanes)
 {
-    const std::uint64_t draws = static_cast<std::uint64_t>(engines) * static_cast<std::uint64_t>(runs);
+    const std::uint64_t draws =
+        static_cast<std::uint64_t>(engines) * static_cast<std::uint64_t>(runs);
     const std::uint64_t minDraws = std::max<std::uint64_t>(1, settings.minDrawsPerThread);
     if (draws < 2 * minDraws || engines > maxEnginesForThreads)
         return 1;
-    const unsigned wanted = settings.threads != 0 ? settings.threads
-                                                  : std::max(1u, std::thread::hardware_concurrency());
+    const unsigned wanted = settings.threads != 0
+                                ? settings.threads
+                                : std::max(1u, std::thread::hardware_concurrency());
     const std::uint64_t byDraws = draws / minDraws;
-    const std::uint64_t byRuns = static_cast<std::uint64_t>(runs) / static_cast<std::uint64_t>(lanes);
-    return static_cast<unsigned>(std::max<std::uint64_t>(1, std::min({std::uint64_t{wanted}, byDraws, byRuns})));
+    const std::uint64_t byRuns =
+        static_cast<std::uint64_t>(runs) / static_cast<std::uint64_t>(lanes);
+    return static_cast<unsigned>(
+        std::max<std::uint64_t>(1, std::min({std::uint64_t{wanted}, byDraws, byRuns})));
 }
 
 void simulateInThreads(const SimulationKernel::LaneKernel& kernel, unsigned threads,
@@ -113,9 +117,10 @@ void simulateInThreads(const SimulationKernel::LaneKernel& kernel, unsigned thre
     std::vector<std::thread> workers;
     // Each thread takes a contiguous block of runs from the state the sequence reaches there.
     auto block = [&](unsigned index, std::int64_t& firstRun) {
-        const std::int64_t share = runs / threads + (index < static_cast<unsigned>(runs % threads) ? 1 : 0);
-        const std::uint32_t start =
-            Lcg::jump(state, static_cast<std::uint64_t>(firstRun) * static_cast<std::uint64_t>(engines));
+        const std::int64_t share =
+            runs / threads + (index < static_cast<unsigned>(runs % threads) ? 1 : 0);
+        const std::uint32_t start = Lcg::jump(state, static_cast<std::uint64_t>(firstRun) *
+                                                         static_cast<std::uint64_t>(engines));
         firstRun += share;
         return std::pair{start, share};
     };
@@ -194,7 +199,8 @@ std::uint32_t simulateRuns(std::uint32_t state, std::int32_t engines, std::int32
 {
     if (runs <= 0)
         return state;
-    const std::uint64_t draws = static_cast<std::uint64_t>(engines) * static_cast<std::uint64_t>(runs);
+    const std::uint64_t draws =
+        static_cast<std::uint64_t>(engines) * static_cast<std::uint64_t>(runs);
     const std::uint32_t end = Lcg::jump(state, draws);
     // The determined cases need no draw at all: no engine, none can fail, or all must.
     if (engines == 0 || threshold == 0) {

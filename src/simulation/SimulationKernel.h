@@ -28,8 +28,7 @@ namespace {
 //   bitAnd(a, b)
 //   store(p, r)    the register's lanes as plain numbers
 
-template <class Isa, int Chains>
-class Block
+template <class Isa, int Chains> class Block
 {
 public:
     using Reg = typename Isa::Reg;
@@ -76,7 +75,8 @@ private:
 
     // The next draw of every lane of every chain, counting the failures. Inlined into the loops,
     // so that the chains stay in registers.
-    __attribute__((always_inline)) static void drawOnce(Reg (&chains)[Chains], Reg (&failed)[Chains], Reg t)
+    __attribute__((always_inline)) static void drawOnce(Reg (&chains)[Chains],
+                                                        Reg (&failed)[Chains], Reg t)
     {
 #pragma GCC unroll 16
         for (int c = 0; c < Chains; ++c) {
@@ -110,7 +110,8 @@ private:
         for (int c = 0; c < Chains; ++c)
             total += laneSum(failed[c]);
         histogram[1] += static_cast<std::uint32_t>(total);
-        histogram[0] += static_cast<std::uint32_t>(static_cast<std::uint64_t>(runs) * lanes - total);
+        histogram[0] +=
+            static_cast<std::uint32_t>(static_cast<std::uint64_t>(runs) * lanes - total);
     }
 
     // Few engines: each lane counts its runs per failure count in bit fields of one register
@@ -143,15 +144,16 @@ private:
                 }
 #pragma GCC unroll 16
                 for (int c = 0; c < Chains; ++c)
-                    fields[c] = Isa::add(fields[c],
-                                         Isa::shiftLeft(one, Isa::mul(failed[c], bitsPerCount)));
+                    fields[c] =
+                        Isa::add(fields[c], Isa::shiftLeft(one, Isa::mul(failed[c], bitsPerCount)));
             }
             for (int k = 0; k < counts; ++k) {
                 const Reg shift = Isa::broadcast(static_cast<std::uint32_t>(k * bits));
 #pragma GCC unroll 16
                 for (int c = 0; c < Chains; ++c)
-                    totalsPerCount[k] = Isa::add(
-                        totalsPerCount[k], Isa::bitAnd(Isa::shiftRight(fields[c], shift), fieldMask));
+                    totalsPerCount[k] =
+                        Isa::add(totalsPerCount[k],
+                                 Isa::bitAnd(Isa::shiftRight(fields[c], shift), fieldMask));
             }
             done += now;
         }
@@ -166,7 +168,8 @@ private:
         std::uint32_t* laneHistogram[lanes];
         for (int lane = 0; lane < lanes; ++lane)
             laneHistogram[lane] =
-                histograms.counts + static_cast<std::size_t>(lane % histograms.copies) * histograms.stride;
+                histograms.counts +
+                static_cast<std::size_t>(lane % histograms.copies) * histograms.stride;
         Reg chains[Chains];
         load(chains, laneStarts);
         alignas(64) std::uint32_t failedPerLane[lanes];

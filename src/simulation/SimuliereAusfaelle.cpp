@@ -40,6 +40,6 @@ void SimuliereAusfaelle(std::int32_t engines, std::int32_t runs, TAusFallarray& 
     }
 
     GeneratorSeed = simulateRuns(GeneratorSeed, engines, runs,
-                                 failureThreshold(failureProbability(reliability)), histogram.data(),
-                                 simulationSettings());
+                                 failureThreshold(failureProbability(reliability)),
+                                 histogram.data(), simulationSettings());
 }

@@ -40,8 +40,8 @@ FontTextMeasurer::Metrics& FontTextMeasurer::metricsFor(GridFont font, int zoomF
         const qreal zero = entry.exact->horizontalAdvance(QLatin1Char('0'));
         entry.digitsAlike = true;
         for (char digit = '1'; digit <= '9'; ++digit)
-            entry.digitsAlike = entry.digitsAlike
-                                && entry.exact->horizontalAdvance(QLatin1Char(digit)) == zero;
+            entry.digitsAlike =
+                entry.digitsAlike && entry.exact->horizontalAdvance(QLatin1Char(digit)) == zero;
     }
     return entry;
 }
@@ -67,8 +67,8 @@ bool FontTextMeasurer::interchangeableBeside(Metrics& metrics, char neighbour)
         const qreal after = exact.horizontalAdvance(pair('0', neighbour));
         bool alike = true;
         for (char digit = '1'; digit <= '9' && alike; ++digit) {
-            alike = exact.horizontalAdvance(pair(neighbour, digit)) == before
-                    && exact.horizontalAdvance(pair(digit, neighbour)) == after;
+            alike = exact.horizontalAdvance(pair(neighbour, digit)) == before &&
+                    exact.horizontalAdvance(pair(digit, neighbour)) == after;
         }
         known = alike ? 1 : -1;
     }

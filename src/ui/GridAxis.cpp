@@ -13,7 +13,8 @@ constexpr std::int64_t intMax = std::numeric_limits<int>::max();
 
 int clampToInt(std::int64_t value)
 {
-    return static_cast<int>(std::clamp<std::int64_t>(value, std::numeric_limits<int>::min(), intMax));
+    return static_cast<int>(
+        std::clamp<std::int64_t>(value, std::numeric_limits<int>::min(), intMax));
 }
 
 [[noreturn]] void throwGridIndexOutOfRange()
@@ -178,8 +179,8 @@ int GridAxis::fullyVisibleEnd() const
 {
     const int last = lastFullyVisible();
     if (!m_sizes) {
-        return clampToInt(fixedLength()
-                          + static_cast<std::int64_t>(last - m_origin + 1) * std::max(0, m_defaultSize));
+        return clampToInt(fixedLength() + static_cast<std::int64_t>(last - m_origin + 1) *
+                                              std::max(0, m_defaultSize));
     }
     std::int64_t end = fixedLength();
     for (int i = m_origin; i <= last; ++i)

@@ -27,8 +27,7 @@ public:
 
     // Calls f(col, row, text) for every stored cell, in no particular order. The texts stay valid
     // until the store is next written.
-    template<typename F>
-    void forEach(F&& f) const
+    template <typename F> void forEach(F&& f) const
     {
         for (std::size_t i = 0; i < m_capacity; ++i) {
             const Slot& slot = m_slots[i];
@@ -56,8 +55,8 @@ private:
 
     static std::uint64_t keyOf(int col, int row)
     {
-        return (static_cast<std::uint64_t>(static_cast<std::uint32_t>(row)) << 32)
-               | static_cast<std::uint32_t>(col);
+        return (static_cast<std::uint64_t>(static_cast<std::uint32_t>(row)) << 32) |
+               static_cast<std::uint32_t>(col);
     }
     static int colOf(std::uint64_t key) { return static_cast<int>(key & 0xFFFFFFFFu); }
     static int rowOf(std::uint64_t key) { return static_cast<int>(key >> 32); }

@@ -19,6 +19,7 @@
 #include <QLabel>
 #include <QPushButton>
 #include <QScreen>
+
 #include <array>
 
 TForm4* Form4 = nullptr;
@@ -178,15 +179,16 @@ void TForm4::scaleTo(int targetDpi)
     scaledFont.setPixelSize(-MulDiv(fontHeight, targetDpi, layoutDpi));
     setFont(scaledFont);
 
-    const std::array<std::pair<QWidget*, Placement>, 9> controls{{{Label1, label1},
-                                                                  {Label2, label2},
-                                                                  {Label3, label3},
-                                                                  {Anzahl, anzahl},
-                                                                  {Zuverlaessigkeit, zuverlaessigkeit},
-                                                                  {Button1, button1},
-                                                                  {Durchlaeufe, durchlaeufe},
-                                                                  {Button2, button2},
-                                                                  {Memo1, memo1}}};
+    const std::array<std::pair<QWidget*, Placement>, 9> controls{
+        {{Label1, label1},
+         {Label2, label2},
+         {Label3, label3},
+         {Anzahl, anzahl},
+         {Zuverlaessigkeit, zuverlaessigkeit},
+         {Button1, button1},
+         {Durchlaeufe, durchlaeufe},
+         {Button2, button2},
+         {Memo1, memo1}}};
     for (const auto& [control, placement] : controls)
         control->setGeometry(scaled(placement, targetDpi));
     for (QLabel* caption : {Label1, Label2, Label3})
@@ -220,7 +222,8 @@ bool TForm4::eventFilter(QObject* watched, QEvent* event)
     auto* button = qobject_cast<QPushButton*>(watched);
     if (button != nullptr && event->type() == QEvent::KeyPress) {
         const auto* key = static_cast<QKeyEvent*>(event);
-        if ((key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter) && key->modifiers() == Qt::NoModifier) {
+        if ((key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter) &&
+            key->modifiers() == Qt::NoModifier) {
             button->click();
             return true;
         }
@@ -241,9 +244,12 @@ bool TForm4::moveFocusFromButton(QPushButton* button, int key)
         return false;
     // The panel's controls in tab order, wrapping around.
     const std::array<QWidget*, 5> panel{Anzahl, Zuverlaessigkeit, Button1, Durchlaeufe, Button2};
-    const auto here = static_cast<int>(std::find(panel.begin(), panel.end(), button) - panel.begin());
-    const int next = (here + step + static_cast<int>(panel.size())) % static_cast<int>(panel.size());
-    panel[static_cast<std::size_t>(next)]->setFocus(step > 0 ? Qt::TabFocusReason : Qt::BacktabFocusReason);
+    const auto here =
+        static_cast<int>(std::find(panel.begin(), panel.end(), button) - panel.begin());
+    const int next =
+        (here + step + static_cast<int>(panel.size())) % static_cast<int>(panel.size());
+    panel[static_cast<std::size_t>(next)]->setFocus(step > 0 ? Qt::TabFocusReason
+                                                             : Qt::BacktabFocusReason);
     return true;
 }
 
@@ -257,14 +263,17 @@ void TForm4::Button1Click(QObject*)
     Tab->setColCount(ResultTable::columnCount);
     Tab->setFixedRows(1);
     for (int column = 0; column < ResultTable::columnCount; ++column)
-        Tab->setCells(column, 0, fromUtf8(std::string(ResultTable::headers[static_cast<std::size_t>(column)])));
+        Tab->setCells(
+            column, 0,
+            fromUtf8(std::string(ResultTable::headers[static_cast<std::size_t>(column)])));
     Tab->setDefaultColWidth(120);
 
     TAusFallarray histogram;
     SimuliereAusfaelle(engines, runs, histogram, reliability);
-    ResultTable::writeRows(engines, runs, histogram, [this](int column, int row, const std::string& text) {
-        Tab->setCells(column, row, fromUtf8(text));
-    });
+    ResultTable::writeRows(engines, runs, histogram,
+                           [this](int column, int row, const std::string& text) {
+                               Tab->setCells(column, row, fromUtf8(text));
+                           });
     Tab->AutoSizeColumns(true, 4);
 }
 
@@ -283,6 +292,7 @@ void TForm4::Button2Click(QObject*)
     Memo1->SelectAll();
     if (!Memo1->CopyToClipboard())
         throw Exception("Das Ergebnis konnte nicht in die Zwischenablage kopiert werden");
-    platform::MessageBox(this, platform::MessageBoxes::Icon::Information, QStringLiteral("Informationen"),
+    platform::MessageBox(this, platform::MessageBoxes::Icon::Information,
+                         QStringLiteral("Informationen"),
                          QStringLiteral("Ergebnis in die Zwischenablage kopiert"));
 }

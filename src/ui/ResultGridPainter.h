@@ -32,8 +32,8 @@ struct GridColors
 class ResultGridPainter
 {
 public:
-    ResultGridPainter(const ResultGridState& state, const GridColors& colors, const GridFonts& fonts,
-                      bool hasFocus);
+    ResultGridPainter(const ResultGridState& state, const GridColors& colors,
+                      const GridFonts& fonts, bool hasFocus);
 
     // The visible cells that meet `exposed`, and the empty area beside and below them.
     void paintClientArea(QPainter& painter, const QRect& exposed) const;

@@ -318,7 +318,8 @@ void ResultGridState::keyPress(GridKey key, bool shift, bool ctrl)
     case GridKey::PageDown: {
         const bool down = key == GridKey::PageDown;
         if (ctrl) {
-            moveCurrent(col, down ? std::max(TopRow(), m_rows.lastFullyVisible()) : TopRow(), shift);
+            moveCurrent(col, down ? std::max(TopRow(), m_rows.lastFullyVisible()) : TopRow(),
+                        shift);
         } else {
             const int page = down ? m_rows.pageSize() : -m_rows.pageSize();
             m_rows.setOrigin(TopRow() + page);
@@ -365,8 +366,9 @@ void ResultGridState::autoScrollStep(int x, int y)
     const int dy = direction(y, m_rows);
     if (dx == 0 && dy == 0)
         return;
-    m_anchor = {clampIndex(static_cast<std::int64_t>(m_anchor.col) + dx, FixedCols(), ColCount() - 1),
-                clampIndex(static_cast<std::int64_t>(m_anchor.row) + dy, FixedRows(), RowCount() - 1)};
+    m_anchor = {
+        clampIndex(static_cast<std::int64_t>(m_anchor.col) + dx, FixedCols(), ColCount() - 1),
+        clampIndex(static_cast<std::int64_t>(m_anchor.row) + dy, FixedRows(), RowCount() - 1)};
     m_cols.scrollToShow(m_anchor.col);
     m_rows.scrollToShow(m_anchor.row);
 }
@@ -377,7 +379,8 @@ void ResultGridState::wheelStep(bool awayFromUser, bool ctrl, int linesPerNotch)
         Zoom(awayFromUser ? linesPerNotch : -linesPerNotch);
         return;
     }
-    const std::int64_t row = static_cast<std::int64_t>(Row()) + (awayFromUser ? -linesPerNotch : linesPerNotch);
+    const std::int64_t row =
+        static_cast<std::int64_t>(Row()) + (awayFromUser ? -linesPerNotch : linesPerNotch);
     moveCurrent(Col(), clampIndex(row, FixedRows(), RowCount() - 1), false);
 }
 

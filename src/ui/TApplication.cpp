@@ -23,12 +23,14 @@ QString applicationTitle(const QString& programFilePath)
 QString startupErrorText(const Exception& error, const QString& moduleName)
 {
     const QString message = QString::fromStdString(error.message());
-    const QString fullStop = !message.isEmpty() && !message.endsWith(u'.') ? QStringLiteral(".")
-                                                                          : QString();
+    const QString fullStop =
+        !message.isEmpty() && !message.endsWith(u'.') ? QStringLiteral(".") : QString();
     const auto address = reinterpret_cast<quintptr>(error.origin());
     return QStringLiteral("Exception %1 in Modul %2 bei %3.\r\n%4%5\r\n")
         .arg(QString::fromLatin1(error.className()), moduleName,
-             QStringLiteral("%1").arg(address, 2 * static_cast<int>(sizeof(void*)), 16, QChar(u'0')).toUpper(),
+             QStringLiteral("%1")
+                 .arg(address, 2 * static_cast<int>(sizeof(void*)), 16, QChar(u'0'))
+                 .toUpper(),
              message, fullStop);
 }
 
@@ -91,7 +93,8 @@ void TApplication::ShowException(const std::exception& error)
 void TApplication::MessageBox(const QString& text, const QString& caption, bool stopIcon)
 {
     platform::MessageBox(activeWindow() ? activeWindow() : m_mainForm,
-                         stopIcon ? platform::MessageBoxes::Icon::Stop : platform::MessageBoxes::Icon::Information,
+                         stopIcon ? platform::MessageBoxes::Icon::Stop
+                                  : platform::MessageBoxes::Icon::Information,
                          caption, text);
 }
 

@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QString>
+
 #include <exception>
 
 class Exception;
@@ -25,8 +26,7 @@ public:
     void Initialize();
 
     // Creates a window of the class and makes the first one created the main window.
-    template <class Form>
-    void CreateForm(Form*& reference)
+    template <class Form> void CreateForm(Form*& reference)
     {
         reference = new Form();
         if (m_mainForm == nullptr)
@@ -59,8 +59,7 @@ extern TApplication* Application;
 QString applicationTitle(const QString& programFilePath);
 
 // Runs `handler`, and hands any error it raises to the application's error box.
-template <class Handler>
-void runGuarded(Handler&& handler)
+template <class Handler> void runGuarded(Handler&& handler)
 {
     try {
         handler();

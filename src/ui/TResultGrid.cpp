@@ -126,7 +126,8 @@ QString TResultGrid::Cells(int col, int row) const
 void TResultGrid::setCells(int col, int row, const QString& text)
 {
     const QByteArray utf8 = text.toUtf8();
-    m_state.setCells(col, row, std::string_view(utf8.constData(), static_cast<std::size_t>(utf8.size())));
+    m_state.setCells(col, row,
+                     std::string_view(utf8.constData(), static_cast<std::size_t>(utf8.size())));
     if (const auto rect = m_state.cellRect(col, row))
         viewport()->update(rect->x, rect->y, rect->width, rect->height);
 }
@@ -261,8 +262,8 @@ bool TResultGrid::event(QEvent* event)
 bool TResultGrid::eventFilter(QObject* watched, QEvent* event)
 {
     // Over a scroll bar the wheel still moves the current cell or zooms, as over the cells.
-    if (event->type() == QEvent::Wheel
-        && (watched == verticalScrollBar() || watched == horizontalScrollBar())) {
+    if (event->type() == QEvent::Wheel &&
+        (watched == verticalScrollBar() || watched == horizontalScrollBar())) {
         wheelEvent(static_cast<QWheelEvent*>(event));
         return true;
     }
@@ -273,7 +274,8 @@ void TResultGrid::paintEvent(QPaintEvent* event)
 {
     QPainter painter(viewport());
     const GridColors gridColors = colors();
-    ResultGridPainter(m_state, gridColors, fonts(), hasFocus()).paintClientArea(painter, event->rect());
+    ResultGridPainter(m_state, gridColors, fonts(), hasFocus())
+        .paintClientArea(painter, event->rect());
 }
 
 void TResultGrid::resizeEvent(QResizeEvent* event)

@@ -71,12 +71,17 @@ void buildSharedMenu(QWidget* owner)
     // The captions of the desktop's own German text-box menu.
     shared.undo = add(QStringLiteral("&Rückgängig"), [](TValidateEdit& field) { field.undo(); });
     shared.menu->addSeparator();
-    shared.cut = add(QStringLiteral("&Ausschneiden"), [](TValidateEdit& field) { field.cutSelection(); });
-    shared.copy = add(QStringLiteral("&Kopieren"), [](TValidateEdit& field) { field.copySelection(); });
-    shared.paste = add(QStringLiteral("Einf&ügen"), [](TValidateEdit& field) { field.pasteAndCommit(); });
-    shared.remove = add(QStringLiteral("Löschen"), [](TValidateEdit& field) { field.deleteSelection(); });
+    shared.cut =
+        add(QStringLiteral("&Ausschneiden"), [](TValidateEdit& field) { field.cutSelection(); });
+    shared.copy =
+        add(QStringLiteral("&Kopieren"), [](TValidateEdit& field) { field.copySelection(); });
+    shared.paste =
+        add(QStringLiteral("Einf&ügen"), [](TValidateEdit& field) { field.pasteAndCommit(); });
+    shared.remove =
+        add(QStringLiteral("Löschen"), [](TValidateEdit& field) { field.deleteSelection(); });
     shared.menu->addSeparator();
-    shared.selectAll = add(QStringLiteral("Alles auswählen"), [](TValidateEdit& field) { field.selectAll(); });
+    shared.selectAll =
+        add(QStringLiteral("Alles auswählen"), [](TValidateEdit& field) { field.selectAll(); });
 }
 
 } // namespace
@@ -88,7 +93,8 @@ TValidateEdit::TValidateEdit(QWidget* parent)
     // Text dropped in would bypass the filter; a number field takes none.
     setAcceptDrops(false);
     setAlignment(Qt::AlignRight | Qt::AlignVCenter);
-    connect(this, &QLineEdit::textChanged, this, [this](const QString& text) { boxTextChanged(text); });
+    connect(this, &QLineEdit::textChanged, this,
+            [this](const QString& text) { boxTextChanged(text); });
     setBoxText(QString());
     adjustHeightToFont();
 }
@@ -139,7 +145,8 @@ void TValidateEdit::setTrimDecimals(bool trim)
 
 void TValidateEdit::RecalcCheckChars()
 {
-    m_checkChars = fromU16(ValidateEditRules::checkCharsFor(m_displayFormat, FormatSettings.DecimalSeparator));
+    m_checkChars =
+        fromU16(ValidateEditRules::checkCharsFor(m_displayFormat, FormatSettings.DecimalSeparator));
 }
 
 void TValidateEdit::setEditText(const QString& text)
@@ -181,8 +188,8 @@ bool TValidateEdit::AcceptsChar(const QString& context, QChar& character, int po
 {
     char16_t code = character.unicode();
     const bool accepted = ValidateEditRules::AcceptsChar(
-        this->context(), toU16(context), code, static_cast<std::size_t>(position), !hasSelectedText(),
-        m_keypadDecimal && m_forceDecimalSeparatorInput);
+        this->context(), toU16(context), code, static_cast<std::size_t>(position),
+        !hasSelectedText(), m_keypadDecimal && m_forceDecimalSeparatorInput);
     character = QChar(code);
     return accepted;
 }
@@ -256,8 +263,8 @@ void TValidateEdit::keyPressEvent(QKeyEvent* event)
 {
     m_lastDownKey = event->key();
     const QString typed = event->text();
-    m_keypadDecimal = event->modifiers().testFlag(Qt::KeypadModifier)
-                      && (typed == QStringLiteral(".") || typed == QStringLiteral(","));
+    m_keypadDecimal = event->modifiers().testFlag(Qt::KeypadModifier) &&
+                      (typed == QStringLiteral(".") || typed == QStringLiteral(","));
     if (m_keypadDecimal)
         m_forceDecimalSeparatorInput = typed.front().unicode() != FormatSettings.DecimalSeparator;
 
@@ -282,7 +289,8 @@ void TValidateEdit::keyPressEvent(QKeyEvent* event)
         cutSelection();
         return;
     }
-    const bool command = event->modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier);
+    const bool command =
+        event->modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier);
     if (!typed.isEmpty() && typed.front().unicode() >= 32 && !command) {
         event->accept();
         typeCharacters(event);

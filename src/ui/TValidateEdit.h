@@ -4,6 +4,7 @@
 
 #include <QLineEdit>
 #include <QString>
+
 #include <cstdint>
 
 class QMenu;

@@ -26,8 +26,8 @@ std::u16string fromUtf8(const std::string& text)
         char16_t code = lead;
         int length = 1;
         if (lead >= 0xE0 && i + 2 < text.size()) {
-            code = static_cast<char16_t>(((lead & 0x0F) << 12) | ((text[i + 1] & 0x3F) << 6)
-                                         | (text[i + 2] & 0x3F));
+            code = static_cast<char16_t>(((lead & 0x0F) << 12) | ((text[i + 1] & 0x3F) << 6) |
+                                         (text[i + 2] & 0x3F));
             length = 3;
         } else if (lead >= 0xC0 && i + 1 < text.size()) {
             code = static_cast<char16_t>(((lead & 0x1F) << 6) | (text[i + 1] & 0x3F));
@@ -60,8 +60,8 @@ bool AcceptsChar(const ValidateEditContext& field, std::u16string_view context, 
         if (!(character == field.decimalSeparator && contains(context, field.decimalSeparator)))
             return true;
     }
-    if ((character == u'+' || character == u'-') && position == 1
-        && (!contains(context, character) || !selectionEmpty))
+    if ((character == u'+' || character == u'-') && position == 1 &&
+        (!contains(context, character) || !selectionEmpty))
         return true;
     return false;
 }

@@ -16,17 +16,20 @@ namespace {
 
 using Arguments = std::vector<std::string_view>;
 
-struct Invocation {
+struct Invocation
+{
     int exitCode = -1;
     std::string out;
     std::string err;
 };
 
-std::string firstLine(const std::string& text) {
+std::string firstLine(const std::string& text)
+{
     return text.substr(0, text.find('\n'));
 }
 
-std::vector<std::string> lines(const std::string& text) {
+std::vector<std::string> lines(const std::string& text)
+{
     std::vector<std::string> result;
     std::istringstream stream(text);
     for (std::string line; std::getline(stream, line);)
@@ -36,16 +39,19 @@ std::vector<std::string> lines(const std::string& text) {
 
 // Runs the command in-process under a fixed locale, so that neither the machine's regional
 // settings nor another test's leave a trace in the texts.
-class ReportCommandTest : public testing::Test {
+class ReportCommandTest : public testing::Test
+{
 protected:
     void SetUp() override { useDecimalSeparator(u','); }
 
-    void TearDown() override {
+    void TearDown() override
+    {
         m_locale.reset();
         LoadFormatSettings();
     }
 
-    void useDecimalSeparator(char16_t separator) {
+    void useDecimalSeparator(char16_t separator)
+    {
         m_locale.reset();
         if (separator == u',')
             m_locale.emplace(platform::LocaleFormats{u",", u".", u"€"});
@@ -54,7 +60,8 @@ protected:
         LoadFormatSettings();
     }
 
-    static Invocation run(const Arguments& arguments) {
+    static Invocation run(const Arguments& arguments)
+    {
         std::ostringstream out;
         std::ostringstream err;
         Invocation result;
@@ -71,19 +78,23 @@ private:
 // ------------------------------------------------------------------------------------------------
 // A malformed command line: exit code 2, the problem and the short usage on err, nothing on out.
 
-struct UsageCase {
+struct UsageCase
+{
     const char* name;
     Arguments arguments;
     std::string_view mentioned; // what the problem line has to name
 };
 
-void PrintTo(const UsageCase& testCase, std::ostream* os) {
+void PrintTo(const UsageCase& testCase, std::ostream* os)
+{
     *os << testCase.name;
 }
 
-class UsageErrorTest : public ReportCommandTest, public testing::WithParamInterface<UsageCase> {};
+class UsageErrorTest : public ReportCommandTest, public testing::WithParamInterface<UsageCase>
+{};
 
-TEST_P(UsageErrorTest, NamesTheProblemAndPrintsNoReport) {
+TEST_P(UsageErrorTest, NamesTheProblemAndPrintsNoReport)
+{
     const Invocation result = run(GetParam().arguments);
     EXPECT_EQ(result.exitCode, 2);
     EXPECT_EQ(result.out, "");
@@ -167,20 +178,24 @@ INSTANTIATE_TEST_SUITE_P(cli, UsageErrorTest, testing::ValuesIn(usageCases),
 // ------------------------------------------------------------------------------------------------
 // The program's own errors: exit code 1 and the error box's text on err, nothing on out.
 
-struct SystemErrorCase {
+struct SystemErrorCase
+{
     const char* name;
     Arguments arguments;
     std::string_view errorText;
 };
 
-void PrintTo(const SystemErrorCase& testCase, std::ostream* os) {
+void PrintTo(const SystemErrorCase& testCase, std::ostream* os)
+{
     *os << testCase.name;
 }
 
 class SystemErrorTest : public ReportCommandTest,
-                        public testing::WithParamInterface<SystemErrorCase> {};
+                        public testing::WithParamInterface<SystemErrorCase>
+{};
 
-TEST_P(SystemErrorTest, ReportsTheErrorBoxTextOnly) {
+TEST_P(SystemErrorTest, ReportsTheErrorBoxTextOnly)
+{
     const Invocation result = run(GetParam().arguments);
     EXPECT_EQ(result.exitCode, 1);
     EXPECT_EQ(result.out, "");
@@ -237,18 +252,22 @@ INSTANTIATE_TEST_SUITE_P(cli, SystemErrorTest, testing::ValuesIn(systemErrorCase
 // ------------------------------------------------------------------------------------------------
 // --help: the usage on out, exit code 0, whatever else the command line asks for.
 
-struct HelpCase {
+struct HelpCase
+{
     const char* name;
     Arguments arguments;
 };
 
-void PrintTo(const HelpCase& testCase, std::ostream* os) {
+void PrintTo(const HelpCase& testCase, std::ostream* os)
+{
     *os << testCase.name;
 }
 
-class HelpTest : public ReportCommandTest, public testing::WithParamInterface<HelpCase> {};
+class HelpTest : public ReportCommandTest, public testing::WithParamInterface<HelpCase>
+{};
 
-TEST_P(HelpTest, PrintsTheUsageInsteadOfAReport) {
+TEST_P(HelpTest, PrintsTheUsageInsteadOfAReport)
+{
     const Invocation result = run(GetParam().arguments);
     EXPECT_EQ(result.exitCode, 0);
     EXPECT_EQ(result.err, "");
@@ -277,20 +296,24 @@ INSTANTIATE_TEST_SUITE_P(cli, HelpTest, testing::ValuesIn(helpCases),
 // ------------------------------------------------------------------------------------------------
 // --counts: one line "k count" for k = 0 .. engines; the counts add up to the runs.
 
-struct CountsCase {
+struct CountsCase
+{
     const char* name;
     Arguments arguments;
     int engines;
     std::int64_t runsSimulated;
 };
 
-void PrintTo(const CountsCase& testCase, std::ostream* os) {
+void PrintTo(const CountsCase& testCase, std::ostream* os)
+{
     *os << testCase.name;
 }
 
-class CountsTest : public ReportCommandTest, public testing::WithParamInterface<CountsCase> {};
+class CountsTest : public ReportCommandTest, public testing::WithParamInterface<CountsCase>
+{};
 
-TEST_P(CountsTest, ListsEveryFailureCountAndAddsUpToTheRuns) {
+TEST_P(CountsTest, ListsEveryFailureCountAndAddsUpToTheRuns)
+{
     const Invocation result = run(GetParam().arguments);
     ASSERT_EQ(result.exitCode, 0) << result.err;
     EXPECT_EQ(result.err, "");
@@ -365,20 +388,24 @@ INSTANTIATE_TEST_SUITE_P(cli, CountsTest, testing::ValuesIn(countsCases),
 // ------------------------------------------------------------------------------------------------
 // The whole report for cases whose text is known in advance.
 
-struct ReportCase {
+struct ReportCase
+{
     const char* name;
     char16_t decimalSeparator;
     Arguments arguments;
     std::string_view expected;
 };
 
-void PrintTo(const ReportCase& testCase, std::ostream* os) {
+void PrintTo(const ReportCase& testCase, std::ostream* os)
+{
     *os << testCase.name;
 }
 
-class ReportTextTest : public ReportCommandTest, public testing::WithParamInterface<ReportCase> {};
+class ReportTextTest : public ReportCommandTest, public testing::WithParamInterface<ReportCase>
+{};
 
-TEST_P(ReportTextTest, PrintsExactlyTheReport) {
+TEST_P(ReportTextTest, PrintsExactlyTheReport)
+{
     useDecimalSeparator(GetParam().decimalSeparator);
     const Invocation result = run(GetParam().arguments);
     EXPECT_EQ(result.exitCode, 0);
@@ -527,19 +554,22 @@ INSTANTIATE_TEST_SUITE_P(cli, ReportTextTest, testing::ValuesIn(reportCases),
 // ------------------------------------------------------------------------------------------------
 // The same seed gives the same report; the report and the counts describe the same histogram.
 
-struct SeededCase {
+struct SeededCase
+{
     const char* name;
     Arguments arguments; // without --counts
 };
 
-void PrintTo(const SeededCase& testCase, std::ostream* os) {
+void PrintTo(const SeededCase& testCase, std::ostream* os)
+{
     *os << testCase.name;
 }
 
-class SeededReportTest : public ReportCommandTest,
-                         public testing::WithParamInterface<SeededCase> {};
+class SeededReportTest : public ReportCommandTest, public testing::WithParamInterface<SeededCase>
+{};
 
-TEST_P(SeededReportTest, CountsAndReportAgree) {
+TEST_P(SeededReportTest, CountsAndReportAgree)
+{
     Arguments withCounts = GetParam().arguments;
     withCounts.push_back("--counts");
     const Invocation report = run(GetParam().arguments);

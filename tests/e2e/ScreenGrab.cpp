@@ -4,6 +4,7 @@
 #include <QGuiApplication>
 #include <QPixmap>
 #include <QScreen>
+
 #include <cstdio>
 
 int main(int argc, char* argv[])
@@ -16,6 +17,7 @@ int main(int argc, char* argv[])
     QScreen* screen = QGuiApplication::primaryScreen();
     if (screen == nullptr)
         return 1;
-    const WId window = argc == 3 ? static_cast<WId>(QByteArray(argv[2]).toULongLong(nullptr, 0)) : 0;
+    const WId window =
+        argc == 3 ? static_cast<WId>(QByteArray(argv[2]).toULongLong(nullptr, 0)) : 0;
     return screen->grabWindow(window).save(QString::fromLocal8Bit(argv[1]), "PNG") ? 0 : 1;
 }

@@ -1,6 +1,7 @@
 #include "platform/Locale.h"
 
 #include <QString>
+
 #include <cstdlib>
 #include <gtest/gtest.h>
 

@@ -1,5 +1,6 @@
-#include "platform/Exceptions.h"
 #include "presentation/CheckedArithmetic.h"
+
+#include "platform/Exceptions.h"
 
 #include <cmath>
 #include <functional>

@@ -1,5 +1,6 @@
-#include "platform/Exceptions.h"
 #include "presentation/ClipboardReport.h"
+
+#include "platform/Exceptions.h"
 #include "presentation/FormatSettings.h"
 
 #include <gtest/gtest.h>
@@ -64,14 +65,16 @@ TEST_F(ClipboardReportTest, negativeRunCountsGiveUnsignedZeros)
 TEST_F(ClipboardReportTest, aNegativeEngineCountGivesTheHeaderAlone)
 {
     ClipboardReport::write(0.999, -1, 0, {}, addLine);
-    EXPECT_EQ(lines, std::vector<std::string>{"Ausfallwahrscheinlichkeit: 0,999000, Durchläufe: 0"});
+    EXPECT_EQ(lines,
+              std::vector<std::string>{"Ausfallwahrscheinlichkeit: 0,999000, Durchläufe: 0"});
 }
 
 TEST_F(ClipboardReportTest, zeroRunsFailAfterTheHeaderWithTheInvalidOperation)
 {
     const std::vector<std::int32_t> histogram{0, 0, 0};
     EXPECT_THROW(ClipboardReport::write(0.999, 2, 0, histogram, addLine), EInvalidOp);
-    EXPECT_EQ(lines, std::vector<std::string>{"Ausfallwahrscheinlichkeit: 0,999000, Durchläufe: 0"});
+    EXPECT_EQ(lines,
+              std::vector<std::string>{"Ausfallwahrscheinlichkeit: 0,999000, Durchläufe: 0"});
 }
 
 TEST_F(ClipboardReportTest, aHistogramShorterThanTheEngineCountIsRefused)

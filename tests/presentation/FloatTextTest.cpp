@@ -13,14 +13,10 @@ TEST(FloatToDigits, cutsAtTheFirstDroppedDigitAndCarries)
         bool negative;
     };
     const Case cases[] = {
-        {0.0L, 6, "", 0, false},
-        {1.0L / 128, 6, "7813", -2, false},
-        {0.9999995L, 3, "1", 1, false},
-        {-0.0000006L, 6, "1", -5, true},
-        {-0.0000004L, 6, "", 0, false},
-        {123.456L, 1, "1235", 3, false},
-        {5.0L, 0, "5", 1, false},
-        {0.05L, 0, "", 0, false},
+        {0.0L, 6, "", 0, false},        {1.0L / 128, 6, "7813", -2, false},
+        {0.9999995L, 3, "1", 1, false}, {-0.0000006L, 6, "1", -5, true},
+        {-0.0000004L, 6, "", 0, false}, {123.456L, 1, "1235", 3, false},
+        {5.0L, 0, "5", 1, false},       {0.05L, 0, "", 0, false},
         {0.5L, 0, "1", 1, false},
     };
     for (const Case& c : cases) {

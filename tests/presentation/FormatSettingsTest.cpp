@@ -1,5 +1,6 @@
-#include "platform/Locale.h"
 #include "presentation/FormatSettings.h"
+
+#include "platform/Locale.h"
 
 #include <gtest/gtest.h>
 

@@ -100,7 +100,9 @@ TEST(FormatText, leavesOutANulSeparatorExceptInExponentNotation)
 {
     const TFormatSettings settings = settingsWith(u'\0');
     EXPECT_EQ(FormatText("%.3f", {0.25L}, settings), "0250");
-    EXPECT_EQ(FormatText("%.6f", {1.5e20L}, settings), std::string("1\0" "5E20", 6));
+    EXPECT_EQ(FormatText("%.6f", {1.5e20L}, settings), std::string("1\0"
+                                                                   "5E20",
+                                                                   6));
     EXPECT_EQ(FormatText("%.6f", {1e20L}, settings), "1E20");
 }
 

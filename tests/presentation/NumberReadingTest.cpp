@@ -1,5 +1,6 @@
-#include "platform/Locale.h"
 #include "presentation/NumberReading.h"
+
+#include "platform/Locale.h"
 
 #include <cmath>
 #include <gtest/gtest.h>
@@ -66,34 +67,33 @@ void expectReadings(const platform::LocaleFormats& locale, std::initializer_list
 
 TEST(ParseFloatLenient, readsTheCommaLocale)
 {
-    expectReadings({u",", u".", u"€"},
-                   {
-                       {u"0,999", 999.0L / 1000},
-                       {u"0.999", 999.0L / 1000},
-                       {u"1.234,5", 12345.0L / 10},
-                       {u"1.234.567", std::nullopt},
-                       {u"99,9", 999.0L / 10},
-                       {u"-0,5", -5.0L / 10},
-                       {u"-", -0.0L},
-                       {u",", 0.0L},
-                       {u"5,", 5.0L},
-                       {u",5", 5.0L / 10},
-                       {u"12,34 €", 1234.0L / 100},
-                       {u"abc12,3", 123.0L / 10},
-                       {u"1e3", 1000.0L},
-                       {u"2,5E-2", 25.0L / 1000},
-                       {u"1E-", 1.0L},
-                       {u"", std::nullopt},
-                       {u"abc", std::nullopt},
-                       {u"1,2,3", std::nullopt},
-                       {u"1-2", std::nullopt},
-                       {u"E5", std::nullopt},
-                       {u"1E", std::nullopt},
-                       {u"--1", std::nullopt},
-                       {u"1e99999", std::nullopt},
-                       {u"1e-99999", 0.0L},
-                       {u"0e99999", 0.0L},
-                   });
+    expectReadings({u",", u".", u"€"}, {
+                                           {u"0,999", 999.0L / 1000},
+                                           {u"0.999", 999.0L / 1000},
+                                           {u"1.234,5", 12345.0L / 10},
+                                           {u"1.234.567", std::nullopt},
+                                           {u"99,9", 999.0L / 10},
+                                           {u"-0,5", -5.0L / 10},
+                                           {u"-", -0.0L},
+                                           {u",", 0.0L},
+                                           {u"5,", 5.0L},
+                                           {u",5", 5.0L / 10},
+                                           {u"12,34 €", 1234.0L / 100},
+                                           {u"abc12,3", 123.0L / 10},
+                                           {u"1e3", 1000.0L},
+                                           {u"2,5E-2", 25.0L / 1000},
+                                           {u"1E-", 1.0L},
+                                           {u"", std::nullopt},
+                                           {u"abc", std::nullopt},
+                                           {u"1,2,3", std::nullopt},
+                                           {u"1-2", std::nullopt},
+                                           {u"E5", std::nullopt},
+                                           {u"1E", std::nullopt},
+                                           {u"--1", std::nullopt},
+                                           {u"1e99999", std::nullopt},
+                                           {u"1e-99999", 0.0L},
+                                           {u"0e99999", 0.0L},
+                                       });
 }
 
 TEST(ParseFloatLenient, readsThePointLocaleWhereTheCommaIsDropped)

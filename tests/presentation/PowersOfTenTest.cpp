@@ -12,8 +12,8 @@ TEST(PowersOfTen, everyTableFactorIsTheNearestExtendedValue)
     for (int k = 0; k < 32; ++k)
         EXPECT_EQ(scaleByPowerOfTen(1.0L, k), small[k]) << k;
 
-    const long double middle[] = {1e32L,  1e64L,  1e96L,  1e128L, 1e160L, 1e192L, 1e224L,
-                                  1e256L, 1e288L, 1e320L, 1e352L, 1e384L, 1e416L, 1e448L, 1e480L};
+    const long double middle[] = {1e32L,  1e64L,  1e96L,  1e128L, 1e160L, 1e192L, 1e224L, 1e256L,
+                                  1e288L, 1e320L, 1e352L, 1e384L, 1e416L, 1e448L, 1e480L};
     for (int j = 1; j < 16; ++j)
         EXPECT_EQ(scaleByPowerOfTen(1.0L, 32 * j), middle[j - 1]) << 32 * j;
 

@@ -1,6 +1,7 @@
+#include "presentation/ResultTable.h"
+
 #include "platform/Exceptions.h"
 #include "presentation/FormatSettings.h"
-#include "presentation/ResultTable.h"
 
 #include <gtest/gtest.h>
 #include <map>
@@ -44,19 +45,24 @@ private:
 TEST_F(ResultTableTest, writesCountProbabilityPercentageAndTheirSumsFromCountOneOn)
 {
     write(1, 4, {3, 1});
-    EXPECT_EQ(rows[1], (Row{"0 Triebwerke", "0,750000", "75,000 Prozent", "0,000000", "0,000 Prozent"}));
-    EXPECT_EQ(rows[2], (Row{"1 Triebwerke", "0,250000", "25,000 Prozent", "0,250000", "25,000 Prozent"}));
+    EXPECT_EQ(rows[1],
+              (Row{"0 Triebwerke", "0,750000", "75,000 Prozent", "0,000000", "0,000 Prozent"}));
+    EXPECT_EQ(rows[2],
+              (Row{"1 Triebwerke", "0,250000", "25,000 Prozent", "0,250000", "25,000 Prozent"}));
 }
 
 TEST_F(ResultTableTest, showsTheDeterminedCases)
 {
     write(0, 7, {7});
-    EXPECT_EQ(rows[1], (Row{"0 Triebwerke", "1,000000", "100,000 Prozent", "0,000000", "0,000 Prozent"}));
+    EXPECT_EQ(rows[1],
+              (Row{"0 Triebwerke", "1,000000", "100,000 Prozent", "0,000000", "0,000 Prozent"}));
 
     rows.clear();
     write(3, 5, {0, 0, 0, 5});
-    EXPECT_EQ(rows[1], (Row{"0 Triebwerke", "0,000000", "0,000 Prozent", "0,000000", "0,000 Prozent"}));
-    EXPECT_EQ(rows[4], (Row{"3 Triebwerke", "1,000000", "100,000 Prozent", "1,000000", "100,000 Prozent"}));
+    EXPECT_EQ(rows[1],
+              (Row{"0 Triebwerke", "0,000000", "0,000 Prozent", "0,000000", "0,000 Prozent"}));
+    EXPECT_EQ(rows[4],
+              (Row{"3 Triebwerke", "1,000000", "100,000 Prozent", "1,000000", "100,000 Prozent"}));
 }
 
 TEST_F(ResultTableTest, formatsUnroundedQuotients)
@@ -90,7 +96,8 @@ TEST_F(ResultTableTest, theLastRowSumsToTheShareOfRunsWithAFailure)
 TEST_F(ResultTableTest, negativeRunCountsShowUnsignedZeros)
 {
     write(1, -3, {0, 0});
-    EXPECT_EQ(rows[2], (Row{"1 Triebwerke", "0,000000", "0,000 Prozent", "0,000000", "0,000 Prozent"}));
+    EXPECT_EQ(rows[2],
+              (Row{"1 Triebwerke", "0,000000", "0,000 Prozent", "0,000000", "0,000 Prozent"}));
 }
 
 TEST_F(ResultTableTest, zeroRunsFailRightAfterTheFirstCountText)
@@ -103,8 +110,9 @@ TEST_F(ResultTableTest, zeroRunsFailRightAfterTheFirstCountText)
 TEST_F(ResultTableTest, writesCellsRowByRowInColumnOrder)
 {
     write(1, 2, {1, 1});
-    EXPECT_EQ(order, (std::vector<std::pair<int, int>>{
-                         {0, 1}, {1, 1}, {2, 1}, {3, 1}, {4, 1}, {0, 2}, {1, 2}, {2, 2}, {3, 2}, {4, 2}}));
+    EXPECT_EQ(order,
+              (std::vector<std::pair<int, int>>{
+                  {0, 1}, {1, 1}, {2, 1}, {3, 1}, {4, 1}, {0, 2}, {1, 2}, {2, 2}, {3, 2}, {4, 2}}));
 }
 
 TEST_F(ResultTableTest, aNegativeEngineCountWritesNothing)

@@ -1,5 +1,6 @@
-#include "platform/Clock.h"
 #include "simulation/Generator.h"
+
+#include "platform/Clock.h"
 
 #include <gtest/gtest.h>
 

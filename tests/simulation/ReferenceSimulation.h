@@ -8,7 +8,8 @@
 // The simulation loop in its plainest form, one NextUniform per engine and run compared with the
 // failure probability as a double, from the current GeneratorSeed (no reseeding). The fast
 // simulation must reproduce its histogram and final state exactly.
-inline TAusFallarray referenceSimulation(std::int32_t engines, std::int32_t runs, double reliability)
+inline TAusFallarray referenceSimulation(std::int32_t engines, std::int32_t runs,
+                                         double reliability)
 {
     if (1 < reliability)
         reliability = static_cast<double>(static_cast<long double>(reliability) / 100);

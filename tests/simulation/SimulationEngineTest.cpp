@@ -1,7 +1,7 @@
-#include "ReferenceSimulation.h"
-
-#include "simulation/Generator.h"
 #include "simulation/SimulationEngine.h"
+
+#include "ReferenceSimulation.h"
+#include "simulation/Generator.h"
 #include "simulation/SimuliereAusfaelle.h"
 
 #include <gtest/gtest.h>
@@ -28,7 +28,8 @@ std::string nameOf(const PathCase& path)
 std::vector<PathCase> availablePaths()
 {
     std::vector<PathCase> paths;
-    for (const InstructionSet set : {InstructionSet::Scalar, InstructionSet::Avx2, InstructionSet::Avx512})
+    for (const InstructionSet set :
+         {InstructionSet::Scalar, InstructionSet::Avx2, InstructionSet::Avx512})
         if (isSupported(set))
             for (const unsigned threads : {1u, 2u, 3u})
                 paths.push_back({set, threads});
@@ -39,7 +40,10 @@ class SimulationPathTest : public ::testing::TestWithParam<PathCase>
 {
 protected:
     // Small simulations are shared out too, so that thread blocks and their borders get tested.
-    SimulationSettings settings() const { return {GetParam().instructionSet, GetParam().threads, 1000}; }
+    SimulationSettings settings() const
+    {
+        return {GetParam().instructionSet, GetParam().threads, 1000};
+    }
 };
 
 double reliabilityForThreshold(std::uint32_t m)
@@ -54,8 +58,16 @@ TEST_P(SimulationPathTest, matchesThePlainLoopInHistogramAndFinalState)
 {
     const std::int32_t engineCounts[] = {0, 1, 2, 3, 9, 15, 16, 31, 100, 257, 1000};
     const std::int32_t runCounts[] = {-5, 0, 1, 127, 129, 1000, 4099, 20011};
-    const double reliabilities[] = {0.999, 0.0, 1.0, 99.9, 150.0, -1.0, 0.5, 0.97,
-                                    reliabilityForThreshold(3000000000u), reliabilityForThreshold(1u)};
+    const double reliabilities[] = {0.999,
+                                    0.0,
+                                    1.0,
+                                    99.9,
+                                    150.0,
+                                    -1.0,
+                                    0.5,
+                                    0.97,
+                                    reliabilityForThreshold(3000000000u),
+                                    reliabilityForThreshold(1u)};
     const std::uint32_t seeds[] = {0u, 1u, 0xFFFFFFFFu, 649090867u, 0x9E3779B9u};
 
     int index = 0;
@@ -68,15 +80,16 @@ TEST_P(SimulationPathTest, matchesThePlainLoopInHistogramAndFinalState)
                 const std::uint32_t seed = seeds[index % std::size(seeds)];
 
                 GeneratorSeed = seed;
-                const TAusFallarray expected = referenceSimulation(engines, std::max(runs, 0), reliability);
+                const TAusFallarray expected =
+                    referenceSimulation(engines, std::max(runs, 0), reliability);
                 const std::uint32_t expectedState = GeneratorSeed;
 
                 TAusFallarray histogram(static_cast<std::size_t>(engines) + 1, 0);
-                const std::uint32_t state =
-                    simulateRuns(seed, engines, runs, failureThreshold(failureProbability(reliability)),
-                                 histogram.data(), settings());
-                ASSERT_EQ(histogram, expected) << engines << " engines, " << runs << " runs, r = "
-                                               << reliability << ", seed " << seed;
+                const std::uint32_t state = simulateRuns(
+                    seed, engines, runs, failureThreshold(failureProbability(reliability)),
+                    histogram.data(), settings());
+                ASSERT_EQ(histogram, expected) << engines << " engines, " << runs
+                                               << " runs, r = " << reliability << ", seed " << seed;
                 ASSERT_EQ(state, expectedState) << engines << " engines, " << runs << " runs";
             }
         }
@@ -91,9 +104,9 @@ TEST_P(SimulationPathTest, sharesOutLargeSimulationsWithoutChangingTheResult)
         const TAusFallarray expected = referenceSimulation(engines, runs, 0.9);
         const std::uint32_t expectedState = GeneratorSeed;
         TAusFallarray histogram(static_cast<std::size_t>(engines) + 1, 0);
-        const std::uint32_t state = simulateRuns(777u, engines, runs,
-                                                 failureThreshold(failureProbability(0.9)),
-                                                 histogram.data(), {GetParam().instructionSet, GetParam().threads});
+        const std::uint32_t state =
+            simulateRuns(777u, engines, runs, failureThreshold(failureProbability(0.9)),
+                         histogram.data(), {GetParam().instructionSet, GetParam().threads});
         EXPECT_EQ(histogram, expected) << engines << " engines";
         EXPECT_EQ(state, expectedState) << engines << " engines";
     }

@@ -1,9 +1,9 @@
-#include "ReferenceSimulation.h"
+#include "simulation/SimuliereAusfaelle.h"
 
+#include "ReferenceSimulation.h"
 #include "platform/Clock.h"
 #include "platform/Exceptions.h"
 #include "simulation/Generator.h"
-#include "simulation/SimuliereAusfaelle.h"
 
 #include <cmath>
 #include <gtest/gtest.h>
@@ -61,8 +61,8 @@ TEST_F(SimuliereAusfaelleTest, fillsTheHistogramOfTheDeterminedCases)
     for (const Case& c : cases) {
         TAusFallarray histogram{9, 9, 9, 9, 9, 9, 9};
         SimuliereAusfaelle(c.engines, c.runs, histogram, c.reliability);
-        EXPECT_EQ(histogram, c.expected) << c.engines << " engines, " << c.runs << " runs, r = "
-                                         << c.reliability;
+        EXPECT_EQ(histogram, c.expected)
+            << c.engines << " engines, " << c.runs << " runs, r = " << c.reliability;
     }
 }
 
@@ -76,10 +76,10 @@ TEST_F(SimuliereAusfaelleTest, drawsEveryEngineOfEveryRunFromTheClockSeed)
         std::uint32_t seed;
     };
     const Case cases[] = {
-        {9, 100000, 0.999, 12345u},  {9, 20000, 0.5, 0u},        {1, 50000, 0.9, 0xFFFFFFFFu},
-        {2, 33333, 0.25, 649090867u}, {3, 1001, 99.9, 7u},        {31, 999, 0.97, 0xABCDEF01u},
-        {100, 513, 0.99, 3u},         {257, 129, 0.995, 1u},      {0, 77, 0.5, 5u},
-        {17, 1, 0.0001, 99u},         {5, 4099, -1.0, 11u},       {5, 4099, 150.0, 11u},
+        {9, 100000, 0.999, 12345u},   {9, 20000, 0.5, 0u},   {1, 50000, 0.9, 0xFFFFFFFFu},
+        {2, 33333, 0.25, 649090867u}, {3, 1001, 99.9, 7u},   {31, 999, 0.97, 0xABCDEF01u},
+        {100, 513, 0.99, 3u},         {257, 129, 0.995, 1u}, {0, 77, 0.5, 5u},
+        {17, 1, 0.0001, 99u},         {5, 4099, -1.0, 11u},  {5, 4099, 150.0, 11u},
     };
     for (const Case& c : cases) {
         seed(c.seed);

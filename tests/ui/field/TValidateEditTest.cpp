@@ -1,8 +1,9 @@
+#include "ui/TValidateEdit.h"
+
 #include "platform/Exceptions.h"
 #include "platform/Locale.h"
 #include "platform/MessageBoxes.h"
 #include "presentation/FormatSettings.h"
-#include "ui/TValidateEdit.h"
 
 #include <QAction>
 #include <QApplication>
@@ -11,6 +12,7 @@
 #include <QRandomGenerator>
 #include <QTest>
 #include <QWidget>
+
 #include <memory>
 
 // The three fields of the window, loaded as the window loads them, with a button to take the
@@ -68,7 +70,8 @@ private:
     void useLocale(const char16_t* decimal, const char16_t* thousand)
     {
         m_locale.reset();
-        m_locale = std::make_unique<platform::ScopedLocale>(platform::LocaleFormats{decimal, thousand, u"€"});
+        m_locale = std::make_unique<platform::ScopedLocale>(
+            platform::LocaleFormats{decimal, thousand, u"€"});
         LoadFormatSettings();
     }
 
@@ -79,7 +82,8 @@ private:
             if (character.unicode() >= 0x20 && character.unicode() < 0x7F)
                 QTest::keyClicks(target, QString(character));
             else
-                QTest::sendKeyEvent(QTest::Click, target, Qt::Key_unknown, QString(character), Qt::NoModifier);
+                QTest::sendKeyEvent(QTest::Click, target, Qt::Key_unknown, QString(character),
+                                    Qt::NoModifier);
         }
     }
 
@@ -271,9 +275,14 @@ private slots:
         w.enter(w.Durchlaeufe);
         QVERIFY(w.Durchlaeufe->hasSelectedText());
         QMenu* menu = w.Durchlaeufe->contextMenuForThisField();
-        const QStringList captions = {QStringLiteral("&Rückgängig"), QString(), QStringLiteral("&Ausschneiden"),
-                                      QStringLiteral("&Kopieren"), QStringLiteral("Einf&ügen"),
-                                      QStringLiteral("Löschen"), QString(), QStringLiteral("Alles auswählen")};
+        const QStringList captions = {QStringLiteral("&Rückgängig"),
+                                      QString(),
+                                      QStringLiteral("&Ausschneiden"),
+                                      QStringLiteral("&Kopieren"),
+                                      QStringLiteral("Einf&ügen"),
+                                      QStringLiteral("Löschen"),
+                                      QString(),
+                                      QStringLiteral("Alles auswählen")};
         QStringList actual;
         for (QAction* action : menu->actions())
             actual << (action->isSeparator() ? QString() : action->text());
@@ -288,7 +297,8 @@ private slots:
         QVERIFY(item(menu, QStringLiteral("Einf&ügen"))->isEnabled());
         for (const char* caption : {"&Ausschneiden", "&Kopieren", "Löschen", "Alles auswählen"})
             QVERIFY2(!item(menu, QString::fromUtf8(caption))->isEnabled(), caption);
-        QCOMPARE(item(menu, QStringLiteral("&Rückgängig"))->isEnabled(), w.Durchlaeufe->isUndoAvailable());
+        QCOMPARE(item(menu, QStringLiteral("&Rückgängig"))->isEnabled(),
+                 w.Durchlaeufe->isUndoAvailable());
 
         // The one menu follows the field that asks.
         QCOMPARE(w.Anzahl->contextMenuForThisField(), menu);

@@ -1,6 +1,7 @@
+#include "ui/ValidateEditRules.h"
+
 #include "platform/Exceptions.h"
 #include "platform/Locale.h"
-#include "ui/ValidateEditRules.h"
 
 #include <cmath>
 #include <gtest/gtest.h>
@@ -31,7 +32,8 @@ ValidateEditContext field(Format format, char16_t decimal = u',', char16_t thous
 
 std::u16string shown(const ValidateEditContext& context, std::u16string_view editText)
 {
-    return ValidateEditRules::decorateDisplayText(context, ValidateEditRules::displayValue(context, editText));
+    return ValidateEditRules::decorateDisplayText(
+        context, ValidateEditRules::displayValue(context, editText));
 }
 
 // The lenient reading asks the user's locale itself; it is the comma locale here too.
@@ -60,7 +62,8 @@ TEST_F(ValidateEditRulesTest, acceptCharactersByFormatPositionAndSelection)
         {Format::dfDecimal, u"12", u',', 3, true, true},
         {Format::dfFloat, u"12", u',', 3, true, true},
         {Format::dfFloat, u"1,2", u',', 4, true, false},
-        {Format::dfFloat, u"1,2", u',', 1, false, false}, // the separator in the selection still counts
+        {Format::dfFloat, u"1,2", u',', 1, false,
+         false}, // the separator in the selection still counts
         {Format::dfFloat, u"12", u'.', 3, true, false},
         {Format::dfInteger, u"", u'a', 1, true, false},
         {Format::dfFloat, u"1", u'e', 2, true, false},
@@ -89,12 +92,15 @@ TEST_F(ValidateEditRulesTest, acceptCharactersByFormatPositionAndSelection)
 TEST_F(ValidateEditRulesTest, keypadDecimalKeyBecomesTheLocaleSeparator)
 {
     char16_t character = u'.';
-    EXPECT_TRUE(ValidateEditRules::AcceptsChar(field(Format::dfFloat), u"0", character, 2, true, true));
+    EXPECT_TRUE(
+        ValidateEditRules::AcceptsChar(field(Format::dfFloat), u"0", character, 2, true, true));
     EXPECT_EQ(character, u',');
     character = u'.';
-    EXPECT_FALSE(ValidateEditRules::AcceptsChar(field(Format::dfFloat), u"0,5", character, 4, true, true));
+    EXPECT_FALSE(
+        ValidateEditRules::AcceptsChar(field(Format::dfFloat), u"0,5", character, 4, true, true));
     character = u'.';
-    EXPECT_FALSE(ValidateEditRules::AcceptsChar(field(Format::dfInteger), u"0", character, 2, true, true));
+    EXPECT_FALSE(
+        ValidateEditRules::AcceptsChar(field(Format::dfInteger), u"0", character, 2, true, true));
 }
 
 TEST_F(ValidateEditRulesTest, filterKeepsWhatTypingWouldHaveTaken)
@@ -106,20 +112,13 @@ TEST_F(ValidateEditRulesTest, filterKeepsWhatTypingWouldHaveTaken)
         const char16_t* filtered;
     };
     const Case cases[] = {
-        {Format::dfInteger, u"x-5", u"5"},
-        {Format::dfInteger, u"3-5", u"35"},
-        {Format::dfInteger, u"-5", u"-5"},
-        {Format::dfInteger, u"+12", u"+12"},
-        {Format::dfInteger, u"1.234", u"1234"},
-        {Format::dfFloat, u"abc12,3,4", u"12,34"},
-        {Format::dfFloat, u"-0,5", u"-0,5"},
-        {Format::dfFloat, u"1.234,5", u"1234,5"},
-        {Format::dfFloat, u"0,999", u"0,999"},
-        {Format::dfFloat, u"1e5", u"15"},
-        {Format::dfFloat, u"--1", u"-1"},
-        {Format::dfDecimal, u"1000000,5", u"1000000,5"},
-        {Format::dfDecimal, u" 12 ", u"12"},
-        {Format::dfDecimal, u"", u""},
+        {Format::dfInteger, u"x-5", u"5"},      {Format::dfInteger, u"3-5", u"35"},
+        {Format::dfInteger, u"-5", u"-5"},      {Format::dfInteger, u"+12", u"+12"},
+        {Format::dfInteger, u"1.234", u"1234"}, {Format::dfFloat, u"abc12,3,4", u"12,34"},
+        {Format::dfFloat, u"-0,5", u"-0,5"},    {Format::dfFloat, u"1.234,5", u"1234,5"},
+        {Format::dfFloat, u"0,999", u"0,999"},  {Format::dfFloat, u"1e5", u"15"},
+        {Format::dfFloat, u"--1", u"-1"},       {Format::dfDecimal, u"1000000,5", u"1000000,5"},
+        {Format::dfDecimal, u" 12 ", u"12"},    {Format::dfDecimal, u"", u""},
     };
     for (const Case& c : cases)
         EXPECT_EQ(ValidateEditRules::FilterEditText(field(c.format), c.text), c.filtered);

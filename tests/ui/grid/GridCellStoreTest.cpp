@@ -1,9 +1,9 @@
-#include "platform/Exceptions.h"
 #include "ui/GridCellStore.h"
 
-#include <gtest/gtest.h>
+#include "platform/Exceptions.h"
 
 #include <cstdint>
+#include <gtest/gtest.h>
 #include <map>
 #include <random>
 #include <string>
@@ -37,8 +37,13 @@ TEST(GridCellStore, EmptyTextRemovesTheCell)
 
 TEST(GridCellStore, OverwritesAcrossTheInlineLimit)
 {
-    const std::string lengths[] = {"", "a", std::string(15, 'b'), std::string(16, 'c'),
-                                   std::string(300, 'd'), "ä€", std::string(15, 'e')};
+    const std::string lengths[] = {"",
+                                   "a",
+                                   std::string(15, 'b'),
+                                   std::string(16, 'c'),
+                                   std::string(300, 'd'),
+                                   "ä€",
+                                   std::string(15, 'e')};
     GridCellStore store;
     for (const std::string& text : lengths) {
         store.setText(1, 1, text);

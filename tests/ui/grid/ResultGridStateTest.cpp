@@ -1,12 +1,11 @@
-#include "platform/Exceptions.h"
-#include "ui/MulDiv.h"
 #include "ui/ResultGridState.h"
 
-#include <gtest/gtest.h>
-
-#include <malloc.h>
+#include "platform/Exceptions.h"
+#include "ui/MulDiv.h"
 
 #include <functional>
+#include <gtest/gtest.h>
+#include <malloc.h>
 #include <ostream>
 #include <string>
 #include <vector>
@@ -50,8 +49,7 @@ public:
     }
 };
 
-template<typename F>
-std::string gridErrorOf(F&& operation)
+template <typename F> std::string gridErrorOf(F&& operation)
 {
     try {
         operation();
@@ -128,10 +126,10 @@ TEST(MulDiv, RoundsHalvesAwayFromZero)
         int a, b, c, expected;
     };
     const Case cases[] = {
-        {64, 144, 96, 96},  {24, 144, 96, 36},   {-11, 144, 96, -17}, {11, 144, 96, 17},
-        {53, 144, 96, 80},  {1, 3, 2, 2},        {-1, 3, 2, -2},      {1, 1, 3, 0},
-        {2, 1, 3, 1},       {11, 72, 96, 8},     {5, 5, 0, -1},       {2'000'000'000, 2, 1, -1},
-        {7, -3, 2, -11},    {-7, -3, 2, 11},
+        {64, 144, 96, 96}, {24, 144, 96, 36}, {-11, 144, 96, -17}, {11, 144, 96, 17},
+        {53, 144, 96, 80}, {1, 3, 2, 2},      {-1, 3, 2, -2},      {1, 1, 3, 0},
+        {2, 1, 3, 1},      {11, 72, 96, 8},   {5, 5, 0, -1},       {2'000'000'000, 2, 1, -1},
+        {7, -3, 2, -11},   {-7, -3, 2, 11},
     };
     for (const Case& c : cases)
         EXPECT_EQ(MulDiv(c.a, c.b, c.c), c.expected) << c.a << "*" << c.b << "/" << c.c;
@@ -319,54 +317,74 @@ TEST_P(AutoSizeColumnsTest, SetsEachWidthFromItsWidestText)
 // The fake font: 6 pixels per byte, 7 in the header, so m + 8 (+ padding) per column.
 INSTANTIATE_TEST_SUITE_P(
     Rules, AutoSizeColumnsTest,
-    testing::Values(
-        AutoSizeCase{"EmptyColumnsGetTheMinimumPlusPadding", true, 4, [](ResultGridState&) {},
-                     {14, 14, 14, 14}},
-        AutoSizeCase{"HeaderInFixedFontNormalRowsInFont", true, 4,
-                     [](ResultGridState& g) {
-                         g.setCells(0, 0, "abcd");   // 28
-                         g.setCells(0, 1, "abcde");  // 30
-                         g.setCells(1, 0, "abcdef"); // 42
-                         g.setCells(1, 3, "abcdef"); // 36
-                     },
-                     {42, 54, 14, 14}},
-        AutoSizeCase{"NoPaddingAndShrinking", true, 0,
-                     [](ResultGridState& g) { g.setCells(3, 2, "ab"); }, {10, 10, 10, 20}},
-        AutoSizeCase{"NegativePaddingLimitedAgain", true, -30,
-                     [](ResultGridState& g) { g.setCells(0, 2, "abcdefgh"); }, {26, 10, 10, 10}},
-        AutoSizeCase{"RowsAndColumnsOutsideTheCountsIgnored", true, 4,
-                     [](ResultGridState& g) {
-                         g.setCells(0, 5, "abcdefghij");
-                         g.setCells(4, 1, "abcdefghij");
-                         g.setCells(0, 4, "a");
-                     },
-                     {18, 14, 14, 14}},
-        AutoSizeCase{"LinesAndTabs", true, 4,
-                     [](ResultGridState& g) {
-                         g.setCells(0, 1, "ab\nabcdef\nabc");
-                         g.setCells(1, 1, "a\tb");
-                     },
-                     {48, 72, 14, 14}},
-        AutoSizeCase{"FixedColumnsSkippedWithoutDoFixedCols", false, 4,
-                     [](ResultGridState& g) {
-                         g.setFixedCols(1);
-                         g.setCells(0, 1, "abcdefgh");
-                         g.setCells(1, 1, "abcdefgh");
-                         g.setColWidths(0, 33);
-                     },
-                     {33, 60, 14, 14}},
-        AutoSizeCase{"FixedColumnsInFixedFont", true, 4,
-                     [](ResultGridState& g) {
-                         g.setFixedCols(1);
-                         g.setCells(0, 1, "abcdefgh");
-                     },
-                     {68, 14, 14, 14}},
-        AutoSizeCase{"MeasuredInTheZoomedFont", true, 4,
-                     [](ResultGridState& g) {
-                         g.Zoom(2);
-                         g.setCells(0, 1, "abcd");
-                     },
-                     {44, 14, 14, 14}}),
+    testing::Values(AutoSizeCase{"EmptyColumnsGetTheMinimumPlusPadding",
+                                 true,
+                                 4,
+                                 [](ResultGridState&) {},
+                                 {14, 14, 14, 14}},
+                    AutoSizeCase{"HeaderInFixedFontNormalRowsInFont",
+                                 true,
+                                 4,
+                                 [](ResultGridState& g) {
+                                     g.setCells(0, 0, "abcd");   // 28
+                                     g.setCells(0, 1, "abcde");  // 30
+                                     g.setCells(1, 0, "abcdef"); // 42
+                                     g.setCells(1, 3, "abcdef"); // 36
+                                 },
+                                 {42, 54, 14, 14}},
+                    AutoSizeCase{"NoPaddingAndShrinking",
+                                 true,
+                                 0,
+                                 [](ResultGridState& g) { g.setCells(3, 2, "ab"); },
+                                 {10, 10, 10, 20}},
+                    AutoSizeCase{"NegativePaddingLimitedAgain",
+                                 true,
+                                 -30,
+                                 [](ResultGridState& g) { g.setCells(0, 2, "abcdefgh"); },
+                                 {26, 10, 10, 10}},
+                    AutoSizeCase{"RowsAndColumnsOutsideTheCountsIgnored",
+                                 true,
+                                 4,
+                                 [](ResultGridState& g) {
+                                     g.setCells(0, 5, "abcdefghij");
+                                     g.setCells(4, 1, "abcdefghij");
+                                     g.setCells(0, 4, "a");
+                                 },
+                                 {18, 14, 14, 14}},
+                    AutoSizeCase{"LinesAndTabs",
+                                 true,
+                                 4,
+                                 [](ResultGridState& g) {
+                                     g.setCells(0, 1, "ab\nabcdef\nabc");
+                                     g.setCells(1, 1, "a\tb");
+                                 },
+                                 {48, 72, 14, 14}},
+                    AutoSizeCase{"FixedColumnsSkippedWithoutDoFixedCols",
+                                 false,
+                                 4,
+                                 [](ResultGridState& g) {
+                                     g.setFixedCols(1);
+                                     g.setCells(0, 1, "abcdefgh");
+                                     g.setCells(1, 1, "abcdefgh");
+                                     g.setColWidths(0, 33);
+                                 },
+                                 {33, 60, 14, 14}},
+                    AutoSizeCase{"FixedColumnsInFixedFont",
+                                 true,
+                                 4,
+                                 [](ResultGridState& g) {
+                                     g.setFixedCols(1);
+                                     g.setCells(0, 1, "abcdefgh");
+                                 },
+                                 {68, 14, 14, 14}},
+                    AutoSizeCase{"MeasuredInTheZoomedFont",
+                                 true,
+                                 4,
+                                 [](ResultGridState& g) {
+                                     g.Zoom(2);
+                                     g.setCells(0, 1, "abcd");
+                                 },
+                                 {44, 14, 14, 14}}),
     [](const testing::TestParamInfo<AutoSizeCase>& info) { return info.param.name; });
 
 TEST(ResultGridState, ZoomStepsWithinTheLimits)
@@ -568,10 +586,13 @@ INSTANTIATE_TEST_SUITE_P(
     testing::Values(
         KeyCase{"Up", GridKey::Up, false, false, {1, 4}, 3, {1, 3}, {1, 3}, 3, 0},
         KeyCase{"UpScrolls", GridKey::Up, false, false, {1, 3}, 3, {1, 2}, {1, 2}, 2, 0},
-        KeyCase{"UpStopsAtFirstNormalRow", GridKey::Up, false, false, {1, 1}, 1, {1, 1}, {1, 1}, 1, 0},
+        KeyCase{
+            "UpStopsAtFirstNormalRow", GridKey::Up, false, false, {1, 1}, 1, {1, 1}, {1, 1}, 1, 0},
         KeyCase{"Down", GridKey::Down, false, false, {1, 4}, 3, {1, 5}, {1, 5}, 3, 0},
-        KeyCase{"DownScrollsJustEnough", GridKey::Down, false, false, {1, 5}, 3, {1, 6}, {1, 6}, 4, 0},
-        KeyCase{"DownStopsAtLastRow", GridKey::Down, false, false, {1, 10}, 8, {1, 10}, {1, 10}, 8, 0},
+        KeyCase{
+            "DownScrollsJustEnough", GridKey::Down, false, false, {1, 5}, 3, {1, 6}, {1, 6}, 4, 0},
+        KeyCase{
+            "DownStopsAtLastRow", GridKey::Down, false, false, {1, 10}, 8, {1, 10}, {1, 10}, 8, 0},
         KeyCase{"Left", GridKey::Left, false, false, {1, 4}, 3, {0, 4}, {0, 4}, 3, 0},
         KeyCase{"LeftStops", GridKey::Left, false, false, {0, 4}, 3, {0, 4}, {0, 4}, 3, 0},
         KeyCase{"Right", GridKey::Right, false, false, {1, 4}, 3, {2, 4}, {2, 4}, 3, 0},
@@ -579,7 +600,8 @@ INSTANTIATE_TEST_SUITE_P(
         KeyCase{"Home", GridKey::Home, false, false, {2, 4}, 3, {0, 4}, {0, 4}, 3, 0},
         KeyCase{"End", GridKey::End, false, false, {1, 4}, 3, {4, 4}, {4, 4}, 3, 1},
         KeyCase{"PageDown", GridKey::PageDown, false, false, {1, 4}, 3, {1, 6}, {1, 6}, 5, 0},
-        KeyCase{"PageDownAtTheEnd", GridKey::PageDown, false, false, {1, 9}, 7, {1, 10}, {1, 10}, 8, 0},
+        KeyCase{
+            "PageDownAtTheEnd", GridKey::PageDown, false, false, {1, 9}, 7, {1, 10}, {1, 10}, 8, 0},
         KeyCase{"PageUp", GridKey::PageUp, false, false, {1, 4}, 3, {1, 2}, {1, 2}, 1, 0},
         KeyCase{"PageUpAtTheStart", GridKey::PageUp, false, false, {1, 2}, 1, {1, 1}, {1, 1}, 1, 0},
         KeyCase{"CtrlHome", GridKey::Home, false, true, {2, 7}, 6, {0, 1}, {0, 1}, 1, 0},
@@ -589,12 +611,40 @@ INSTANTIATE_TEST_SUITE_P(
         KeyCase{"CtrlUpScrollsOnly", GridKey::Up, false, true, {1, 4}, 3, {1, 4}, {1, 4}, 2, 0},
         KeyCase{"CtrlUpAtTheTop", GridKey::Up, false, true, {1, 2}, 1, {1, 2}, {1, 2}, 1, 0},
         KeyCase{"CtrlDownScrollsOnly", GridKey::Down, false, true, {1, 4}, 3, {1, 4}, {1, 4}, 4, 0},
-        KeyCase{"CtrlRightByAPageOfColumns", GridKey::Right, false, true, {1, 4}, 3, {4, 4}, {4, 4}, 3, 1},
-        KeyCase{"CtrlLeftByAPageOfColumns", GridKey::Left, false, true, {3, 4}, 3, {0, 4}, {0, 4}, 3, 0},
+        KeyCase{"CtrlRightByAPageOfColumns",
+                GridKey::Right,
+                false,
+                true,
+                {1, 4},
+                3,
+                {4, 4},
+                {4, 4},
+                3,
+                1},
+        KeyCase{"CtrlLeftByAPageOfColumns",
+                GridKey::Left,
+                false,
+                true,
+                {3, 4},
+                3,
+                {0, 4},
+                {0, 4},
+                3,
+                0},
         KeyCase{"ShiftDownExtends", GridKey::Down, true, false, {1, 4}, 3, {1, 5}, {1, 4}, 3, 0},
         KeyCase{"ShiftCtrlEndExtends", GridKey::End, true, true, {1, 4}, 3, {4, 10}, {1, 4}, 8, 1},
-        KeyCase{"ShiftPageUpExtends", GridKey::PageUp, true, false, {1, 4}, 3, {1, 2}, {1, 4}, 1, 0},
-        KeyCase{"ShiftCtrlDownScrollsOnly", GridKey::Down, true, true, {1, 4}, 3, {1, 4}, {1, 4}, 4, 0}),
+        KeyCase{
+            "ShiftPageUpExtends", GridKey::PageUp, true, false, {1, 4}, 3, {1, 2}, {1, 4}, 1, 0},
+        KeyCase{"ShiftCtrlDownScrollsOnly",
+                GridKey::Down,
+                true,
+                true,
+                {1, 4},
+                3,
+                {1, 4},
+                {1, 4},
+                4,
+                0}),
     [](const testing::TestParamInfo<KeyCase>& info) { return info.param.name; });
 
 TEST(ResultGridState, MovingWithoutShiftCollapsesAGrownSelection)
@@ -700,10 +750,11 @@ TEST(ResultGridState, ScrollBarActions)
         int top;
     };
     const Step steps[] = {
-        {ScrollAction::LineForward, 2}, {ScrollAction::PageForward, 4}, {ScrollAction::PageForward, 6},
-        {ScrollAction::PageForward, 8}, {ScrollAction::LineForward, 8}, {ScrollAction::PageBack, 6},
-        {ScrollAction::LineBack, 5},    {ScrollAction::ToStart, 1},     {ScrollAction::PageBack, 1},
-        {ScrollAction::ToEnd, 8},
+        {ScrollAction::LineForward, 2}, {ScrollAction::PageForward, 4},
+        {ScrollAction::PageForward, 6}, {ScrollAction::PageForward, 8},
+        {ScrollAction::LineForward, 8}, {ScrollAction::PageBack, 6},
+        {ScrollAction::LineBack, 5},    {ScrollAction::ToStart, 1},
+        {ScrollAction::PageBack, 1},    {ScrollAction::ToEnd, 8},
     };
     for (const Step& step : steps) {
         grid.scrollVertical(step.action);

@@ -1,7 +1,8 @@
+#include "ui/TResultGrid.h"
+
 #include "platform/Exceptions.h"
 #include "platform/Fonts.h"
 #include "ui/FontTextMeasurer.h"
-#include "ui/TResultGrid.h"
 
 #include <QApplication>
 #include <QFontMetrics>
@@ -157,7 +158,8 @@ void TResultGridTest::sendMouse(QEvent::Type type, QPoint clientPos, Qt::MouseBu
                                 Qt::MouseButtons buttons, Qt::KeyboardModifiers modifiers)
 {
     QWidget* viewport = m_grid->viewport();
-    QMouseEvent event(type, clientPos, viewport->mapToGlobal(clientPos), button, buttons, modifiers);
+    QMouseEvent event(type, clientPos, viewport->mapToGlobal(clientPos), button, buttons,
+                      modifiers);
     QApplication::sendEvent(viewport, &event);
 }
 
@@ -347,8 +349,7 @@ void TResultGridTest::scrollBarsOnlyWhenNeeded()
     m_grid->setDefaultColWidth(300);
     QVERIFY(m_grid->horizontalScrollBar()->isVisible());
     QCOMPARE(m_grid->horizontalScrollBar()->maximum(), 127);
-    QCOMPARE(m_grid->state().clientWidth(),
-             614 - m_grid->verticalScrollBar()->sizeHint().width());
+    QCOMPARE(m_grid->state().clientWidth(), 614 - m_grid->verticalScrollBar()->sizeHint().width());
     simulate(3);
     QVERIFY(!m_grid->verticalScrollBar()->isVisible());
     QVERIFY(!m_grid->horizontalScrollBar()->isVisible());
@@ -426,7 +427,8 @@ void TResultGridTest::keyboard_data()
     QTest::newRow("ShiftDown") << int(Qt::Key_Down) << shift << 1 << 6 << 1 << 5 << 1;
     QTest::newRow("ShiftCtrlEnd") << int(Qt::Key_End) << (shift | ctrl) << 4 << 19 << 1 << 5 << 11;
     QTest::newRow("ShiftEnd") << int(Qt::Key_End) << shift << 4 << 5 << 1 << 5 << 1;
-    QTest::newRow("KeypadDown") << int(Qt::Key_Down) << int(Qt::KeypadModifier) << 1 << 6 << 1 << 6 << 1;
+    QTest::newRow("KeypadDown") << int(Qt::Key_Down) << int(Qt::KeypadModifier) << 1 << 6 << 1 << 6
+                                << 1;
 }
 
 void TResultGridTest::keyboard()

@@ -17,6 +17,7 @@
 #include <QPushButton>
 #include <QRegularExpression>
 #include <QTest>
+
 #include <memory>
 #include <vector>
 
@@ -93,7 +94,8 @@ private:
     void useLocale(const char16_t* decimal, const char16_t* thousand)
     {
         m_locale.reset();
-        m_locale = std::make_unique<platform::ScopedLocale>(platform::LocaleFormats{decimal, thousand, u""});
+        m_locale = std::make_unique<platform::ScopedLocale>(
+            platform::LocaleFormats{decimal, thousand, u""});
         LoadFormatSettings();
     }
 
@@ -107,19 +109,25 @@ private:
     void click(QPushButton* button) { QTest::mouseClick(button, Qt::LeftButton); }
 
     // The table the window must show for the fixed clock, built from the same pieces.
-    std::vector<std::vector<QString>> expectedRows(std::int32_t engines, std::int32_t runs, double reliability)
+    std::vector<std::vector<QString>> expectedRows(std::int32_t engines, std::int32_t runs,
+                                                   double reliability)
     {
         TAusFallarray histogram;
         SimuliereAusfaelle(engines, runs, histogram, reliability);
         std::vector<std::vector<QString>> rows(static_cast<std::size_t>(engines) + 2,
                                                std::vector<QString>(5));
-        ResultTable::writeRows(engines, runs, histogram, [&rows](int column, int row, const std::string& text) {
-            rows[static_cast<std::size_t>(row)][static_cast<std::size_t>(column)] = QString::fromStdString(text);
-        });
+        ResultTable::writeRows(
+            engines, runs, histogram, [&rows](int column, int row, const std::string& text) {
+                rows[static_cast<std::size_t>(row)][static_cast<std::size_t>(column)] =
+                    QString::fromStdString(text);
+            });
         return rows;
     }
 
-    QString lastBoxText() const { return m_boxes.boxes.empty() ? QString() : m_boxes.boxes.back().text; }
+    QString lastBoxText() const
+    {
+        return m_boxes.boxes.empty() ? QString() : m_boxes.boxes.back().text;
+    }
 
 private slots:
     void init()
@@ -146,7 +154,8 @@ private slots:
 
     void startsWithTheLayoutsTextsAndTheFocusInTheEngineField()
     {
-        QCOMPARE(form().windowTitle(), QStringLiteral("Ausfallwahrscheinlichkeit von Raketentriebwerken"));
+        QCOMPARE(form().windowTitle(),
+                 QStringLiteral("Ausfallwahrscheinlichkeit von Raketentriebwerken"));
         QCOMPARE(form().size(), QSize(618, 307));
         QCOMPARE(form().Anzahl->text(), QStringLiteral("9"));
         QCOMPARE(form().Zuverlaessigkeit->text(), QStringLiteral("0,999"));
@@ -179,13 +188,15 @@ private slots:
         QCOMPARE(form().Tab->RowCount(), 11);
         QCOMPARE(form().Tab->ColCount(), 5);
         QCOMPARE(form().Tab->FixedRows(), 1);
-        const QStringList headers = {QStringLiteral("Ausgefallene Triebwerke"), QStringLiteral("Wahrscheinlichkeit"),
+        const QStringList headers = {QStringLiteral("Ausgefallene Triebwerke"),
+                                     QStringLiteral("Wahrscheinlichkeit"),
                                      QStringLiteral("Prozentwert"), QStringLiteral("Summiert"),
                                      QStringLiteral("Summiert Prozent")};
         for (int column = 0; column < 5; ++column) {
             QCOMPARE(cell(form().Tab, column, 0), headers[column]);
             for (int row = 1; row <= 10; ++row)
-                QCOMPARE(cell(form().Tab, column, row), expected[static_cast<std::size_t>(row)][static_cast<std::size_t>(column)]);
+                QCOMPARE(cell(form().Tab, column, row),
+                         expected[static_cast<std::size_t>(row)][static_cast<std::size_t>(column)]);
         }
         QCOMPARE(cell(form().Tab, 0, 10), QStringLiteral("9 Triebwerke"));
     }
@@ -260,7 +271,9 @@ private slots:
         const QString header = cell(form().Tab, 0, 0);
         setInputs(QStringLiteral("-1"), QStringLiteral("0,999"), QStringLiteral("1000"));
         click(form().Button1);
-        QCOMPARE(lastBoxText(), QStringLiteral("Die Anzahl fester Zeilen muss kleiner sein als die Zeilenanzahl."));
+        QCOMPARE(
+            lastBoxText(),
+            QStringLiteral("Die Anzahl fester Zeilen muss kleiner sein als die Zeilenanzahl."));
         QCOMPARE(form().Tab->RowCount(), 1);
         QCOMPARE(form().Tab->ColCount(), 5);
         QCOMPARE(form().Tab->FixedRows(), 0);
@@ -274,7 +287,8 @@ private slots:
         form().Anzahl->setEditText(QStringLiteral("3"));
         form().Durchlaeufe->setEditText(QStringLiteral("10"));
         // The field keeps the number's text although showing it overflows.
-        QVERIFY_THROWS_EXCEPTION(EOverflow, form().Zuverlaessigkeit->setEditText(QStringLiteral("1") + QString(400, u'0')));
+        QVERIFY_THROWS_EXCEPTION(EOverflow, form().Zuverlaessigkeit->setEditText(
+                                                QStringLiteral("1") + QString(400, u'0')));
         click(form().Button1);
         QCOMPARE(lastBoxText(), QStringLiteral("Gleitkommaüberlauf."));
         QCOMPARE(form().Tab->RowCount(), rows);
@@ -292,7 +306,8 @@ private slots:
         });
         QCOMPARE(m_clipboard.content, expected);
         QCOMPARE(form().Memo1->Text(), expected);
-        QVERIFY(expected.startsWith(QStringLiteral("Ausfallwahrscheinlichkeit: 0,999000, Durchläufe: 4\r\n")));
+        QVERIFY(expected.startsWith(
+            QStringLiteral("Ausfallwahrscheinlichkeit: 0,999000, Durchläufe: 4\r\n")));
         QCOMPARE(expected.count(QStringLiteral("\r\n")), 4);
         QCOMPARE(m_boxes.boxes.size(), std::size_t{1});
         QCOMPARE(m_boxes.boxes[0].icon, platform::MessageBoxes::Icon::Information);
@@ -306,15 +321,16 @@ private slots:
         click(form().Button2);
         QVERIFY(m_clipboard.content.startsWith(
             QStringLiteral("Ausfallwahrscheinlichkeit: 99,900000, Durchläufe: 705032704\r\n")));
-        QVERIFY(m_clipboard.content.endsWith(
-            QStringLiteral("0 Triebwerke, Ausfallwahrscheinlichekit 1,000000 = 100,000 Prozent\r\n")));
+        QVERIFY(m_clipboard.content.endsWith(QStringLiteral(
+            "0 Triebwerke, Ausfallwahrscheinlichekit 1,000000 = 100,000 Prozent\r\n")));
     }
 
     void aNegativeEngineCountReportsTheHeaderAlone()
     {
         setInputs(QStringLiteral("-1"), QStringLiteral("0,999"), QStringLiteral("0"));
         click(form().Button2);
-        QCOMPARE(m_clipboard.content, QStringLiteral("Ausfallwahrscheinlichkeit: 0,999000, Durchläufe: 0\r\n"));
+        QCOMPARE(m_clipboard.content,
+                 QStringLiteral("Ausfallwahrscheinlichkeit: 0,999000, Durchläufe: 0\r\n"));
         QCOMPARE(lastBoxText(), QStringLiteral("Ergebnis in die Zwischenablage kopiert"));
     }
 
@@ -323,14 +339,16 @@ private slots:
         setInputs(QStringLiteral("3"), QStringLiteral("0,999"), QStringLiteral("0"));
         click(form().Button2);
         QCOMPARE(m_clipboard.content, QStringLiteral("vorher"));
-        QCOMPARE(form().Memo1->Text(), QStringLiteral("Ausfallwahrscheinlichkeit: 0,999000, Durchläufe: 0\r\n"));
+        QCOMPARE(form().Memo1->Text(),
+                 QStringLiteral("Ausfallwahrscheinlichkeit: 0,999000, Durchläufe: 0\r\n"));
         QCOMPARE(m_boxes.boxes.size(), std::size_t{1});
         QCOMPARE(m_boxes.boxes[0].text, QStringLiteral("Ungültige Gleitkommaoperation."));
 
         setInputs(QStringLiteral("-2"), QStringLiteral("0,999"), QStringLiteral("10"));
         click(form().Button2);
         QCOMPARE(lastBoxText(), QStringLiteral("Fehler bei Bereichsprüfung."));
-        QCOMPARE(form().Memo1->Text(), QStringLiteral("Ausfallwahrscheinlichkeit: 0,999000, Durchläufe: 0\r\n"));
+        QCOMPARE(form().Memo1->Text(),
+                 QStringLiteral("Ausfallwahrscheinlichkeit: 0,999000, Durchläufe: 0\r\n"));
     }
 
     void aRefusedClipboardIsAnErrorNotAConfirmation()
@@ -345,8 +363,10 @@ private slots:
 
     void tabVisitsTheControlsInTheirOrder()
     {
-        const std::vector<QWidget*> order = {form().Anzahl, form().Zuverlaessigkeit, form().Button1,
-                                             form().Durchlaeufe, form().Button2, form().Tab, form().Anzahl};
+        const std::vector<QWidget*> order = {form().Anzahl,  form().Zuverlaessigkeit,
+                                             form().Button1, form().Durchlaeufe,
+                                             form().Button2, form().Tab,
+                                             form().Anzahl};
         QVERIFY(form().Anzahl->hasFocus());
         for (std::size_t i = 1; i < order.size(); ++i) {
             QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
@@ -418,22 +438,27 @@ private slots:
     void aLocaleChangeReloadsTheSeparators()
     {
         m_locale.reset();
-        m_locale = std::make_unique<platform::ScopedLocale>(platform::LocaleFormats{u".", u",", u""});
+        m_locale =
+            std::make_unique<platform::ScopedLocale>(platform::LocaleFormats{u".", u",", u""});
         QCOMPARE(FormatSettings.DecimalSeparator, u',');
         QEvent change(QEvent::LocaleChange);
         QApplication::sendEvent(Application, &change);
         QCOMPARE(FormatSettings.DecimalSeparator, u'.');
         setInputs(QStringLiteral("0"), QStringLiteral("5"), QStringLiteral("4"));
         click(form().Button2);
-        QVERIFY(m_clipboard.content.startsWith(QStringLiteral("Ausfallwahrscheinlichkeit: 5.000000,")));
+        QVERIFY(
+            m_clipboard.content.startsWith(QStringLiteral("Ausfallwahrscheinlichkeit: 5.000000,")));
     }
 
     void derivesTheTitleFromTheProgramFile()
     {
         const std::pair<const char*, const char*> cases[] = {
-            {"/usr/bin/Triebwerke", "Triebwerke"},   {"/opt/ABC.Tool.EXE", "Abc"},
-            {"x.y.exe", "x"},                        {"/home/u/MYTOOL.EXE", "Mytool"},
-            {"C:\\Programme\\Rakete.exe", "Rakete"}, {"/bin/a", "a"},
+            {"/usr/bin/Triebwerke", "Triebwerke"},
+            {"/opt/ABC.Tool.EXE", "Abc"},
+            {"x.y.exe", "x"},
+            {"/home/u/MYTOOL.EXE", "Mytool"},
+            {"C:\\Programme\\Rakete.exe", "Rakete"},
+            {"/bin/a", "a"},
         };
         for (const auto& [path, title] : cases)
             QCOMPARE(applicationTitle(QString::fromUtf8(path)), QString::fromUtf8(title));
@@ -442,11 +467,13 @@ private slots:
     void describesAStartupErrorWithClassModuleAddressAndMessage()
     {
         const QString text = startupErrorText(EInvalidOp(), QStringLiteral("Triebwerke"));
-        QVERIFY2(QRegularExpression(QStringLiteral("^Exception EInvalidOp in Modul Triebwerke bei [0-9A-F]{16}\\.\r\n"
-                                                   "Ungültige Gleitkommaoperation\\.\r\n$"))
-                     .match(text)
-                     .hasMatch(),
-                 qPrintable(text));
+        QVERIFY2(
+            QRegularExpression(
+                QStringLiteral("^Exception EInvalidOp in Modul Triebwerke bei [0-9A-F]{16}\\.\r\n"
+                               "Ungültige Gleitkommaoperation\\.\r\n$"))
+                .match(text)
+                .hasMatch(),
+            qPrintable(text));
         const QString withStop = startupErrorText(Exception("Schon da."), QStringLiteral("T"));
         QVERIFY(withStop.endsWith(QStringLiteral("\r\nSchon da.\r\n")));
     }
