@@ -1,6 +1,9 @@
 #include "platform/Fonts.h"
 
+#include <QByteArray>
 #include <QFontDatabase>
+#include <QFontMetrics>
+#include <QRawFont>
 #include <QString>
 #include <QStringList>
 
@@ -53,6 +56,25 @@ QFont programFixedFont()
     QFont font = programFont();
     font.setBold(true);
     return font;
+}
+
+int textMetricsHeight(const QFont& font)
+{
+    const QRawFont raw = QRawFont::fromFont(font);
+    const QByteArray os2 = raw.fontTable("OS/2");
+    const QByteArray head = raw.fontTable("head");
+    auto bigEndian16 = [](const QByteArray& table, int offset) {
+        return (static_cast<unsigned char>(table[offset]) << 8) |
+               static_cast<unsigned char>(table[offset + 1]);
+    };
+    if (raw.isValid() && os2.size() >= 78 && head.size() >= 20) {
+        const int unitsPerEm = bigEndian16(head, 18);
+        const qreal pixels = raw.pixelSize();
+        if (unitsPerEm > 0)
+            return qRound(bigEndian16(os2, 74) * pixels / unitsPerEm) +
+                   qRound(bigEndian16(os2, 76) * pixels / unitsPerEm);
+    }
+    return QFontMetrics(font).height();
 }
 
 } // namespace platform

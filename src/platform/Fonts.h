@@ -10,6 +10,9 @@ namespace platform {
 QFont programFont();
 // The same font in bold, for the grid's header.
 QFont programFixedFont();
+// The height of a line of text in the font as the desktop's text metrics give it: the font's
+// ascent and descent for the whole character set (its Windows metrics), each rounded to pixels.
+int textMetricsHeight(const QFont& font);
 // Whether the Tahoma files could be registered.
 bool tahomaAvailable();
 

@@ -62,7 +62,14 @@ void countInLanes(const SimulationKernel::LaneKernel& kernel, const std::uint32_
         return;
     }
     const std::size_t stride = (counts + 15) / 16 * 16 + 16;
-    std::vector<std::uint32_t> copies(stride * histogramCopies, 0);
+    std::vector<std::uint32_t> copies;
+    try {
+        copies.assign(stride * histogramCopies, 0);
+    } catch (const std::bad_alloc&) {
+        // The copies only save time: without memory for them the lanes share the histogram.
+        kernel.simulate(laneStarts, engines, runsPerLane, threshold, {histogram, 1, counts});
+        return;
+    }
     kernel.simulate(laneStarts, engines, runsPerLane, threshold,
                     {copies.data(), histogramCopies, stride});
     for (int copy = 0; copy < histogramCopies; ++copy)
@@ -113,10 +120,16 @@ void simulateInThreads(const SimulationKernel::LaneKernel& kernel, unsigned thre
                        std::uint32_t threshold, std::uint32_t* histogram)
 {
     const auto counts = static_cast<std::size_t>(engines) + 1;
-    std::vector<std::vector<std::uint32_t>> histograms;
+    // Everything is allocated before the first thread starts, so that nothing can fail while one
+    // runs; a block itself allocates nothing it cannot do without.
+    std::vector<std::vector<std::uint32_t>> histograms(threads - 1,
+                                                       std::vector<std::uint32_t>(counts, 0u));
     std::vector<std::thread> workers;
+    workers.reserve(threads - 1);
+
     // Each thread takes a contiguous block of runs from the state the sequence reaches there.
-    auto block = [&](unsigned index, std::int64_t& firstRun) {
+    std::int64_t firstRun = 0;
+    auto nextBlock = [&](unsigned index) {
         const std::int64_t share =
             runs / threads + (index < static_cast<unsigned>(runs % threads) ? 1 : 0);
         const std::uint32_t start = Lcg::jump(state, static_cast<std::uint64_t>(firstRun) *
@@ -124,27 +137,18 @@ void simulateInThreads(const SimulationKernel::LaneKernel& kernel, unsigned thre
         firstRun += share;
         return std::pair{start, share};
     };
-
-    std::int64_t firstRun = 0;
-    const auto [ownStart, ownShare] = block(0, firstRun);
-    try {
-        histograms.reserve(threads - 1);
-        for (unsigned index = 1; index < threads; ++index) {
-            const auto [start, share] = block(index, firstRun);
-            std::uint32_t* target = histograms.emplace_back(counts, 0u).data();
-            try {
-                workers.emplace_back([&kernel, start, share, engines, threshold, target] {
-                    simulateBlock(kernel, start, engines, share, threshold, target);
-                });
-            } catch (const std::system_error&) {
-                // No thread to be had: this one does the block itself.
+    const auto [ownStart, ownShare] = nextBlock(0);
+    for (unsigned index = 1; index < threads; ++index) {
+        const auto [start, share] = nextBlock(index);
+        std::uint32_t* target = histograms[index - 1].data();
+        try {
+            workers.emplace_back([&kernel, start, share, engines, threshold, target] {
                 simulateBlock(kernel, start, engines, share, threshold, target);
-            }
+            });
+        } catch (const std::system_error&) {
+            // No thread to be had: this one does the block itself.
+            simulateBlock(kernel, start, engines, share, threshold, target);
         }
-    } catch (...) {
-        for (std::thread& worker : workers)
-            worker.join();
-        throw;
     }
     simulateBlock(kernel, ownStart, engines, ownShare, threshold, histogram);
     for (std::thread& worker : workers)

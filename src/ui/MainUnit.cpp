@@ -115,6 +115,7 @@ void TForm4::createComponents()
         auto* created = new TValidateEdit(GroupBox1);
         created->beginLoading();
         created->setGeometry(rectOf(p));
+        created->adjustHeightToFont();
         return created;
     };
     Anzahl = field(anzahl);
@@ -195,7 +196,7 @@ void TForm4::scaleTo(int targetDpi)
         caption->adjustSize();
     // The fields take their height from the font.
     for (TValidateEdit* field : {Anzahl, Zuverlaessigkeit, Durchlaeufe})
-        field->resize(field->width(), QFontMetrics(field->font()).height() + 8);
+        field->adjustHeightToFont();
 
     m_groupBoxHeight = scaled(groupBox1, targetDpi).height();
     Tab->scaleToDpi(targetDpi);
@@ -222,12 +223,13 @@ bool TForm4::eventFilter(QObject* watched, QEvent* event)
     auto* button = qobject_cast<QPushButton*>(watched);
     if (button != nullptr && event->type() == QEvent::KeyPress) {
         const auto* key = static_cast<QKeyEvent*>(event);
-        if ((key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter) &&
-            key->modifiers() == Qt::NoModifier) {
+        // The keypad's Enter and arrow keys count like the main keyboard's.
+        const bool plain = (key->modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier;
+        if ((key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter) && plain) {
             button->click();
             return true;
         }
-        if (key->modifiers() == Qt::NoModifier && moveFocusFromButton(button, key->key()))
+        if (plain && moveFocusFromButton(button, key->key()))
             return true;
     }
     return QWidget::eventFilter(watched, event);

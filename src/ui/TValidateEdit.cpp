@@ -1,9 +1,11 @@
 #include "ui/TValidateEdit.h"
 
 #include "platform/Clipboard.h"
+#include "platform/Fonts.h"
 #include "presentation/CheckedArithmetic.h"
 #include "presentation/FormatSettings.h"
 
+#include <QClipboard>
 #include <QContextMenuEvent>
 #include <QFocusEvent>
 #include <QFontMetrics>
@@ -11,6 +13,8 @@
 #include <QKeyEvent>
 #include <QMenu>
 #include <QPointer>
+
+#include <limits>
 
 namespace {
 
@@ -90,8 +94,11 @@ TValidateEdit::TValidateEdit(QWidget* parent)
     : QLineEdit(parent)
     , m_checkChars(QStringLiteral("01234567890"))
 {
-    // Text dropped in would bypass the filter; a number field takes none.
+    // Text dropped in or composed by an input method would bypass the filter: a number field
+    // takes neither (dead keys still compose, into ordinary key events).
     setAcceptDrops(false);
+    setAttribute(Qt::WA_InputMethodEnabled, false);
+    setMaxLength(std::numeric_limits<int>::max());
     setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     connect(this, &QLineEdit::textChanged, this,
             [this](const QString& text) { boxTextChanged(text); });
@@ -289,9 +296,14 @@ void TValidateEdit::keyPressEvent(QKeyEvent* event)
         cutSelection();
         return;
     }
-    const bool command =
-        event->modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier);
-    if (!typed.isEmpty() && typed.front().unicode() >= 32 && !command) {
+    // Printable text goes through the filter, whatever Alt or Meta key is held; Delete's text
+    // (DEL, 0x7F) and every control character pass to the box's own key handling, as do the
+    // Ctrl shortcuts.
+    const bool command = event->modifiers() & Qt::ControlModifier;
+    const bool printable = !typed.isEmpty() && typed.front().unicode() >= 32 &&
+                           typed.front().unicode() != 0x7F && event->key() != Qt::Key_Delete &&
+                           event->key() != Qt::Key_Backspace;
+    if (printable && !command) {
         event->accept();
         typeCharacters(event);
         return;
@@ -326,7 +338,10 @@ void TValidateEdit::focusInEvent(QFocusEvent* event)
     }
     RefreshDisplay();
     QLineEdit::focusInEvent(event);
-    if (event->reason() != Qt::MouseFocusReason)
+    // Only a press of the left button places the caret itself.
+    const bool leftPress = event->reason() == Qt::MouseFocusReason &&
+                           QGuiApplication::mouseButtons().testFlag(Qt::LeftButton);
+    if (!leftPress)
         selectAll();
 }
 
@@ -338,7 +353,8 @@ void TValidateEdit::focusOutEvent(QFocusEvent* event)
         QFocusEvent* event;
         ~BaseHandling() { field->QLineEdit::focusOutEvent(event); }
     } baseHandling{this, event};
-    if (!m_destroying && event->reason() != Qt::PopupFocusReason)
+    // A window that is closing is gone for the user: nothing to commit, nothing to report.
+    if (!m_destroying && event->reason() != Qt::PopupFocusReason && !window()->isHidden())
         commit(stripDecorations(text()));
 }
 
@@ -368,9 +384,10 @@ QMenu* TValidateEdit::contextMenuForThisField()
 void TValidateEdit::mouseReleaseEvent(QMouseEvent* event)
 {
     // The middle button pastes the desktop's selection: filtered and committed like a paste.
-    const QString before = text();
     QLineEdit::mouseReleaseEvent(event);
-    if (event->button() == Qt::MiddleButton && text() != before)
+    if (event->button() == Qt::MiddleButton && !isReadOnly() &&
+        rect().contains(event->position().toPoint()) &&
+        QGuiApplication::clipboard()->supportsSelection())
         commit(FilterEditText(stripDecorations(text())));
 }
 
@@ -381,8 +398,13 @@ void TValidateEdit::changeEvent(QEvent* event)
         adjustHeightToFont();
 }
 
+int TValidateEdit::autoSizeHeight() const
+{
+    // The font's cell height and four pixels of border above and below it.
+    return platform::textMetricsHeight(font()) + 8;
+}
+
 void TValidateEdit::adjustHeightToFont()
 {
-    // The text's height and four pixels of border above and below it.
-    resize(width(), QFontMetrics(font()).height() + 8);
+    resize(width(), autoSizeHeight());
 }

@@ -69,6 +69,10 @@ public:
     void cutSelection();
     void deleteSelection();
 
+    // The height the field takes from its font.
+    int autoSizeHeight() const;
+    void adjustHeightToFont();
+
     // The fixed context menu, bound to this field; its items enabled for the field's state.
     QMenu* contextMenuForThisField();
 
@@ -89,7 +93,6 @@ private:
     void ShowDisplayText(const QString& text);
     void boxTextChanged(const QString& text);
     void typeCharacters(QKeyEvent* event);
-    void adjustHeightToFont();
 
     TValidateEditDisplayFormat m_displayFormat = TValidateEditDisplayFormat::dfInteger;
     unsigned m_decimalPlaces = 0;

@@ -139,6 +139,11 @@ TEST_F(SimuliereAusfaelleTest, refusesNegativeAndOversizedEngineCountsAfterResee
     }
 }
 
+TEST(SimuliereAusfaelleLimits, theLongestHistogramHas536870909Elements)
+{
+    EXPECT_EQ(maxEngineCount + 1, 536'870'909);
+}
+
 TEST(FailureProbability, appliesThePercentageRuleWithRoundingToDouble)
 {
     EXPECT_EQ(failureProbability(1.0), 0.0);

@@ -304,6 +304,57 @@ private slots:
         QCOMPARE(w.Anzahl->contextMenuForThisField(), menu);
     }
 
+    void controlKeysEditAndModifiedLettersStayOut()
+    {
+        FieldWindow w;
+        w.enter(w.Zuverlaessigkeit);
+        // The desktop's Delete key carries the DEL character as its text.
+        QTest::sendKeyEvent(QTest::Click, w.Zuverlaessigkeit, Qt::Key_Delete,
+                            QStringLiteral("\x7f"), Qt::NoModifier);
+        QCOMPARE(w.Zuverlaessigkeit->text(), QString());
+        QTest::keyClicks(w.Zuverlaessigkeit, QStringLiteral("15"));
+        QTest::sendKeyEvent(QTest::Click, w.Zuverlaessigkeit, Qt::Key_Backspace,
+                            QStringLiteral("\b"), Qt::NoModifier);
+        QTest::sendKeyEvent(QTest::Click, w.Zuverlaessigkeit, Qt::Key_A, QStringLiteral("a"),
+                            Qt::AltModifier);
+        QTest::sendKeyEvent(QTest::Click, w.Zuverlaessigkeit, Qt::Key_X, QStringLiteral("x"),
+                            Qt::MetaModifier);
+        QCOMPARE(w.Zuverlaessigkeit->text(), QStringLiteral("1"));
+        QVERIFY(!w.Zuverlaessigkeit->testAttribute(Qt::WA_InputMethodEnabled));
+    }
+
+    void aRightClickEntersWithTheTextSelected()
+    {
+        FieldWindow w;
+        QTest::mousePress(w.Durchlaeufe, Qt::RightButton, {}, QPoint(5, 10));
+        QVERIFY(w.Durchlaeufe->hasFocus());
+        QCOMPARE(w.Durchlaeufe->selectedText(), QStringLiteral("1000000"));
+        QTest::mouseRelease(w.Durchlaeufe, Qt::RightButton, {}, QPoint(5, 10));
+    }
+
+    void loadingLeavesNoSelectionAndNoLengthLimit()
+    {
+        FieldWindow w;
+        QVERIFY(!w.Durchlaeufe->hasSelectedText());
+        QCOMPARE(w.Durchlaeufe->cursorPosition(), 0);
+        const QString longText(40000, u'7');
+        w.Durchlaeufe->setEditText(longText);
+        QCOMPARE(w.Durchlaeufe->text(), longText);
+    }
+
+    void undoIsOfferedOnceThereIsSomethingToUndo()
+    {
+        FieldWindow w;
+        w.enter(w.Anzahl);
+        QMenu* menu = w.Anzahl->contextMenuForThisField();
+        QVERIFY(!item(menu, QStringLiteral("&Rückgängig"))->isEnabled());
+        QTest::keyClicks(w.Anzahl, QStringLiteral("12"));
+        menu = w.Anzahl->contextMenuForThisField();
+        QVERIFY(item(menu, QStringLiteral("&Rückgängig"))->isEnabled());
+        item(menu, QStringLiteral("&Rückgängig"))->trigger();
+        QCOMPARE(w.Anzahl->text(), QStringLiteral("9"));
+    }
+
     void anOverflowingValueRaisesWhenCommittedAndKeepsTheEnterText()
     {
         FieldWindow w;

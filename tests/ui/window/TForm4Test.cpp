@@ -1,6 +1,7 @@
 #include "platform/Clipboard.h"
 #include "platform/Clock.h"
 #include "platform/Exceptions.h"
+#include "platform/Fonts.h"
 #include "platform/Locale.h"
 #include "platform/MessageBoxes.h"
 #include "presentation/ClipboardReport.h"
@@ -414,6 +415,43 @@ private slots:
         QCOMPARE(lastBoxText(), QStringLiteral("Ergebnis in die Zwischenablage kopiert"));
     }
 
+    void keypadEnterAndArrowsWorkOnButtonsToo()
+    {
+        form().Button1->setFocus(Qt::TabFocusReason);
+        QTest::keyClick(form().Button1, Qt::Key_Enter, Qt::KeypadModifier);
+        QCOMPARE(form().Tab->RowCount(), 11);
+        form().Button2->setFocus(Qt::TabFocusReason);
+        QTest::keyClick(form().Button2, Qt::Key_Right, Qt::KeypadModifier);
+        QCOMPARE(QApplication::focusWidget(), static_cast<QWidget*>(form().Anzahl));
+    }
+
+    void closingWithAPendingTextReportsNothing()
+    {
+        form().Zuverlaessigkeit->setFocus(Qt::TabFocusReason);
+        QTest::keyClicks(form().Zuverlaessigkeit, QStringLiteral("1") + QString(400, u'0'));
+        form().close();
+        QVERIFY2(m_boxes.boxes.empty(), qPrintable(lastBoxText()));
+    }
+
+    void engineCountsThatWrapTheRowCountAreRefused()
+    {
+        for (const QString& engines : {QStringLiteral("2147483647"), QStringLiteral("2147483646"),
+                                       QStringLiteral("4294967295")}) {
+            m_boxes.boxes.clear();
+            setInputs(engines, QStringLiteral("0,999"), QStringLiteral("10"));
+            click(form().Button1);
+            QCOMPARE(
+                lastBoxText(),
+                QStringLiteral("Die Anzahl fester Zeilen muss kleiner sein als die Zeilenanzahl."));
+            QCOMPARE(form().Tab->RowCount(), 1);
+            QCOMPARE(form().Tab->ColCount(), 5);
+        }
+        // Only the low 32 bits count: 4294967297 engines are one engine.
+        setInputs(QStringLiteral("4294967297"), QStringLiteral("0,999"), QStringLiteral("10"));
+        click(form().Button1);
+        QCOMPARE(form().Tab->RowCount(), 3);
+    }
+
     void thePanelKeepsItsHeightAndTheGridTakesTheRest()
     {
         form().resize(300, 40);
@@ -433,6 +471,16 @@ private slots:
         QCOMPARE(scaled.Tab->DefaultColWidth(), 96);
         QCOMPARE(scaled.Tab->RowHeights(0), 36);
         QCOMPARE(scaled.Tab->ColWidths(0), 64);
+        QCOMPARE(scaled.Tab->geometry(), QRect(0, 80, 927, 381));
+        QCOMPARE(scaled.Memo1->geometry(), QRect(360, 252, 278, 134));
+        QCOMPARE(scaled.Anzahl->pos(), QPoint(12, 35));
+        QCOMPARE(scaled.Anzahl->width(), 138);
+        // The fields keep taking their height from the font: the layout's 21 pixels at 96 dots
+        // per inch are 13 pixels of Tahoma's text and 8 of border; scaled, the text is 21.
+        QCOMPARE(form().Anzahl->height(), 21);
+        if (platform::tahomaAvailable())
+            QCOMPARE(scaled.Anzahl->height(), 29);
+        QVERIFY(scaled.Anzahl->height() > 21);
     }
 
     void aLocaleChangeReloadsTheSeparators()
