@@ -85,6 +85,15 @@ private:
         }
     }
 
+    // The draws of one run in every lane, its failures counted from zero.
+    __attribute__((always_inline)) static void drawRun(Reg (&chains)[Chains], Reg (&failed)[Chains],
+                                                       std::int32_t engines, Reg t)
+    {
+        clear(failed);
+        for (std::int32_t engine = 0; engine < engines; ++engine)
+            drawOnce(chains, failed, t);
+    }
+
     static std::uint64_t laneSum(Reg value)
     {
         alignas(64) std::uint32_t values[Isa::width];
@@ -138,10 +147,7 @@ private:
             clear(fields);
             for (std::int64_t run = 0; run < now; ++run) {
                 Reg failed[Chains];
-                clear(failed);
-                for (std::int32_t engine = 0; engine < engines; ++engine) {
-                    drawOnce(chains, failed, t);
-                }
+                drawRun(chains, failed, engines, t);
 #pragma GCC unroll 16
                 for (int c = 0; c < Chains; ++c)
                     fields[c] =
@@ -175,10 +181,7 @@ private:
         alignas(64) std::uint32_t failedPerLane[lanes];
         for (std::int64_t run = 0; run < runs; ++run) {
             Reg failed[Chains];
-            clear(failed);
-            for (std::int32_t engine = 0; engine < engines; ++engine) {
-                drawOnce(chains, failed, t);
-            }
+            drawRun(chains, failed, engines, t);
 #pragma GCC unroll 16
             for (int c = 0; c < Chains; ++c)
                 Isa::store(failedPerLane + c * Isa::width, failed[c]);

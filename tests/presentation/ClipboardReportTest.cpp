@@ -1,30 +1,20 @@
 #include "presentation/ClipboardReport.h"
 
+#include "CommaFormatSettings.h"
 #include "platform/Exceptions.h"
-#include "presentation/FormatSettings.h"
 
 #include <gtest/gtest.h>
 #include <vector>
 
 namespace {
 
-class ClipboardReportTest : public ::testing::Test
+class ClipboardReportTest : public CommaFormatSettings
 {
 protected:
-    void SetUp() override
-    {
-        m_saved = FormatSettings;
-        FormatSettings.DecimalSeparator = u',';
-    }
-    void TearDown() override { FormatSettings = m_saved; }
-
     std::vector<std::string> lines;
     std::function<void(const std::string&)> addLine = [this](const std::string& line) {
         lines.push_back(line);
     };
-
-private:
-    TFormatSettings m_saved;
 };
 
 } // namespace

@@ -1,7 +1,7 @@
 #include "presentation/ResultTable.h"
 
+#include "CommaFormatSettings.h"
 #include "platform/Exceptions.h"
-#include "presentation/FormatSettings.h"
 
 #include <gtest/gtest.h>
 #include <map>
@@ -12,16 +12,9 @@ namespace {
 using Row = std::vector<std::string>;
 
 // Collects the written cells as rows, and the order in which they arrived.
-class ResultTableTest : public ::testing::Test
+class ResultTableTest : public CommaFormatSettings
 {
 protected:
-    void SetUp() override
-    {
-        m_saved = FormatSettings;
-        FormatSettings.DecimalSeparator = u',';
-    }
-    void TearDown() override { FormatSettings = m_saved; }
-
     void write(std::int32_t engines, std::int32_t runs, const std::vector<std::int32_t>& histogram)
     {
         ResultTable::writeRows(engines, runs, histogram,
@@ -35,9 +28,6 @@ protected:
 
     std::map<int, Row> rows;
     std::vector<std::pair<int, int>> order;
-
-private:
-    TFormatSettings m_saved;
 };
 
 } // namespace

@@ -1,0 +1,20 @@
+#pragma once
+
+#include "presentation/FormatSettings.h"
+
+#include <gtest/gtest.h>
+
+// A fixture whose number texts use the decimal comma; the process-wide settings come back after.
+class CommaFormatSettings : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        m_saved = FormatSettings;
+        FormatSettings.DecimalSeparator = u',';
+    }
+    void TearDown() override { FormatSettings = m_saved; }
+
+private:
+    TFormatSettings m_saved;
+};
