@@ -5,6 +5,7 @@
 #include <cstring>
 #include <limits>
 #include <stdexcept>
+#include <string>
 #include <utility>
 
 namespace {
@@ -129,8 +130,13 @@ void GridCellStore::setText(int col, int row, std::string_view value)
     }
     if (value.empty())
         return;
-    if ((m_size + 1) * maxLoadDenominator > m_capacity * maxLoadNumerator)
+    std::string kept;
+    if ((m_size + 1) * maxLoadDenominator > m_capacity * maxLoadNumerator) {
+        // The text may be a view of another stored cell, whose slot growing frees.
+        kept.assign(value);
+        value = kept;
         grow();
+    }
     const std::size_t mask = m_capacity - 1;
     std::size_t i = home(key);
     while (m_slots[i].key != emptyKey)

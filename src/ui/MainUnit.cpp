@@ -142,6 +142,8 @@ void TForm4::createComponents()
 
     Tab = new TResultGrid(this);
     Tab->setGeometry(rectOf(tab));
+    // The grid draws and measures with the window's font; its header uses the bold variant.
+    Tab->setFont(font());
 
     // The initial reliability is written with the locale's own separator, so that a locale with
     // the decimal point reads 0.999 too, not 999.
@@ -179,6 +181,7 @@ void TForm4::scaleTo(int targetDpi)
     QFont scaledFont = font();
     scaledFont.setPixelSize(-MulDiv(fontHeight, targetDpi, layoutDpi));
     setFont(scaledFont);
+    Tab->setFont(scaledFont);
 
     const std::array<std::pair<QWidget*, Placement>, 9> controls{
         {{Label1, label1},

@@ -62,6 +62,22 @@ TEST(GridCellStore, RewritingACellWithItsOwnTextKeepsIt)
     EXPECT_EQ(store.text(0, 1), "urz");
 }
 
+TEST(GridCellStore, CopiesACellIntoAnotherWhileTheStoreGrows)
+{
+    GridCellStore store;
+    for (int row = 0; row < 200; ++row) {
+        // One extra cell on every other row, so that the growth falls on copies of either parity.
+        if (row % 2 == 0)
+            store.setText(7, row, "x");
+        const std::string text = "r" + std::to_string(row);
+        store.setText(0, row, text);
+        // The source is a view into the store itself, short enough to live inside its slot, and
+        // the write adds a cell, so the store may have to grow first.
+        store.setText(1, row, store.text(0, row));
+        ASSERT_EQ(store.text(1, row), text);
+    }
+}
+
 TEST(GridCellStore, NegativeIndexIsAListErrorNamingIt)
 {
     const std::pair<std::pair<int, int>, const char*> cases[] = {

@@ -472,6 +472,9 @@ private slots:
         QCOMPARE(scaled.Tab->RowHeights(0), 36);
         QCOMPARE(scaled.Tab->ColWidths(0), 64);
         QCOMPARE(scaled.Tab->geometry(), QRect(0, 80, 927, 381));
+        QCOMPARE(scaled.Tab->font().pixelSize(), 17);
+        QCOMPARE(scaled.Tab->FixedFont().pixelSize(), 17);
+        QVERIFY(scaled.Tab->FixedFont().bold());
         QCOMPARE(scaled.Memo1->geometry(), QRect(360, 252, 278, 134));
         QCOMPARE(scaled.Anzahl->pos(), QPoint(12, 35));
         QCOMPARE(scaled.Anzahl->width(), 138);
