@@ -5,6 +5,7 @@
 #include "presentation/CheckedArithmetic.h"
 #include "presentation/ClipboardReport.h"
 #include "presentation/NumberReading.h"
+#include "presentation/TextEncoding.h"
 #include "simulation/SimuliereAusfaelle.h"
 
 #include <new>
@@ -43,39 +44,9 @@ private:
     std::string m_problem;
 };
 
-// Decodes UTF-8; nothing for a malformed sequence.
-std::optional<std::u16string> toUtf16(std::string_view text)
-{
-    std::u16string result;
-    for (std::size_t i = 0; i < text.size();) {
-        const auto lead = static_cast<unsigned char>(text[i]);
-        int length = lead < 0x80 ? 1 : lead >= 0xF0 ? 4 : lead >= 0xE0 ? 3 : lead >= 0xC0 ? 2 : 0;
-        if (length == 0 || i + static_cast<std::size_t>(length) > text.size())
-            return std::nullopt;
-        char32_t code = length == 1 ? lead : lead & (0x7F >> length);
-        for (int k = 1; k < length; ++k) {
-            const auto next = static_cast<unsigned char>(text[i + static_cast<std::size_t>(k)]);
-            if ((next & 0xC0) != 0x80)
-                return std::nullopt;
-            code = (code << 6) | (next & 0x3F);
-        }
-        if (code > 0x10FFFF || (code >= 0xD800 && code <= 0xDFFF))
-            return std::nullopt;
-        if (code >= 0x10000) {
-            code -= 0x10000;
-            result += static_cast<char16_t>(0xD800 + (code >> 10));
-            result += static_cast<char16_t>(0xDC00 + (code & 0x3FF));
-        } else {
-            result += static_cast<char16_t>(code);
-        }
-        i += static_cast<std::size_t>(length);
-    }
-    return result;
-}
-
 std::int64_t readInteger(std::string_view option, std::string_view text)
 {
-    const auto wide = toUtf16(text);
+    const auto wide = utf8ToUtf16(text);
     const auto value = wide ? parseInteger(*wide) : std::nullopt;
     if (!value)
         throw UsageError("Der Wert von " + std::string(option) + " ist keine ganze Zahl: \"" +
@@ -85,7 +56,7 @@ std::int64_t readInteger(std::string_view option, std::string_view text)
 
 long double readReliability(std::string_view text)
 {
-    const auto wide = toUtf16(text);
+    const auto wide = utf8ToUtf16(text);
     const auto value = wide ? tryParseFloatLenient(*wide) : std::nullopt;
     if (!value)
         throw UsageError("Der Wert von --reliability ist keine Zahl: \"" + std::string(text) +

@@ -1,6 +1,7 @@
 #include "presentation/FloatText.h"
 
 #include "presentation/PowersOfTen.h"
+#include "presentation/TextEncoding.h"
 
 #include <algorithm>
 #include <cmath>
@@ -173,22 +174,4 @@ std::string groupedFixedText(long double value, int decimals, char16_t decimalSe
                              char16_t thousandSeparator)
 {
     return layout(value, decimals, decimalSeparator, thousandSeparator);
-}
-
-void appendUtf8(std::string& text, char16_t character)
-{
-    const auto code = static_cast<unsigned>(character);
-    // A lone surrogate has no UTF-8 form of its own.
-    if (code >= 0xD800 && code <= 0xDFFF) {
-        text += "\xEF\xBF\xBD";
-    } else if (code < 0x80) {
-        text += static_cast<char>(code);
-    } else if (code < 0x800) {
-        text += static_cast<char>(0xC0 | (code >> 6));
-        text += static_cast<char>(0x80 | (code & 0x3F));
-    } else {
-        text += static_cast<char>(0xE0 | (code >> 12));
-        text += static_cast<char>(0x80 | ((code >> 6) & 0x3F));
-        text += static_cast<char>(0x80 | (code & 0x3F));
-    }
 }

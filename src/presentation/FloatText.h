@@ -26,5 +26,3 @@ std::string fixedText(long double value, int decimals, char16_t decimalSeparator
 // separator unless that is NUL.
 std::string groupedFixedText(long double value, int decimals, char16_t decimalSeparator,
                              char16_t thousandSeparator);
-
-void appendUtf8(std::string& text, char16_t character);

@@ -3,6 +3,7 @@
 #include "presentation/CheckedArithmetic.h"
 #include "presentation/FloatText.h"
 #include "presentation/NumberReading.h"
+#include "presentation/TextEncoding.h"
 
 namespace ValidateEditRules {
 namespace {
@@ -15,28 +16,6 @@ bool contains(std::u16string_view text, char16_t character)
 bool hasDecimals(TValidateEditDisplayFormat format)
 {
     return format != TValidateEditDisplayFormat::dfInteger;
-}
-
-std::u16string fromUtf8(const std::string& text)
-{
-    // The number texts hold ASCII and the locale's separators; decode UTF-8 up to three bytes.
-    std::u16string result;
-    for (std::size_t i = 0; i < text.size();) {
-        const auto lead = static_cast<unsigned char>(text[i]);
-        char16_t code = lead;
-        int length = 1;
-        if (lead >= 0xE0 && i + 2 < text.size()) {
-            code = static_cast<char16_t>(((lead & 0x0F) << 12) | ((text[i + 1] & 0x3F) << 6) |
-                                         (text[i + 2] & 0x3F));
-            length = 3;
-        } else if (lead >= 0xC0 && i + 1 < text.size()) {
-            code = static_cast<char16_t>(((lead & 0x1F) << 6) | (text[i + 1] & 0x3F));
-            length = 2;
-        }
-        result += code;
-        i += static_cast<std::size_t>(length);
-    }
-    return result;
 }
 
 } // namespace
@@ -116,8 +95,10 @@ std::u16string displayValue(const ValidateEditContext& field, std::u16string_vie
     }
     case TValidateEditDisplayFormat::dfFloat: {
         const double value = checkedToDouble(floatValue(editText));
-        return fromUtf8(groupedFixedText(value, static_cast<int>(field.decimalPlaces),
-                                         field.decimalSeparator, field.thousandSeparator));
+        // The number text is UTF-8 of the program's own making, so it always decodes.
+        return utf8ToUtf16(groupedFixedText(value, static_cast<int>(field.decimalPlaces),
+                                            field.decimalSeparator, field.thousandSeparator))
+            .value_or(std::u16string());
     }
     case TValidateEditDisplayFormat::dfDecimal:
         break;

@@ -51,13 +51,3 @@ TEST(GroupedFixedText, groupsTheIntegerDigitsInThrees)
         EXPECT_EQ(groupedFixedText(c.value, c.decimals, u',', c.thousands), c.text)
             << static_cast<double>(c.value);
 }
-
-TEST(AppendUtf8, encodesOneTwoAndThreeByteCharactersAndReplacesLoneSurrogates)
-{
-    std::string text;
-    appendUtf8(text, u'A');
-    appendUtf8(text, u'ä');
-    appendUtf8(text, u'€');
-    appendUtf8(text, char16_t{0xD800});
-    EXPECT_EQ(text, "Aä€\xEF\xBF\xBD");
-}
