@@ -8,8 +8,12 @@
 #include <QFontMetrics>
 #include <QImage>
 #include <QLineEdit>
+#include <QPainter>
+#include <QScopeGuard>
 #include <QScrollBar>
+#include <QSet>
 #include <QTest>
+#include <QTimer>
 #include <QVBoxLayout>
 #include <QWheelEvent>
 
@@ -48,6 +52,90 @@ QString describe(const QColor& colour)
     return QStringLiteral("(%1,%2,%3)").arg(colour.red()).arg(colour.green()).arg(colour.blue());
 }
 
+// The first row and column with ink (a pixel other than white) in an image; -1 when blank.
+QPoint firstInk(const QImage& image)
+{
+    int top = -1;
+    int left = -1;
+    for (int y = 0; y < image.height(); ++y) {
+        for (int x = 0; x < image.width(); ++x) {
+            if (image.pixelColor(x, y) == QColor(Qt::white))
+                continue;
+            if (top < 0)
+                top = y;
+            if (left < 0 || x < left)
+                left = x;
+        }
+    }
+    return {left, top};
+}
+
+bool hasInkInRows(const QImage& image, int firstRow, int lastRow)
+{
+    for (int y = std::max(firstRow, 0); y <= std::min(lastRow, image.height() - 1); ++y) {
+        for (int x = 0; x < image.width(); ++x) {
+            if (image.pixelColor(x, y) != QColor(Qt::white))
+                return true;
+        }
+    }
+    return false;
+}
+
+// Every QTimer's tick in the application passes this filter. The grid's auto-scroll timer is its
+// member, not its child, so it is found by what it does: the timer whose timeout moves the
+// anchor. From then on the anchor's move of each of its ticks is kept.
+class AutoScrollTimerWatch : public QObject
+{
+public:
+    explicit AutoScrollTimerWatch(const TResultGrid& grid)
+        : m_grid(grid)
+    {
+        qApp->installEventFilter(this);
+    }
+    ~AutoScrollTimerWatch() override { qApp->removeEventFilter(this); }
+
+    QTimer* timer() const { return m_timer; }
+    const QList<QPoint>& steps() const { return m_steps; }
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        auto* timer = event->type() == QEvent::Timer ? qobject_cast<QTimer*>(watched) : nullptr;
+        if (!timer || (m_timer && timer != m_timer))
+            return false;
+        m_ticking = timer;
+        m_before = m_grid.state().anchor();
+        if (!m_connected.contains(timer)) {
+            m_connected.insert(timer);
+            // Connected after the grid's own slot, so this one sees the anchor after the tick.
+            connect(timer, &QTimer::timeout, this, [this, timer] { ticked(timer); });
+        }
+        return false;
+    }
+
+private:
+    void ticked(QTimer* timer)
+    {
+        // A timeout without a timer event is the test's own and is not counted.
+        if (timer != m_ticking)
+            return;
+        m_ticking = nullptr;
+        const GridCoord after = m_grid.state().anchor();
+        const QPoint step(after.col - m_before.col, after.row - m_before.row);
+        if (!m_timer && step.isNull())
+            return;
+        m_timer = timer;
+        m_steps.append(step);
+    }
+
+    const TResultGrid& m_grid;
+    QSet<QTimer*> m_connected;
+    QTimer* m_ticking = nullptr;
+    QTimer* m_timer = nullptr;
+    GridCoord m_before;
+    QList<QPoint> m_steps;
+};
+
 } // namespace
 
 class TResultGridTest : public QObject
@@ -65,6 +153,8 @@ private slots:
     void normalCellsFollowTheWindowColour();
     void focusRectangleOnlyWithFocus();
     void textStaysInsideItsRectangle();
+    void textRectanglesWrapAndClip_data();
+    void textRectanglesWrapAndClip();
     void writingACellShowsIt();
     void scrollBarsOnlyWhenNeeded();
     void headerStaysWhileScrolling();
@@ -72,16 +162,23 @@ private slots:
     void keyboard_data();
     void keyboard();
     void unusedKeysChangeNothing();
+    void tabLeavesTheGrid_data();
     void tabLeavesTheGrid();
     void mousePressSelectsAndFocuses();
     void otherButtonsAndDoubleClicksDoNothing();
     void dragMovesTheAnchorAndAutoScrolls();
+    void autoScrollTimerStepsOneCellPerTick();
     void wheelMovesTheCurrentRow();
+    void wheelLinesAreReadWhenTheGridIsCreated_data();
+    void wheelLinesAreReadWhenTheGridIsCreated();
     void ctrlWheelZooms();
     void zoomedRowsArePaintedTaller();
     void autoSizeColumnsMeasuresInTheGridFonts();
     void measurerAgreesWithTheFontForEveryNumber();
     void selectAllWithCtrlA();
+    void hugeGridPaintsAndMovesToItsEnds();
+    void ctrlWheelOnAHugeGridFails_data();
+    void ctrlWheelOnAHugeGridFails();
 
 private:
     void simulate(int engines);
@@ -316,6 +413,90 @@ void TResultGridTest::textStaysInsideItsRectangle()
     }
 }
 
+void TResultGridTest::textRectanglesWrapAndClip_data()
+{
+    QTest::addColumn<int>("row");
+    QTest::addColumn<bool>("header");
+    QTest::addColumn<QRect>("textRect");
+    // Column 1 is 64 pixels wide at x = 64 and rows are 24 high. Normal text goes from
+    // (x + 3, y + 3) to (x + w - 3, y + h - 1), header text from (x + 2, y + 2) to
+    // (x + w - 3, y + h - 2), right and bottom edges excluded.
+    QTest::newRow("normal cell") << 2 << false << QRect(64 + 3, 48 + 3, 58, 20);
+    QTest::newRow("header cell") << 0 << true << QRect(64 + 2, 0 + 2, 59, 20);
+}
+
+// The text rectangle holds exactly what the same text drawn into a rectangle of its size shows:
+// wrapped at the space, cut at the bottom, nothing outside it and the grid lines untouched.
+void TResultGridTest::textRectanglesWrapAndClip()
+{
+    QFETCH(int, row);
+    QFETCH(bool, header);
+    QFETCH(QRect, textRect);
+    // The "I" puts ink near the rectangle's left edge; the brackets of the second line reach
+    // below its bottom edge.
+    const QString text = QStringLiteral("Inhalt (Summe)");
+    const QFont font = header ? m_grid->FixedFont() : m_grid->font();
+    const QFontMetrics metrics(font);
+    QVERIFY(metrics.horizontalAdvance(QStringLiteral("(Summe)")) < textRect.width());
+    QVERIFY(metrics.horizontalAdvance(text) > textRect.width());
+
+    // A white button face makes the header's gradient and highlight white, so that its text
+    // stands on white like the normal cell's.
+    QPalette palette = m_grid->palette();
+    palette.setColor(QPalette::Button, QColor(Qt::white));
+    m_grid->setPalette(palette);
+    m_grid->setCells(1, row, text);
+    const QImage shot = image();
+
+    const auto draw = [&](QSize size) {
+        QImage drawn(size, shot.format());
+        drawn.fill(Qt::white);
+        QPainter painter(&drawn);
+        painter.setFont(font);
+        painter.setPen(QColor(Qt::black));
+        painter.drawText(QRect(QPoint(0, 0), size),
+                         Qt::AlignLeft | Qt::AlignTop | Qt::TextWordWrap | Qt::TextExpandTabs,
+                         text);
+        return drawn;
+    };
+    const QImage reference = draw(textRect.size());
+    const QImage uncut = draw(textRect.size() + QSize(0, 20));
+    QVERIFY(hasInkInRows(reference, metrics.height(), textRect.height() - 1));
+    QVERIFY(hasInkInRows(reference, textRect.height() - 1, textRect.height() - 1));
+    QVERIFY(hasInkInRows(uncut, textRect.height(), textRect.height()));
+
+    const int x = 64;
+    const int y = row * 24;
+    QImage cell(63, 23, shot.format());
+    for (int cy = 0; cy < cell.height(); ++cy) {
+        for (int cx = 0; cx < cell.width(); ++cx)
+            cell.setPixelColor(cx, cy, clientPixel(shot, x + cx, y + cy));
+    }
+    const QPoint offset = textRect.topLeft() - QPoint(x, y);
+    QCOMPARE(firstInk(cell), firstInk(reference) + offset);
+    QVERIFY2(hasInkInRows(cell, offset.y() + metrics.height(), cell.height() - 1),
+             "no second line");
+    for (int cy = 0; cy < cell.height(); ++cy) {
+        for (int cx = 0; cx < cell.width(); ++cx) {
+            const QPoint inRect = QPoint(cx, cy) - offset;
+            const QColor expected = reference.rect().contains(inRect) ? reference.pixelColor(inRect)
+                                                                      : QColor(Qt::white);
+            if (cell.pixelColor(cx, cy) != expected) {
+                QFAIL(qPrintable(QStringLiteral("cell pixel (%1,%2) is %3, expected %4")
+                                     .arg(cx)
+                                     .arg(cy)
+                                     .arg(describe(cell.pixelColor(cx, cy)), describe(expected))));
+            }
+        }
+    }
+    const QColor rightLine = header ? fixedLine : gridLine;
+    const QColor bottomLine = header ? QColor(127, 127, 127) : gridLine;
+    for (int cy = y; cy <= y + 23; ++cy)
+        QCOMPARE(describe(clientPixel(shot, x + 63, cy)), describe(rightLine));
+    for (int cx = x - 1; cx <= x + 62; ++cx)
+        QCOMPARE(describe(clientPixel(shot, cx, y + 23)), describe(bottomLine));
+}
+
 void TResultGridTest::writingACellShowsIt()
 {
     const auto inkIn = [&](int x0, int y0) {
@@ -473,13 +654,38 @@ void TResultGridTest::unusedKeysChangeNothing()
     QVERIFY(m_grid->hasFocus());
 }
 
+void TResultGridTest::tabLeavesTheGrid_data()
+{
+    QTest::addColumn<int>("key");
+    QTest::addColumn<int>("modifiers");
+    QTest::addColumn<bool>("forward");
+    QTest::newRow("Tab") << int(Qt::Key_Tab) << int(Qt::NoModifier) << true;
+    // The window system reports Shift+Tab as Backtab; Qt's own key events may say Tab with Shift.
+    QTest::newRow("Backtab") << int(Qt::Key_Backtab) << int(Qt::ShiftModifier) << false;
+    QTest::newRow("ShiftTab") << int(Qt::Key_Tab) << int(Qt::ShiftModifier) << false;
+}
+
+// The grid neither moves nor selects on Tab; the focus goes to the control after it or, with
+// Shift, to the one before it.
 void TResultGridTest::tabLeavesTheGrid()
 {
+    QFETCH(int, key);
+    QFETCH(int, modifiers);
+    QFETCH(bool, forward);
+    auto* next = new QLineEdit(m_holder.get());
+    next->setGeometry(200, 300, 100, 20);
+    next->show();
+    simulate(9);
     m_grid->setFocus();
-    const int row = m_grid->Row();
-    QTest::keyClick(m_grid, Qt::Key_Tab);
-    QVERIFY(!m_grid->hasFocus());
-    QCOMPARE(m_grid->Row(), row);
+    QTest::keyClick(m_grid, Qt::Key_Down, Qt::ShiftModifier);
+    const GridRect selection = m_grid->Selection();
+    const GridCoord current = m_grid->state().current();
+
+    QTest::keyClick(m_grid, static_cast<Qt::Key>(key), Qt::KeyboardModifiers(modifiers));
+    QWidget* const expected = forward ? static_cast<QWidget*>(next) : m_neighbour;
+    QCOMPARE(QApplication::focusWidget(), expected);
+    QCOMPARE(m_grid->Selection(), selection);
+    QCOMPARE(m_grid->state().current(), current);
 }
 
 void TResultGridTest::mousePressSelectsAndFocuses()
@@ -530,6 +736,57 @@ void TResultGridTest::dragMovesTheAnchorAndAutoScrolls()
     QCOMPARE(m_grid->state().anchor(), released);
 }
 
+// The timer runs while the left button selects. Each tick moves the anchor one cell towards the
+// pointer when it lies beyond the fully visible normal cells, and none while it lies over them.
+void TResultGridTest::autoScrollTimerStepsOneCellPerTick()
+{
+    simulate(30);
+    const int col1 = m_grid->ColWidths(0) + 5;
+    const int right = m_grid->state().cols().fullyVisibleEnd();
+    QVERIFY(right < m_grid->state().clientWidth());
+    AutoScrollTimerWatch watch(*m_grid);
+    sendMouse(QEvent::MouseButtonPress, QPoint(col1, 24 * 5 + 5), Qt::LeftButton, Qt::LeftButton);
+    sendMouse(QEvent::MouseMove, QPoint(col1, 400), Qt::NoButton, Qt::LeftButton);
+    QTRY_VERIFY(watch.steps().size() >= 3);
+    for (const QPoint& step : watch.steps())
+        QCOMPARE(step, QPoint(0, 1));
+    QTimer* const timer = watch.timer();
+    QCOMPARE(timer->interval(), 60);
+    QVERIFY(timer->isActive());
+    QVERIFY(!timer->isSingleShot());
+
+    // From here on the timeouts are the test's own; no event is processed in between.
+    const struct
+    {
+        QPoint pointer;
+        QPoint step;
+    } ticks[] = {{{col1, 400}, {0, 1}},        {{right + 2, 24 * 4}, {1, 0}},
+                 {{-3, 24 * 4}, {-1, 0}},      {{col1, 10}, {0, -1}},
+                 {{col1, -10}, {0, -1}},       {{right + 2, 300}, {1, 1}},
+                 {{right - 2, 24 * 4}, {0, 0}}};
+    for (const auto& tick : ticks) {
+        sendMouse(QEvent::MouseMove, tick.pointer, Qt::NoButton, Qt::LeftButton);
+        const GridCoord before = m_grid->state().anchor();
+        QVERIFY(QMetaObject::invokeMethod(timer, "timeout", Qt::DirectConnection));
+        const GridCoord after = m_grid->state().anchor();
+        QCOMPARE(QPoint(after.col - before.col, after.row - before.row), tick.step);
+        QVERIFY(m_grid->TopRow() <= after.row);
+        QVERIFY(after.row <= m_grid->state().rows().lastFullyVisible());
+        QCOMPARE(m_grid->state().current(), (GridCoord{1, 5}));
+    }
+
+    sendMouse(QEvent::MouseButtonRelease, QPoint(col1, 400), Qt::LeftButton, Qt::NoButton);
+    QVERIFY(!timer->isActive());
+    // A press on the header selects nothing and starts no timer.
+    sendMouse(QEvent::MouseButtonPress, QPoint(col1, 10), Qt::LeftButton, Qt::LeftButton);
+    QVERIFY(!timer->isActive());
+    sendMouse(QEvent::MouseButtonRelease, QPoint(col1, 10), Qt::LeftButton, Qt::NoButton);
+    sendMouse(QEvent::MouseButtonPress, QPoint(col1, 24 * 2 + 5), Qt::LeftButton, Qt::LeftButton);
+    QVERIFY(timer->isActive());
+    sendMouse(QEvent::MouseButtonRelease, QPoint(col1, 24 * 2 + 5), Qt::LeftButton, Qt::NoButton);
+    QVERIFY(!timer->isActive());
+}
+
 void TResultGridTest::wheelMovesTheCurrentRow()
 {
     simulate(9);
@@ -546,6 +803,41 @@ void TResultGridTest::wheelMovesTheCurrentRow()
     QTest::keyClick(m_grid, Qt::Key_End, Qt::ControlModifier);
     sendWheel(m_grid->viewport(), -120, Qt::NoModifier);
     QCOMPARE(m_grid->Row(), 10);
+}
+
+void TResultGridTest::wheelLinesAreReadWhenTheGridIsCreated_data()
+{
+    QTest::addColumn<int>("atCreation");
+    QTest::addColumn<int>("later");
+    QTest::newRow("1, then 5") << 1 << 5;
+    QTest::newRow("3, then 1") << 3 << 1;
+    QTest::newRow("5, then 3") << 5 << 3;
+}
+
+// Changing the system setting later moves neither the current row nor the zoom by the new amount.
+void TResultGridTest::wheelLinesAreReadWhenTheGridIsCreated()
+{
+    QFETCH(int, atCreation);
+    QFETCH(int, later);
+    const int original = QApplication::wheelScrollLines();
+    const auto restore = qScopeGuard([original] { QApplication::setWheelScrollLines(original); });
+    QApplication::setWheelScrollLines(atCreation);
+    auto* grid = new TResultGrid(m_holder.get());
+    grid->setGeometry(0, 0, 618, 254);
+    grid->show();
+    grid->setRowCount(30);
+    QApplication::setWheelScrollLines(later);
+
+    QCOMPARE(grid->wheelScrollLines(), atCreation);
+    sendWheel(grid->viewport(), -120, Qt::NoModifier);
+    QCOMPARE(grid->Row(), 1 + atCreation);
+    sendWheel(grid->viewport(), -120, Qt::NoModifier);
+    QCOMPARE(grid->Row(), 1 + 2 * atCreation);
+    sendWheel(grid->viewport(), 120, Qt::NoModifier);
+    QCOMPARE(grid->Row(), 1 + atCreation);
+    sendWheel(grid->viewport(), 120, Qt::ControlModifier);
+    QCOMPARE(grid->ZoomFactor(), atCreation);
+    QCOMPARE(grid->RowHeights(1), 24 + atCreation);
 }
 
 void TResultGridTest::ctrlWheelZooms()
@@ -642,6 +934,81 @@ void TResultGridTest::selectAllWithCtrlA()
     QCOMPARE(m_grid->Col(), 4);
     QCOMPARE(m_grid->Row(), 10);
     QCOMPARE(m_grid->TopRow(), 2);
+}
+
+// Two billion rows cost no row memory; painting and the keys reach the last row all the same.
+void TResultGridTest::hugeGridPaintsAndMovesToItsEnds()
+{
+    const int rows = 2'000'000'000;
+    m_grid->setRowCount(rows);
+    QScrollBar* bar = m_grid->verticalScrollBar();
+    QVERIFY(bar->isVisible());
+    QCOMPARE(bar->value(), 0);
+    QCOMPARE(clientPixel(image(), 30, 24 + 10), selection);
+
+    m_grid->setFocus();
+    QTest::keyClick(m_grid, Qt::Key_End, Qt::ControlModifier);
+    QCOMPARE(m_grid->Row(), rows - 1);
+    QCOMPARE(m_grid->Col(), 1);
+    // Nine rows fit fully below the header in 250 pixels.
+    QCOMPARE(m_grid->TopRow(), rows - 9);
+    QCOMPARE(bar->value(), 127);
+    const QImage end = image();
+    QCOMPARE(clientPixel(end, 64 + 30, 24 + 8 * 24 + 10), selection);
+    QCOMPARE(clientPixel(end, 30, 24 + 8 * 24 + 10), window);
+    QCOMPARE(clientPixel(end, 30, 24 + 9 * 24 - 1), gridLine);
+    QCOMPARE(clientPixel(end, 30, 24 + 9 * 24 + 2), window);
+
+    QTest::keyClick(m_grid, Qt::Key_Home, Qt::ControlModifier);
+    QCOMPARE(m_grid->Row(), 1);
+    QCOMPARE(m_grid->Col(), 0);
+    QCOMPARE(m_grid->TopRow(), 1);
+    QCOMPARE(bar->value(), 0);
+    QCOMPARE(clientPixel(image(), 30, 24 + 10), selection);
+    QVERIFY(!m_grid->state().hasRowHeightList());
+}
+
+void TResultGridTest::ctrlWheelOnAHugeGridFails_data()
+{
+    QTest::addColumn<int>("rows");
+    QTest::addColumn<bool>("overScrollBar");
+    // A row height list holds at most 134,217,725 rows.
+    QTest::newRow("one row too many") << 134'217'726 << false;
+    QTest::newRow("two billion rows") << 2'000'000'000 << false;
+    QTest::newRow("over the scroll bar") << 134'217'726 << true;
+}
+
+// The zoom's error leaves the event handler, for the application object to show, and the grid
+// is as before.
+void TResultGridTest::ctrlWheelOnAHugeGridFails()
+{
+    QFETCH(int, rows);
+    QFETCH(bool, overScrollBar);
+    m_grid->setRowCount(rows);
+    QWidget* const target =
+        overScrollBar ? static_cast<QWidget*>(m_grid->verticalScrollBar()) : m_grid->viewport();
+    bool thrown = false;
+    try {
+        sendWheel(target, 120, Qt::ControlModifier);
+    } catch (const EInvalidGridOperation& error) {
+        thrown = true;
+        QCOMPARE(QString::fromStdString(error.message()),
+                 QStringLiteral("Gitter zu groß für Operation"));
+        QCOMPARE(QByteArray(error.className()), QByteArray("EInvalidGridOperation"));
+    }
+    QVERIFY(thrown);
+    QCOMPARE(m_grid->ZoomFactor(), 0);
+    QCOMPARE(m_grid->RowCount(), rows);
+    QCOMPARE(m_grid->ColCount(), 2);
+    QCOMPARE(m_grid->ColWidths(0), 64);
+    QCOMPARE(m_grid->RowHeights(1), 24);
+    QVERIFY(!m_grid->state().hasRowHeightList());
+    QVERIFY(!m_grid->state().hasColWidthList());
+
+    // The grid goes on working: the next wheel step without Ctrl moves the current row.
+    sendWheel(target, -120, Qt::NoModifier);
+    QCOMPARE(m_grid->Row(), 4);
+    QCOMPARE(clientPixel(image(), 30, 24 * 4 + 10), selection);
 }
 
 QTEST_MAIN(TResultGridTest)
