@@ -1,6 +1,7 @@
 #include "ui/TValidateEdit.h"
 
 #include "platform/Clipboard.h"
+#include "platform/Exceptions.h"
 #include "platform/Fonts.h"
 #include "presentation/CheckedArithmetic.h"
 #include "presentation/FormatSettings.h"
@@ -336,7 +337,13 @@ void TValidateEdit::focusInEvent(QFocusEvent* event)
         QLineEdit::focusInEvent(event);
         return;
     }
-    RefreshDisplay();
+    try {
+        RefreshDisplay();
+    } catch (const EOverflow&) {
+        // The commit that stored this value has reported it already. Reporting it on entry too
+        // would put the focus into the error box and back here, and so on without end; the field
+        // keeps its shown text and the user can mend the value.
+    }
     QLineEdit::focusInEvent(event);
     // Only a press of the left button places the caret itself.
     const bool leftPress = event->reason() == Qt::MouseFocusReason &&

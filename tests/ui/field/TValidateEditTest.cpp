@@ -364,6 +364,14 @@ private slots:
         QCOMPARE(w.Zuverlaessigkeit->EnterText(), QStringLiteral("0,999"));
         QCOMPARE(w.Zuverlaessigkeit->text(), QStringLiteral("0,999"));
         QVERIFY_THROWS_EXCEPTION(EOverflow, w.Zuverlaessigkeit->AsFloat());
+
+        // Entering the field again reports nothing more, so that an error box closing and handing
+        // the focus back cannot start the next one. Leaving commits what the box shows.
+        w.enter(w.Zuverlaessigkeit);
+        QVERIFY(w.Zuverlaessigkeit->hasFocus());
+        QCOMPARE(w.Zuverlaessigkeit->text(), QStringLiteral("0,999"));
+        w.leave();
+        QCOMPARE(w.Zuverlaessigkeit->AsFloat(), 0.999);
     }
 
     void survivesAnyInputAndKeepsOnlyAcceptedCharactersAfterACommit()
