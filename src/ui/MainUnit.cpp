@@ -268,16 +268,14 @@ void TForm4::Button1Click(QObject*)
     Tab->setColCount(ResultTable::columnCount);
     Tab->setFixedRows(1);
     for (int column = 0; column < ResultTable::columnCount; ++column)
-        Tab->setCells(
-            column, 0,
-            fromUtf8(std::string(ResultTable::headers[static_cast<std::size_t>(column)])));
+        Tab->setCells(column, 0, ResultTable::headers[static_cast<std::size_t>(column)]);
     Tab->setDefaultColWidth(120);
 
     TAusFallarray histogram;
     SimuliereAusfaelle(engines, runs, histogram, reliability);
     ResultTable::writeRows(engines, runs, histogram,
                            [this](int column, int row, const std::string& text) {
-                               Tab->setCells(column, row, fromUtf8(text));
+                               Tab->setCells(column, row, std::string_view(text));
                            });
     Tab->AutoSizeColumns(true, 4);
 }

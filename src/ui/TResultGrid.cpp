@@ -126,8 +126,12 @@ QString TResultGrid::Cells(int col, int row) const
 void TResultGrid::setCells(int col, int row, const QString& text)
 {
     const QByteArray utf8 = text.toUtf8();
-    m_state.setCells(col, row,
-                     std::string_view(utf8.constData(), static_cast<std::size_t>(utf8.size())));
+    setCells(col, row, std::string_view(utf8.constData(), static_cast<std::size_t>(utf8.size())));
+}
+
+void TResultGrid::setCells(int col, int row, std::string_view utf8)
+{
+    m_state.setCells(col, row, utf8);
     if (const auto rect = m_state.cellRect(col, row))
         viewport()->update(rect->x, rect->y, rect->width, rect->height);
 }

@@ -9,6 +9,8 @@
 #include <QString>
 #include <QTimer>
 
+#include <string_view>
+
 // The result grid: a scrollable table of text cells under one header row. The window drives it
 // through RowCount, ColCount, FixedRows, Cells, DefaultColWidth and AutoSizeColumns; the user
 // moves, selects, scrolls and zooms it. Its rules live in ResultGridState; every event here ends
@@ -28,6 +30,8 @@ public:
     void setFixedRows(int value);
     QString Cells(int col, int row) const;
     void setCells(int col, int row, const QString& text);
+    // The same for a UTF-8 text, as the program's number texts come.
+    void setCells(int col, int row, std::string_view utf8);
     int DefaultColWidth() const { return m_state.DefaultColWidth(); }
     void setDefaultColWidth(int width);
     int ColWidths(int col) const { return m_state.ColWidths(col); }
