@@ -42,14 +42,7 @@ QString clipboardText()
 }
 
 ScopedClipboard::ScopedClipboard(Clipboard& clipboard)
-    : m_previous(g_clipboard)
-{
-    g_clipboard = &clipboard;
-}
-
-ScopedClipboard::~ScopedClipboard()
-{
-    g_clipboard = m_previous;
-}
+    : ScopedReplacement(g_clipboard, clipboard)
+{}
 
 } // namespace platform

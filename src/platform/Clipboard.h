@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/ScopedReplacement.h"
+
 #include <QString>
 
 namespace platform {
@@ -17,16 +19,10 @@ public:
 bool setClipboardText(const QString& text);
 QString clipboardText();
 
-class ScopedClipboard
+class ScopedClipboard : public ScopedReplacement<Clipboard>
 {
 public:
     explicit ScopedClipboard(Clipboard& clipboard);
-    ~ScopedClipboard();
-    ScopedClipboard(const ScopedClipboard&) = delete;
-    ScopedClipboard& operator=(const ScopedClipboard&) = delete;
-
-private:
-    Clipboard* m_previous;
 };
 
 } // namespace platform

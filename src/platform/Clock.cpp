@@ -45,14 +45,7 @@ std::uint32_t GetTickCount()
 }
 
 ScopedClockSource::ScopedClockSource(ClockSource& source)
-    : m_previous(g_clock)
-{
-    g_clock = &source;
-}
-
-ScopedClockSource::~ScopedClockSource()
-{
-    g_clock = m_previous;
-}
+    : ScopedReplacement(g_clock, source)
+{}
 
 } // namespace platform

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/ScopedReplacement.h"
+
 #include <cstdint>
 
 namespace platform {
@@ -20,16 +22,10 @@ bool QueryPerformanceCounter(std::uint64_t& counter);
 std::uint32_t GetTickCount();
 
 // Routes the two clock functions to another source for as long as it lives.
-class ScopedClockSource
+class ScopedClockSource : public ScopedReplacement<ClockSource>
 {
 public:
     explicit ScopedClockSource(ClockSource& source);
-    ~ScopedClockSource();
-    ScopedClockSource(const ScopedClockSource&) = delete;
-    ScopedClockSource& operator=(const ScopedClockSource&) = delete;
-
-private:
-    ClockSource* m_previous;
 };
 
 } // namespace platform

@@ -35,14 +35,7 @@ LocaleFormats userLocaleFormats()
 
 ScopedLocale::ScopedLocale(LocaleFormats formats)
     : m_source(std::move(formats))
-    , m_previous(g_locale)
-{
-    g_locale = &m_source;
-}
-
-ScopedLocale::~ScopedLocale()
-{
-    g_locale = m_previous;
-}
+    , m_replacement(g_locale, m_source)
+{}
 
 } // namespace platform

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/ScopedReplacement.h"
+
 #include <string>
 #include <utility>
 
@@ -28,9 +30,6 @@ class ScopedLocale
 {
 public:
     explicit ScopedLocale(LocaleFormats formats);
-    ~ScopedLocale();
-    ScopedLocale(const ScopedLocale&) = delete;
-    ScopedLocale& operator=(const ScopedLocale&) = delete;
 
 private:
     class FixedSource final : public LocaleSource
@@ -46,7 +45,7 @@ private:
     };
 
     FixedSource m_source;
-    LocaleSource* m_previous;
+    ScopedReplacement<LocaleSource> m_replacement;
 };
 
 } // namespace platform

@@ -10,17 +10,27 @@
 namespace platform {
 namespace {
 
-// A box that places itself in the middle of the work area of the screen nearest its owner once it
-// knows its own size.
-class CentredBox final : public QMessageBox
+// One OK button, application-modal. The confirmation box places itself in the middle of the work
+// area of the screen nearest its owner once it knows its own size; the error box stays where the
+// desktop puts it.
+class DesktopBox final : public QMessageBox
 {
 public:
-    using QMessageBox::QMessageBox;
+    DesktopBox(MessageBoxes::Icon icon, const QString& title, const QString& text, QWidget* owner)
+        : QMessageBox(icon == MessageBoxes::Icon::Stop ? QMessageBox::Critical
+                                                       : QMessageBox::Information,
+                      title, text, QMessageBox::Ok, owner)
+        , m_centred(icon == MessageBoxes::Icon::Information)
+    {
+        setWindowModality(Qt::ApplicationModal);
+    }
 
 protected:
     void showEvent(QShowEvent* event) override
     {
         QMessageBox::showEvent(event);
+        if (!m_centred)
+            return;
         QScreen* screen =
             parentWidget() ? parentWidget()->screen() : QGuiApplication::primaryScreen();
         if (screen == nullptr)
@@ -30,6 +40,9 @@ protected:
         move(workArea.left() + (workArea.width() - frame.width()) / 2,
              workArea.top() + (workArea.height() - frame.height()) / 2);
     }
+
+private:
+    bool m_centred;
 };
 
 class DesktopBoxes final : public MessageBoxes
@@ -37,17 +50,8 @@ class DesktopBoxes final : public MessageBoxes
 public:
     void show(QWidget* owner, Icon icon, const QString& title, const QString& text) override
     {
-        const QMessageBox::Icon boxIcon =
-            icon == Icon::Stop ? QMessageBox::Critical : QMessageBox::Information;
-        if (icon == Icon::Information) {
-            CentredBox box(boxIcon, title, text, QMessageBox::Ok, owner);
-            box.setWindowModality(Qt::ApplicationModal);
-            box.exec();
-        } else {
-            QMessageBox box(boxIcon, title, text, QMessageBox::Ok, owner);
-            box.setWindowModality(Qt::ApplicationModal);
-            box.exec();
-        }
+        DesktopBox box(icon, title, text, owner);
+        box.exec();
     }
 };
 
@@ -62,14 +66,7 @@ void MessageBox(QWidget* owner, MessageBoxes::Icon icon, const QString& title, c
 }
 
 ScopedMessageBoxes::ScopedMessageBoxes(MessageBoxes& boxes)
-    : m_previous(g_boxes)
-{
-    g_boxes = &boxes;
-}
-
-ScopedMessageBoxes::~ScopedMessageBoxes()
-{
-    g_boxes = m_previous;
-}
+    : ScopedReplacement(g_boxes, boxes)
+{}
 
 } // namespace platform

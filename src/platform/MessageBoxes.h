@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/ScopedReplacement.h"
+
 #include <QString>
 
 class QWidget;
@@ -20,16 +22,10 @@ public:
 
 void MessageBox(QWidget* owner, MessageBoxes::Icon icon, const QString& title, const QString& text);
 
-class ScopedMessageBoxes
+class ScopedMessageBoxes : public ScopedReplacement<MessageBoxes>
 {
 public:
     explicit ScopedMessageBoxes(MessageBoxes& boxes);
-    ~ScopedMessageBoxes();
-    ScopedMessageBoxes(const ScopedMessageBoxes&) = delete;
-    ScopedMessageBoxes& operator=(const ScopedMessageBoxes&) = delete;
-
-private:
-    MessageBoxes* m_previous;
 };
 
 } // namespace platform
