@@ -228,8 +228,8 @@ std::uint32_t simulateRuns(std::uint32_t state, std::int32_t engines, std::int32
     try {
         simulateInThreads(kernel, threads, state, engines, runs, limit, counts);
     } catch (const std::bad_alloc&) {
-        // Without memory for the threads' own histograms, one thread does it all.
-        std::fill(histogram, histogram + engines + 1, 0);
+        // Without memory for the threads' own histograms, which are allocated before anything is
+        // counted, one thread does it all.
         simulateBlock(kernel, state, engines, runs, limit, counts);
     }
     return end;

@@ -197,7 +197,8 @@ bool TValidateEdit::AcceptsChar(const QString& context, QChar& character, int po
     char16_t code = character.unicode();
     const bool accepted = ValidateEditRules::AcceptsChar(
         this->context(), toU16(context), code, static_cast<std::size_t>(position),
-        !hasSelectedText(), m_keypadDecimal && m_forceDecimalSeparatorInput);
+        !hasSelectedText(),
+        m_lastDownKey == DownKey::KeypadDecimal && m_forceDecimalSeparatorInput);
     character = QChar(code);
     return accepted;
 }
@@ -269,11 +270,11 @@ void TValidateEdit::deleteSelection()
 
 void TValidateEdit::keyPressEvent(QKeyEvent* event)
 {
-    m_lastDownKey = event->key();
     const QString typed = event->text();
-    m_keypadDecimal = event->modifiers().testFlag(Qt::KeypadModifier) &&
-                      (typed == QStringLiteral(".") || typed == QStringLiteral(","));
-    if (m_keypadDecimal)
+    const bool keypadDecimal = event->modifiers().testFlag(Qt::KeypadModifier) &&
+                               (typed == QStringLiteral(".") || typed == QStringLiteral(","));
+    m_lastDownKey = keypadDecimal ? DownKey::KeypadDecimal : DownKey::Other;
+    if (keypadDecimal)
         m_forceDecimalSeparatorInput = typed.front().unicode() != FormatSettings.DecimalSeparator;
 
     if (event->key() == Qt::Key_Escape) {
@@ -325,8 +326,7 @@ void TValidateEdit::typeCharacters(QKeyEvent* event)
 
 void TValidateEdit::keyReleaseEvent(QKeyEvent* event)
 {
-    m_lastDownKey = 0;
-    m_keypadDecimal = false;
+    m_lastDownKey = DownKey::None;
     QLineEdit::keyReleaseEvent(event);
 }
 

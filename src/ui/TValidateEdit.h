@@ -101,10 +101,11 @@ private:
     TValidateEditCriticalPoints m_criticalPoints;
     QString m_editText;  // FEditText
     QString m_enterText; // FEnterText
-    int m_lastDownKey = 0;
+    // FLastDownKey, as far as typing asks about it: whether the key down is the keypad's decimal.
+    enum class DownKey { None, KeypadDecimal, Other };
+    DownKey m_lastDownKey = DownKey::None;
     bool m_selfChange = false;
     bool m_forceDecimalSeparatorInput = false;
-    bool m_keypadDecimal = false;
     bool m_loading = false;
     bool m_destroying = false;
 };

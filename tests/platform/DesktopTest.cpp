@@ -47,39 +47,47 @@ private:
     std::function<void()> m_poll;
 
 private slots:
-    void theConfirmationBoxIsCentredInTheWorkAreaAndClosesWithEscape()
+    void theBoxesShowTheirTextAndCloseByKey_data()
     {
-        QWidget owner;
-        owner.show();
-        closeNextBoxWith(Qt::Key_Escape);
-        platform::MessageBox(&owner, platform::MessageBoxes::Icon::Information,
-                             QStringLiteral("Informationen"),
-                             QStringLiteral("Ergebnis in die Zwischenablage kopiert"));
-        QCOMPARE(m_seen.title, QStringLiteral("Informationen"));
-        QCOMPARE(m_seen.text, QStringLiteral("Ergebnis in die Zwischenablage kopiert"));
-        QCOMPARE(m_seen.icon, QMessageBox::Information);
-        QVERIFY(m_seen.applicationModal);
-        QCOMPARE(m_seen.buttons.size(), 1);
-        const QRect workArea = owner.screen()->availableGeometry();
-        QCOMPARE(m_seen.frame.left(),
-                 workArea.left() + (workArea.width() - m_seen.frame.width()) / 2);
-        QCOMPARE(m_seen.frame.top(),
-                 workArea.top() + (workArea.height() - m_seen.frame.height()) / 2);
+        QTest::addColumn<platform::MessageBoxes::Icon>("icon");
+        QTest::addColumn<QString>("title");
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<int>("key");
+        QTest::addColumn<QMessageBox::Icon>("shownIcon");
+        QTest::newRow("confirmation, Escape")
+            << platform::MessageBoxes::Icon::Information << QStringLiteral("Informationen")
+            << QStringLiteral("Ergebnis in die Zwischenablage kopiert")
+            << static_cast<int>(Qt::Key_Escape) << QMessageBox::Information;
+        QTest::newRow("error, Enter")
+            << platform::MessageBoxes::Icon::Stop << QStringLiteral("Triebwerke")
+            << QStringLiteral("Ungültige Gleitkommaoperation.") << static_cast<int>(Qt::Key_Return)
+            << QMessageBox::Critical;
     }
 
-    void theErrorBoxShowsTheStopIconAndClosesWithEnter()
+    void theBoxesShowTheirTextAndCloseByKey()
     {
+        QFETCH(platform::MessageBoxes::Icon, icon);
+        QFETCH(QString, title);
+        QFETCH(QString, text);
+        QFETCH(int, key);
+        QFETCH(QMessageBox::Icon, shownIcon);
         QWidget owner;
         owner.show();
-        closeNextBoxWith(Qt::Key_Return);
-        platform::MessageBox(&owner, platform::MessageBoxes::Icon::Stop,
-                             QStringLiteral("Triebwerke"),
-                             QStringLiteral("Ungültige Gleitkommaoperation."));
-        QCOMPARE(m_seen.title, QStringLiteral("Triebwerke"));
-        QCOMPARE(m_seen.text, QStringLiteral("Ungültige Gleitkommaoperation."));
-        QCOMPARE(m_seen.icon, QMessageBox::Critical);
+        closeNextBoxWith(static_cast<Qt::Key>(key));
+        platform::MessageBox(&owner, icon, title, text);
+        QCOMPARE(m_seen.title, title);
+        QCOMPARE(m_seen.text, text);
+        QCOMPARE(m_seen.icon, shownIcon);
         QVERIFY(m_seen.applicationModal);
         QCOMPARE(m_seen.buttons.size(), 1);
+        if (icon == platform::MessageBoxes::Icon::Information) {
+            // The confirmation box stands in the middle of the work area, not over its owner.
+            const QRect workArea = owner.screen()->availableGeometry();
+            QCOMPARE(m_seen.frame.left(),
+                     workArea.left() + (workArea.width() - m_seen.frame.width()) / 2);
+            QCOMPARE(m_seen.frame.top(),
+                     workArea.top() + (workArea.height() - m_seen.frame.height()) / 2);
+        }
     }
 
     void theClipboardGivesBackWhatItTook()

@@ -115,7 +115,8 @@ TEST_P(SimulationPathTest, sharesOutLargeSimulationsWithoutChangingTheResult)
 INSTANTIATE_TEST_SUITE_P(EveryPath, SimulationPathTest, ::testing::ValuesIn(availablePaths()),
                          [](const auto& info) { return nameOf(info.param); });
 
-TEST(SimulationSettings, fallBackToScalarCodeForAnInstructionSetTheMachineLacks)
+// A set the machine lacks falls back to scalar code; either way the counts are the plain loop's.
+TEST(SimulationSettings, everyRequestedInstructionSetGivesThePlainLoopsCounts)
 {
     EXPECT_TRUE(isSupported(InstructionSet::Scalar));
     EXPECT_TRUE(isSupported(bestInstructionSet()));
@@ -128,7 +129,7 @@ TEST(SimulationSettings, fallBackToScalarCodeForAnInstructionSetTheMachineLacks)
     }
 }
 
-TEST(SimulationSettings, scopedSettingsReachSimuliereAusfaelleAndAreRestored)
+TEST(SimulationSettings, scopedSettingsApplyAndAreRestored)
 {
     const SimulationSettings before = simulationSettings();
     {
