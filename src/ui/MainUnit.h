@@ -37,8 +37,6 @@ public:
     // "ins Clipboard": a fresh simulation as a text report on the clipboard.
     void Button2Click(QObject* Sender);
 
-    int groupBoxHeight() const { return m_groupBoxHeight; }
-
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;

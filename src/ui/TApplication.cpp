@@ -39,7 +39,7 @@ TApplication::TApplication(int& argc, char** argv)
 {
     Application = this;
     Title = applicationTitle(applicationFilePath());
-    setQuitOnLastWindowClosed(true);
+    setQuitOnLastWindowClosed(false);
 }
 
 TApplication::~TApplication()
@@ -106,6 +106,13 @@ bool TApplication::notify(QObject* receiver, QEvent* event)
         HandleException(std::current_exception());
         return false;
     }
+}
+
+bool TApplication::eventFilter(QObject* watched, QEvent* event)
+{
+    if (watched == m_mainForm && event->type() == QEvent::Close)
+        Terminate();
+    return QApplication::eventFilter(watched, event);
 }
 
 bool TApplication::event(QEvent* event)

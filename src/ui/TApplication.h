@@ -2,11 +2,11 @@
 
 #include <QApplication>
 #include <QString>
+#include <QWidget>
 
 #include <exception>
 
 class Exception;
-class QWidget;
 
 // The application object: title, main window, event loop and the error box for every error that
 // escapes from handling an event.
@@ -29,8 +29,11 @@ public:
     template <class Form> void CreateForm(Form*& reference)
     {
         reference = new Form();
-        if (m_mainForm == nullptr)
+        if (m_mainForm == nullptr) {
             m_mainForm = reference;
+            // Closing the main window ends the program; there is no close query to refuse it.
+            m_mainForm->installEventFilter(this);
+        }
     }
 
     QWidget* mainForm() const { return m_mainForm; }
@@ -46,6 +49,7 @@ public:
     void MessageBox(const QString& text, const QString& caption, bool stopIcon);
 
     bool notify(QObject* receiver, QEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 protected:
     bool event(QEvent* event) override;

@@ -39,7 +39,6 @@ public:
     bool TrimDecimals() const { return m_trimDecimals; }
     void setTrimDecimals(bool trim);
     const QString& CheckChars() const { return m_checkChars; }
-    void setCheckChars(const QString& chars) { m_checkChars = chars; }
     void RecalcCheckChars();
     TValidateEditCriticalPoints& CriticalPoints() { return m_criticalPoints; }
 
