@@ -2,8 +2,8 @@
 // texts, then AutoSizeColumns with the program's fonts.
 
 #include "platform/Fonts.h"
-#include "ui/FontTextMeasurer.h"
-#include "ui/ResultGridState.h"
+#include "ui/grid/FontTextMeasurer.h"
+#include "ui/grid/ResultGridState.h"
 
 #include <QGuiApplication>
 

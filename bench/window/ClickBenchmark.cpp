@@ -2,9 +2,9 @@
 // the handler (simulation, texts, column widths) and the grid's repaint, on an offscreen window.
 
 #include "presentation/FormatSettings.h"
-#include "ui/MainUnit.h"
-#include "ui/TApplication.h"
-#include "ui/TResultGrid.h"
+#include "ui/grid/TResultGrid.h"
+#include "ui/window/MainUnit.h"
+#include "ui/window/TApplication.h"
 
 #include <QPushButton>
 #include <QTest>

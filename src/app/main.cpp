@@ -3,8 +3,8 @@
 #include "platform/MessageBoxes.h"
 #include "presentation/FormatSettings.h"
 #include "simulation/Generator.h"
-#include "ui/MainUnit.h"
-#include "ui/TApplication.h"
+#include "ui/window/MainUnit.h"
+#include "ui/window/TApplication.h"
 
 #include <QFileInfo>
 

@@ -1,4 +1,4 @@
-#include "ui/ValidateEditRules.h"
+#include "ui/field/ValidateEditRules.h"
 
 #include "platform/Exceptions.h"
 #include "platform/Locale.h"

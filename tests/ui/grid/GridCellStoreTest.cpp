@@ -1,4 +1,4 @@
-#include "ui/GridCellStore.h"
+#include "ui/grid/GridCellStore.h"
 
 #include "platform/Exceptions.h"
 

@@ -1,4 +1,4 @@
-#include "ui/GridFonts.h"
+#include "ui/grid/GridFonts.h"
 
 #include <gtest/gtest.h>
 

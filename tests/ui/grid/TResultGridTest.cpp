@@ -1,8 +1,8 @@
-#include "ui/TResultGrid.h"
+#include "ui/grid/TResultGrid.h"
 
 #include "platform/Exceptions.h"
 #include "platform/Fonts.h"
-#include "ui/FontTextMeasurer.h"
+#include "ui/grid/FontTextMeasurer.h"
 
 #include <QApplication>
 #include <QFontMetrics>

@@ -8,11 +8,11 @@
 #include "presentation/FormatSettings.h"
 #include "presentation/ResultTable.h"
 #include "simulation/SimuliereAusfaelle.h"
-#include "ui/MainUnit.h"
-#include "ui/TApplication.h"
-#include "ui/TMemo.h"
-#include "ui/TResultGrid.h"
-#include "ui/TValidateEdit.h"
+#include "ui/field/TValidateEdit.h"
+#include "ui/grid/TResultGrid.h"
+#include "ui/window/MainUnit.h"
+#include "ui/window/TApplication.h"
+#include "ui/window/TMemo.h"
 
 #include <QGroupBox>
 #include <QPushButton>

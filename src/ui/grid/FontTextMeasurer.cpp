@@ -1,4 +1,4 @@
-#include "ui/FontTextMeasurer.h"
+#include "ui/grid/FontTextMeasurer.h"
 
 #include <QString>
 

@@ -1,4 +1,4 @@
-#include "ui/TApplication.h"
+#include "ui/window/TApplication.h"
 
 #include "platform/Exceptions.h"
 #include "platform/MessageBoxes.h"

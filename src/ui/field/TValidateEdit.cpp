@@ -1,4 +1,4 @@
-#include "ui/TValidateEdit.h"
+#include "ui/field/TValidateEdit.h"
 
 #include "platform/Clipboard.h"
 #include "platform/Exceptions.h"

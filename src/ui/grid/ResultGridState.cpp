@@ -1,7 +1,7 @@
-#include "ui/ResultGridState.h"
+#include "ui/grid/ResultGridState.h"
 
 #include "platform/Exceptions.h"
-#include "ui/MulDiv.h"
+#include "platform/MulDiv.h"
 
 #include <algorithm>
 #include <cstdint>

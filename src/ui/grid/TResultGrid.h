@@ -1,8 +1,8 @@
 #pragma once
 
-#include "ui/GridFonts.h"
-#include "ui/ResultGridPainter.h"
-#include "ui/ResultGridState.h"
+#include "ui/grid/GridFonts.h"
+#include "ui/grid/ResultGridPainter.h"
+#include "ui/grid/ResultGridState.h"
 
 #include <QAbstractScrollArea>
 #include <QPoint>
@@ -13,8 +13,14 @@
 
 // The result grid: a scrollable table of text cells under one header row. The window drives it
 // through RowCount, ColCount, FixedRows, Cells, DefaultColWidth and AutoSizeColumns; the user
-// moves, selects, scrolls and zooms it. Its rules live in ResultGridState; every event here ends
-// in one verb on that state and a repaint.
+// moves, selects, scrolls and zooms it.
+//
+// It lives in three rooms:
+// - state and rules: ResultGridState (with GridAxis and GridCellStore), plain C++ that knows no
+//   screen and is tested without one;
+// - painting: ResultGridPainter, which only reads the state;
+// - input: this widget, where every key, mouse, wheel and scroll-bar event ends in one verb on the
+//   state, followed by update().
 class TResultGrid : public QAbstractScrollArea
 {
     Q_OBJECT

@@ -1,4 +1,4 @@
-#include "ui/ResultGridPainter.h"
+#include "ui/grid/ResultGridPainter.h"
 
 #include <QPainter>
 #include <QPalette>

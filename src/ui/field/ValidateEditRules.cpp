@@ -1,4 +1,4 @@
-#include "ui/ValidateEditRules.h"
+#include "ui/field/ValidateEditRules.h"
 
 #include "presentation/CheckedArithmetic.h"
 #include "presentation/FloatText.h"

@@ -1,4 +1,4 @@
-#include "ui/TMemo.h"
+#include "ui/window/TMemo.h"
 
 #include "platform/Clipboard.h"
 

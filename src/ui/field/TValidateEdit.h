@@ -1,6 +1,6 @@
 #pragma once
 
-#include "ui/ValidateEditRules.h"
+#include "ui/field/ValidateEditRules.h"
 
 #include <QLineEdit>
 #include <QString>

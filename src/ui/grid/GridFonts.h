@@ -1,6 +1,6 @@
 #pragma once
 
-#include "ui/TextMeasurer.h"
+#include "ui/grid/TextMeasurer.h"
 
 #include <QFont>
 

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "ui/GridFonts.h"
-#include "ui/TextMeasurer.h"
+#include "ui/grid/GridFonts.h"
+#include "ui/grid/TextMeasurer.h"
 
 #include <QFontMetrics>
 #include <QFontMetricsF>

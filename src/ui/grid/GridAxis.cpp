@@ -1,7 +1,7 @@
-#include "ui/GridAxis.h"
+#include "ui/grid/GridAxis.h"
 
 #include "platform/Exceptions.h"
-#include "ui/MulDiv.h"
+#include "platform/MulDiv.h"
 
 #include <algorithm>
 #include <limits>

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "ui/GridFonts.h"
-#include "ui/ResultGridState.h"
+#include "ui/grid/GridFonts.h"
+#include "ui/grid/ResultGridState.h"
 
 #include <QColor>
 #include <QRect>

@@ -1,6 +1,6 @@
-#include "ui/GridFonts.h"
+#include "ui/grid/GridFonts.h"
 
-#include "ui/MulDiv.h"
+#include "platform/MulDiv.h"
 
 #include <algorithm>
 #include <cmath>

@@ -1,7 +1,7 @@
-#include "ui/TResultGrid.h"
+#include "ui/grid/TResultGrid.h"
 
 #include "platform/Fonts.h"
-#include "ui/FontTextMeasurer.h"
+#include "ui/grid/FontTextMeasurer.h"
 
 #include <QApplication>
 #include <QKeyEvent>

@@ -1,8 +1,8 @@
 #pragma once
 
-#include "ui/GridAxis.h"
-#include "ui/GridCellStore.h"
-#include "ui/TextMeasurer.h"
+#include "ui/grid/GridAxis.h"
+#include "ui/grid/GridCellStore.h"
+#include "ui/grid/TextMeasurer.h"
 
 #include <optional>
 #include <string_view>
