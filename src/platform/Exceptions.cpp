@@ -1,7 +1,10 @@
 #include "platform/Exceptions.h"
 
 #include <cstdint>
+#include <cstdlib>
+#include <cxxabi.h>
 #include <dlfcn.h>
+#include <memory>
 #include <utility>
 
 namespace {
@@ -70,3 +73,15 @@ std::string errorBoxText(std::string_view message)
         text += '.';
     return text;
 }
+
+namespace platform {
+
+std::string typeName(const std::type_info& type)
+{
+    int status = 0;
+    const std::unique_ptr<char, decltype(&std::free)> readable(
+        abi::__cxa_demangle(type.name(), nullptr, nullptr, &status), &std::free);
+    return status == 0 && readable ? std::string(readable.get()) : std::string(type.name());
+}
+
+} // namespace platform

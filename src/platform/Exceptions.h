@@ -3,6 +3,7 @@
 #include <exception>
 #include <string>
 #include <string_view>
+#include <typeinfo>
 
 // The program's errors. Each carries the German text the user sees and the class name that the
 // start-up error box names; the running program shows them only in its error box.
@@ -91,3 +92,10 @@ inline constexpr std::string_view listIndexOutOfRange =
 // The text an error box shows for a message: a full stop is added when the last character's code
 // lies above that of the full stop, so "Fehler)" or "Fehler." stay as they are.
 std::string errorBoxText(std::string_view message);
+
+namespace platform {
+
+// The readable name of a type, as the compiler knows it ("std::runtime_error").
+std::string typeName(const std::type_info& type);
+
+} // namespace platform

@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
+#include <vector>
 
 namespace {
 
@@ -77,15 +78,52 @@ std::string exponentText(const FloatDigits& number, int decimals, char16_t decim
     return text + 'E' + power;
 }
 
-std::string layout(long double value, int decimals, char16_t decimalSeparator,
-                   char16_t thousandSeparator)
+// Every decimal digit of the value rounded to a whole number, half away from zero. A long double
+// is m x 2^e with a 64-bit m, so its digits come from m doubled e times, in base 10^9.
+FloatDigits wholeNumberDigits(long double value)
 {
-    const FloatDigits number = floatToDigits(value, decimals);
-    if (number.kind != FloatDigits::Kind::Finite)
-        return specialText(number);
-    if (number.exponent > significantDigits)
-        return exponentText(number, decimals, decimalSeparator);
+    FloatDigits result;
+    int binaryExponent = 0;
+    const long double fraction = std::frexp(std::fabs(value), &binaryExponent);
+    std::uint64_t mantissa = 0;
+    int shift = binaryExponent - 64;
+    if (shift >= 0) {
+        mantissa = static_cast<std::uint64_t>(std::ldexp(fraction, 64));
+    } else {
+        mantissa = static_cast<std::uint64_t>(std::round(std::ldexp(fraction, binaryExponent)));
+        shift = 0;
+    }
+    constexpr std::uint64_t limbBase = 1000000000;
+    std::vector<std::uint64_t> limbs; // little-endian, each below limbBase
+    for (; mantissa != 0; mantissa /= limbBase)
+        limbs.push_back(mantissa % limbBase);
+    while (shift > 0) {
+        const int step = std::min(shift, 29);
+        std::uint64_t carry = 0;
+        for (std::uint64_t& limb : limbs) {
+            const std::uint64_t product = (limb << step) + carry;
+            limb = product % limbBase;
+            carry = product / limbBase;
+        }
+        for (; carry != 0; carry /= limbBase)
+            limbs.push_back(carry % limbBase);
+        shift -= step;
+    }
+    for (auto limb = limbs.rbegin(); limb != limbs.rend(); ++limb) {
+        const std::string part = std::to_string(*limb);
+        if (limb != limbs.rbegin())
+            result.digits.append(9 - part.size(), '0');
+        result.digits += part;
+    }
+    result.exponent = static_cast<int>(result.digits.size());
+    dropTrailingZeros(result.digits);
+    result.negative = value < 0 && !result.digits.empty();
+    return result;
+}
 
+std::string fixedLayout(const FloatDigits& number, int decimals, char16_t decimalSeparator,
+                        char16_t thousandSeparator)
+{
     std::string integerPart;
     if (number.exponent <= 0)
         integerPart = "0";
@@ -167,11 +205,21 @@ FloatDigits floatToDigits(long double value, int decimals)
 
 std::string fixedText(long double value, int decimals, char16_t decimalSeparator)
 {
-    return layout(value, decimals, decimalSeparator, u'\0');
+    const FloatDigits number = floatToDigits(value, decimals);
+    if (number.kind != FloatDigits::Kind::Finite)
+        return specialText(number);
+    if (number.exponent > significantDigits)
+        return exponentText(number, decimals, decimalSeparator);
+    return fixedLayout(number, decimals, decimalSeparator, u'\0');
 }
 
 std::string groupedFixedText(long double value, int decimals, char16_t decimalSeparator,
                              char16_t thousandSeparator)
 {
-    return layout(value, decimals, decimalSeparator, thousandSeparator);
+    const FloatDigits number = floatToDigits(value, decimals);
+    if (number.kind != FloatDigits::Kind::Finite)
+        return specialText(number);
+    if (number.exponent > significantDigits)
+        return fixedLayout(wholeNumberDigits(value), decimals, decimalSeparator, thousandSeparator);
+    return fixedLayout(number, decimals, decimalSeparator, thousandSeparator);
 }

@@ -23,6 +23,8 @@ FloatDigits floatToDigits(long double value, int decimals);
 std::string fixedText(long double value, int decimals, char16_t decimalSeparator);
 
 // The same with the integer digits grouped in threes, each boundary marked by the thousands
-// separator unless that is NUL.
+// separator unless that is NUL. Values of 10^18 and more keep the fixed form too, with every digit
+// of the value rounded to a whole number (every double of that size is one), so that the text
+// reads back as the same double.
 std::string groupedFixedText(long double value, int decimals, char16_t decimalSeparator,
                              char16_t thousandSeparator);

@@ -17,6 +17,7 @@ Also usable from the command line:
 from __future__ import annotations
 
 import os
+import re
 import select
 import shutil
 import struct
@@ -93,14 +94,31 @@ def wait_until(condition, timeout: float, what: str, interval: float = 0.1):
         time.sleep(interval)
 
 
-class VirtualDisplay:
-    """An Xvfb server on a display number it picks itself (-displayfd), 1280x800, 96 DPI."""
+def mul_div(a: int, b: int, c: int) -> int:
+    """a x b / c rounded to the nearest integer, halves away from zero: the layout's scaling."""
+    quotient, remainder = divmod(abs(a * b), abs(c))
+    if 2 * remainder >= abs(c):
+        quotient += 1
+    return quotient if (a * b < 0) == (c < 0) else -quotient
 
-    def __init__(self, lifetime: float = 900):
+
+def scaled(point: tuple[int, int], dpi: int) -> tuple[int, int]:
+    """A point of the 96-DPI layout on a desktop that declares `dpi`."""
+    return mul_div(point[0], dpi, 96), mul_div(point[1], dpi, 96)
+
+
+class VirtualDisplay:
+    """An Xvfb server on a display number it picks itself (-displayfd), 1280x800. It declares
+    `dpi` as a desktop does (GNOME and KDE set Xft.dpi to 144 at 150 %): through the Xft.dpi
+    resource on the root window, which is what toolkits read; Xvfb's own -dpi only sets the
+    screen's physical size. -noreset keeps the resource when the last client disconnects."""
+
+    def __init__(self, lifetime: float = 900, dpi: int = 96):
         read_end, write_end = os.pipe()
         self.log = tempfile.TemporaryFile()
+        self.dpi = dpi
         self.process = start_long_lived(
-            ["Xvfb", "-displayfd", str(write_end), "-screen", "0", "1280x800x24", "-dpi", "96",
+            ["Xvfb", "-displayfd", str(write_end), "-screen", "0", "1280x800x24", "-dpi", str(dpi),
              "-nolisten", "tcp", "-noreset"],
             lifetime, pass_fds=(write_end,), stdout=subprocess.DEVNULL, stderr=self.log)
         os.close(write_end)
@@ -120,6 +138,15 @@ class VirtualDisplay:
         finally:
             os.close(read_end)
         self.name = ":" + number.decode().strip()
+        if dpi != 96:
+            declared = subprocess.run(
+                ["timeout", str(TOOL_TIMEOUT), "xrdb", "-nocpp", "-merge"],
+                input=f"Xft.dpi:\t{dpi}\n".encode(), capture_output=True,
+                env={"PATH": os.environ.get("PATH", "/usr/bin:/bin"), "DISPLAY": self.name})
+            if declared.returncode != 0:
+                self.stop()
+                raise HarnessError("xrdb could not declare the DPI: "
+                                   + declared.stderr.decode(errors="replace"))
 
     def stop(self) -> None:
         if self.process.poll() is None:
@@ -189,6 +216,7 @@ class RunningProgram:
     def __init__(self, program: str, screen_grab: str, display: VirtualDisplay, lang: str,
                  lifetime: float = 900):
         self.screen_grab = screen_grab
+        self.dpi = display.dpi
         self.work_dir = Path(tempfile.mkdtemp(prefix="triebwerke-e2e-"))
         self.env = pinned_environment(display.name, lang, self.work_dir)
         # Tools that only talk to the X server get the display and nothing else of ours.
@@ -256,6 +284,20 @@ class RunningProgram:
             return ids[0] if len(ids) == 1 else None
         return wait_until(found, START_TIMEOUT, "the main window", interval=0.2)
 
+    def window_size(self) -> tuple[int, int]:
+        """The main window's client area (there is no window manager to add a frame)."""
+        result = self.xdotool("getwindowgeometry", "--shell", self.window)
+        values = dict(line.split("=", 1) for line in result.stdout.decode().split())
+        return int(values["WIDTH"]), int(values["HEIGHT"])
+
+    def window_icon_sizes(self) -> list[tuple[int, int]]:
+        """The sizes of the icons in the main window's _NET_WM_ICON property, read whole (xprop
+        reads only the first few kilobytes of a property unless told otherwise)."""
+        result = run(["xprop", "-len", "100000000", "-notype", "-id", self.window, "_NET_WM_ICON"],
+                     env=self.tool_env)
+        return [(int(w), int(h)) for w, h in
+                re.findall(r"Icon \((\d+) x (\d+)\)", result.stdout.decode())]
+
     def visible_windows(self, title: str) -> list[str]:
         """Ids of the program's mapped windows with exactly this title."""
         result = self.xdotool("search", "--onlyvisible", "--name", f"^{title}$", check=False)
@@ -293,10 +335,12 @@ class RunningProgram:
         self.xdotool("windowfocus", "--sync", self.window)
 
     def click(self, point: tuple[int, int], focus: bool = True) -> None:
+        """Clicks a point given in the 96-DPI layout, where the window shows it at the display's
+        DPI."""
         if focus:
             self.focus_main()
-        self.xdotool("mousemove", "--window", self.window, str(point[0]), str(point[1]),
-                     "click", "1")
+        x, y = scaled(point, self.dpi)
+        self.xdotool("mousemove", "--window", self.window, str(x), str(y), "click", "1")
 
     def key(self, *keys: str) -> None:
         self.xdotool("key", "--delay", "30", *keys)
@@ -361,7 +405,7 @@ class RunningProgram:
         def shows():
             if not self.running():
                 raise HarnessError(f"the program ended with {self.process.returncode}")
-            shape = grid_shape(self.screenshot())
+            shape = grid_shape(self.screenshot(), self.dpi)
             last[:] = [shape]
             return shape if (shape.rows, shape.columns) == (expected.rows, expected.columns) else None
         try:
@@ -514,20 +558,39 @@ def _is_line(image: Image, x: int, y: int, lightest: int, along: tuple[int, int]
     return image.pixel(x + along[0], y + along[1]) == (red, green, blue)
 
 
-def grid_shape(image: Image) -> GridShape:
-    """Counts the rows and columns the result grid shows, from its grid lines.
+def line_runs(image: Image, positions: range, *, across: int, vertical: bool) -> list[tuple[int, int]]:
+    """The grid lines met along a path through the table, as (first pixel, thickness): along x at
+    row `across` for vertical lines, along y at column `across` for horizontal ones."""
+    runs: list[tuple[int, int]] = []
+    for position in positions:
+        x, y = (position, across) if vertical else (across, position)
+        if _is_line(image, x, y, 200, (0, 1) if vertical else (1, 0)):
+            if runs and runs[-1][0] + runs[-1][1] == position:
+                runs[-1] = (runs[-1][0], runs[-1][1] + 1)
+            else:
+                runs.append((position, 1))
+    return runs
+
+
+def grid_shape(image: Image, dpi: int = 96) -> GridShape:
+    """Counts the rows and columns the result grid shows, from its grid lines, on a window laid
+    out for `dpi`.
 
     Every row ends in a horizontal line on its last pixel row; at x = GRID_LEFT + 1 no cell text
     reaches (text starts three pixels into a cell). Every column ends in a vertical line on its last
     pixel column; the second pixel row of the table lies above all text. The area beside and below
     the table has no lines. Rows hidden below a scroll bar are not counted."""
+    # The panel's height and the client area scale; the frame's two pixels do not.
+    top = mul_div(53, dpi, 96) + GRID_TOP - 53
+    right = mul_div(618, dpi, 96) + GRID_RIGHT - 618
+    bottom = mul_div(307, dpi, 96) + GRID_BOTTOM - 307
     rows, previous = 0, False
-    for y in range(GRID_TOP, GRID_BOTTOM + 1):
+    for y in range(top, bottom + 1):
         line = _is_line(image, GRID_LEFT + 1, y, 200, (1, 0))
         rows += line and not previous
         previous = line
-    edges = [x for x in range(GRID_LEFT + 1, GRID_RIGHT)
-             if _is_line(image, x, GRID_TOP + 1, 200, (0, 1)) and _starts_cell(image, x + 1, GRID_TOP + 1)]
+    edges = [x for x in range(GRID_LEFT + 1, right)
+             if _is_line(image, x, top + 1, 200, (0, 1)) and _starts_cell(image, x + 1, top + 1)]
     return GridShape(rows, len(edges), edges)
 
 

@@ -122,10 +122,11 @@ def copy_report(app: h.RunningProgram) -> str:
     return text
 
 
-def expect_error_box(app: h.RunningProgram, marker: str | None = None) -> str:
+def expect_error_box(app: h.RunningProgram, marker: str | None = None,
+                     timeout: float = h.WORK_TIMEOUT) -> str:
     """Waits for the error box titled with the application title and checks that no confirmation
     came with it and that the clipboard still holds the marker."""
-    box = app.wait_for_box(h.ERROR_TITLE)
+    box = app.wait_for_box(h.ERROR_TITLE, timeout)
     assert not app.visible_windows(h.INFO_TITLE), "a confirmation box came with the error box"
     if marker is not None:
         content = app.read_clipboard()
@@ -141,12 +142,17 @@ def expect_nothing_happens(app: h.RunningProgram, marker: str, grid_before: h.Gr
         assert not boxes, "a box opened"
         time.sleep(0.1)
     assert app.read_clipboard() == marker, f"the clipboard changed to {app.read_clipboard()!r}"
-    shape = h.grid_shape(app.screenshot())
+    shape = h.grid_shape(app.screenshot(), app.dpi)
     assert (shape.rows, shape.columns) == (grid_before.rows, grid_before.columns), \
         f"the grid changed from {grid_before} to {shape}"
 
 
 INITIAL_GRID = h.GridShape(rows=5, columns=2)
+
+# A field is as high as its font's text metrics plus 8 pixels of border. Tahoma's metrics are
+# 2049 units above and 423 below the baseline per 2048: 11 + 2 at 11 pixels (96 DPI), 14 + 3 at
+# 14 pixels (120 DPI), 17 + 4 at 17 pixels (144 DPI).
+FIELD_HEIGHT = {96: 21, 120: 25, 144: 29}
 
 
 def table(engines: int) -> h.GridShape:
@@ -161,7 +167,7 @@ def table(engines: int) -> h.GridShape:
 def start_up_state(app: h.RunningProgram) -> None:
     """Right after start the focus is in Anzahl with its text selected: Ctrl+C, typed without any
     click, copies "9". The other fields show their initial values; the grid is the empty 5 x 2."""
-    shape = h.grid_shape(app.screenshot())
+    shape = h.grid_shape(app.screenshot(), app.dpi)
     assert (shape.rows, shape.columns) == (INITIAL_GRID.rows, INITIAL_GRID.columns), \
         f"the grid at start shows {shape}, expected {INITIAL_GRID}"
     marker = app.put_marker_on_clipboard()
@@ -260,7 +266,7 @@ def buttons_by_keyboard(app: h.RunningProgram) -> None:
     app.click(h.SIMULIEREN, focus=False)
     time.sleep(h.QUIET_PERIOD)
     assert app.visible_windows(h.INFO_TITLE) == [box], "the box did not keep the main window from input"
-    assert h.grid_shape(app.screenshot()).columns == 2, "Simulieren ran while the box was open"
+    assert h.grid_shape(app.screenshot(), app.dpi).columns == 2, "Simulieren ran while the box was open"
     app.close_box(box, "Escape")
     app.click(h.ZUVERLAESSIGKEIT)
     app.key("Tab", "space")
@@ -311,6 +317,57 @@ def valid_clicks_after_errors(app: h.RunningProgram) -> None:
                  header="Ausfallwahrscheinlichkeit: 0,900000, Durchläufe: 1000")
 
 
+def layout_at_declared_dpi(app: h.RunningProgram) -> None:
+    """The window takes the DPI the desktop declares and scales its 96-DPI layout by its own
+    rule: client area, panel, field height and the grid's rows of MulDiv(24) pixels, while the two
+    initial columns stay 64 pixels wide and every grid line stays one pixel thick."""
+    def s(value: int) -> int:
+        return h.mul_div(value, app.dpi, 96)
+
+    size = app.window_size()
+    assert size == (s(618), s(307)), f"client area {size}, expected {(s(618), s(307))}"
+    image = app.screenshot()
+
+    # Durchlaeufe's left part carries no text: its frame and its white inside differ from the
+    # panel, from the field's top edge to its bottom edge.
+    x = s(268) + 4
+    background = image.pixel(x, s(23) - 3)
+    field_rows = [y for y in range(s(23) - 3, s(23) + 2 * s(21))
+                  if image.pixel(x, y) != background]
+    assert field_rows and field_rows[0] == s(23), f"the field begins at {field_rows[:1]}"
+    height = next((i for i, y in enumerate(field_rows) if y != field_rows[0] + i), len(field_rows))
+    assert height == FIELD_HEIGHT[app.dpi], f"the field is {height} high"
+
+    # The grid's cells begin inside its two-pixel frame, right below the panel.
+    top = s(53) + 2
+    rows = h.line_runs(image, range(top, top + 5 * s(24) + 4), across=h.GRID_LEFT + 1,
+                       vertical=False)
+    expected_rows = [(top + k * s(24) - 1, 1) for k in range(1, 6)]
+    assert rows == expected_rows, f"row lines (first pixel, thickness) {rows}, expected {expected_rows}"
+    columns = h.line_runs(image, range(h.GRID_LEFT, h.GRID_LEFT + 3 * 64), across=top + 1,
+                          vertical=True)
+    expected_columns = [(h.GRID_LEFT + 63, 1), (h.GRID_LEFT + 127, 1)]
+    assert columns == expected_columns, \
+        f"column lines (first pixel, thickness) {columns}, expected {expected_columns}"
+
+
+def row_height_list_limits_the_row_count(app: h.RunningProgram) -> None:
+    """Scaled rows give the grid a row height list, and with it the limit of 134,217,725 rows:
+    134,217,724 engines ask for one row more and are refused at once, before anything is
+    simulated or written (without the limit the click would go on to fill 670 million cells)."""
+    set_inputs(app, "134217724", "0,999", "10")
+    app.click(h.SIMULIEREN)
+    box = expect_error_box(app, timeout=h.TOOL_TIMEOUT)
+    app.close_box(box, "Return")
+
+
+def window_icon_in_every_size(app: h.RunningProgram) -> None:
+    """The window's icon property carries the icon in all its sizes, 256 pixels included."""
+    sizes = app.window_icon_sizes()
+    expected = [(n, n) for n in (16, 24, 32, 48, 256)]
+    assert sorted(sizes) == expected, f"icon sizes {sizes}"
+
+
 def closing_ends_the_program(app: h.RunningProgram) -> None:
     """The close box of the title bar (WM_DELETE_WINDOW) ends the program with exit code 0, and a
     sanitizer build has found nothing to report on the way."""
@@ -326,12 +383,19 @@ class Group:
     name: str
     lang: str
     cases: list[Callable[[h.RunningProgram], None]]
+    dpi: int = 96
 
 
 GROUPS = [
     Group("comma_locale", COMMA,
-          [start_up_state, default_report_comma, typed_inputs_with_tab, no_engines,
-           closing_ends_the_program]),
+          [start_up_state, layout_at_declared_dpi, window_icon_in_every_size, default_report_comma,
+           typed_inputs_with_tab, no_engines, closing_ends_the_program]),
+    Group("dpi_120", COMMA,
+          [layout_at_declared_dpi, row_height_list_limits_the_row_count, valid_clicks_after_errors,
+           closing_ends_the_program], dpi=120),
+    Group("dpi_144", COMMA,
+          [start_up_state, layout_at_declared_dpi, row_height_list_limits_the_row_count,
+           valid_clicks_after_errors, closing_ends_the_program], dpi=144),
     Group("point_locale", POINT,
           [start_up_state_point, default_report_point, typed_point_and_percentage,
            closing_ends_the_program]),
@@ -356,8 +420,8 @@ def describe_failure(error: BaseException, case: Callable) -> str:
 
 def run_group(group: Group, program: str, screen_grab: str) -> tuple[int, int]:
     passed = failed = 0
-    print(f"== {group.name} (LANG={group.lang})", flush=True)
-    with h.VirtualDisplay() as display:
+    print(f"== {group.name} (LANG={group.lang}, {group.dpi} DPI)", flush=True)
+    with h.VirtualDisplay(dpi=group.dpi) as display:
         try:
             app = h.RunningProgram(program, screen_grab, display, group.lang)
         except h.HarnessError as error:

@@ -241,10 +241,13 @@ void TValidateEdit::boxTextChanged(const QString& text)
 
 void TValidateEdit::pasteAndCommit()
 {
-    if (isReadOnly())
+    // A clipboard without text (empty, or holding only an image) leaves the field as it is, rather
+    // than deleting the selection and committing what is left.
+    const QString pasted = platform::clipboardText();
+    if (isReadOnly() || pasted.isEmpty())
         return;
     // The clipboard's text goes in unchecked, replacing the selection; the commit filters it.
-    insert(platform::clipboardText());
+    insert(pasted);
     commit(FilterEditText(stripDecorations(text())));
 }
 

@@ -28,32 +28,48 @@ std::u16string checkCharsFor(TValidateEditDisplayFormat format, char16_t decimal
     return chars;
 }
 
+namespace {
+
+// What AcceptsChar needs to know of its context: whether it holds a decimal separator and whether
+// it holds the sign in question.
+bool acceptsCharIn(const ValidateEditContext& field, char16_t character, std::size_t position,
+                   bool contextHasSeparator, bool contextHasSign, bool selectionEmpty)
+{
+    if (contains(field.checkChars, character)) {
+        if (!hasDecimals(field.displayFormat))
+            return true;
+        if (!(character == field.decimalSeparator && contextHasSeparator))
+            return true;
+    }
+    return (character == u'+' || character == u'-') && position == 1 &&
+           (!contextHasSign || !selectionEmpty);
+}
+
+} // namespace
+
 bool AcceptsChar(const ValidateEditContext& field, std::u16string_view context, char16_t& character,
                  std::size_t position, bool selectionEmpty, bool keypadDecimal)
 {
     if (keypadDecimal)
         character = field.decimalSeparator;
-    if (contains(field.checkChars, character)) {
-        if (!hasDecimals(field.displayFormat))
-            return true;
-        if (!(character == field.decimalSeparator && contains(context, field.decimalSeparator)))
-            return true;
-    }
-    if ((character == u'+' || character == u'-') && position == 1 &&
-        (!contains(context, character) || !selectionEmpty))
-        return true;
-    return false;
+    return acceptsCharIn(field, character, position, contains(context, field.decimalSeparator),
+                         contains(context, character), selectionEmpty);
 }
 
 std::u16string FilterEditText(const ValidateEditContext& field, std::u16string_view text)
 {
     std::u16string result;
+    result.reserve(text.size());
+    // The context of each character is the whole unfiltered text before it. Searching it anew for
+    // every character would make a long paste quadratic; what the rules ask of it is known as the
+    // text is walked. A sign counts only at the first position, whose context is empty, so the
+    // selection never decides here.
+    bool separatorBefore = false;
     for (std::size_t i = 0; i < text.size(); ++i) {
-        char16_t character = text[i];
-        // A sign is taken only at the first position, whose context is empty: the selection
-        // never decides here.
-        if (AcceptsChar(field, text.substr(0, i), character, i + 1, true))
+        const char16_t character = text[i];
+        if (acceptsCharIn(field, character, i + 1, separatorBefore, i > 0, true))
             result += character;
+        separatorBefore = separatorBefore || character == field.decimalSeparator;
     }
     return result;
 }

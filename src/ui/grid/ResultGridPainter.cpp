@@ -1,15 +1,16 @@
 #include "ui/grid/ResultGridPainter.h"
 
+#include <QFontMetrics>
+#include <QFontMetricsF>
 #include <QPainter>
 #include <QPalette>
 #include <QString>
 
 #include <algorithm>
+#include <cmath>
 #include <vector>
 
 namespace {
-
-constexpr int textFlags = Qt::AlignLeft | Qt::AlignTop | Qt::TextWordWrap | Qt::TextExpandTabs;
 
 // One channel of gradient step k of s, rounded to the nearest integer.
 int gradientChannel(int from, int to, int step, int steps)
@@ -17,6 +18,30 @@ int gradientChannel(int from, int to, int step, int steps)
     // Colour channels are never negative, so halves round up.
     const int numerator = from * steps + (to - from) * step;
     return (2 * numerator + steps) / (2 * steps);
+}
+
+// How many characters from `start` go on one line of `width` pixels.
+qsizetype lineLength(const QString& text, qsizetype start, int width, const QFontMetricsF& metrics)
+{
+    qsizetype end = start;
+    while (end < text.size()) {
+        if (text[end] == QChar::LineSeparator)
+            return end + 1 - start;
+        qsizetype wordEnd = end;
+        while (wordEnd < text.size() && text[wordEnd] != u' ' &&
+               text[wordEnd] != QChar::LineSeparator)
+            ++wordEnd;
+        // Spaces after a word hang at the line's end and take no room.
+        const bool fits = metrics.horizontalAdvance(text.mid(start, wordEnd - start)) <= width;
+        if (!fits && end > start)
+            return end - start;
+        while (wordEnd < text.size() && text[wordEnd] == u' ')
+            ++wordEnd;
+        end = wordEnd;
+        if (!fits)
+            break;
+    }
+    return end - start;
 }
 
 } // namespace
@@ -130,13 +155,39 @@ void ResultGridPainter::paintGradient(QPainter& painter, const QRect& rect, int 
     }
 }
 
+// Lines break at spaces and at explicit line breaks only: a number such as "0,960812" is one word
+// however narrow the column, where Qt's own wrapping would break it after the comma. A word wider
+// than the rectangle keeps a line of its own and is cut at the rectangle's edge, as is everything
+// below its bottom.
 void ResultGridPainter::paintText(QPainter& painter, GridCoord cell, const QRect& textRect) const
 {
-    const std::string_view text = m_state.Cells(cell.col, cell.row);
-    if (text.empty() || textRect.width() <= 0 || textRect.height() <= 0)
+    const std::string_view utf8 = m_state.Cells(cell.col, cell.row);
+    if (utf8.empty() || textRect.width() <= 0 || textRect.height() <= 0)
         return;
-    painter.drawText(textRect, textFlags,
-                     QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())));
+    QString text = QString::fromUtf8(utf8.data(), static_cast<qsizetype>(utf8.size()));
+    text.replace(u'\n', QChar::LineSeparator);
+
+    // Each line is drawn as Qt draws a single line of text, one below the other where Qt's own
+    // wrapping puts them: on whole pixels, the font's leading above each.
+    const QFontMetricsF metrics(painter.font());
+    const qreal leading = QFontMetrics(painter.font()).leading();
+    const qreal firstTop = std::ceil(leading);
+    painter.save();
+    painter.setClipRect(textRect, Qt::IntersectClip);
+    qreal height = 0;
+    for (qsizetype start = 0; start < text.size();) {
+        const qsizetype length = lineLength(text, start, textRect.width(), metrics);
+        height = std::ceil(height + leading);
+        const QRectF lineRect(textRect.x(), textRect.y() + height - firstTop, 1e6,
+                              textRect.height());
+        painter.drawText(lineRect, Qt::AlignLeft | Qt::AlignTop | Qt::TextExpandTabs,
+                         text.mid(start, length));
+        height += metrics.ascent() + metrics.descent();
+        start += length;
+        if (height - firstTop >= textRect.height())
+            break;
+    }
+    painter.restore();
 }
 
 // The platform's focus rectangle: every other pixel of the ring inverted, so that it shows on

@@ -1,5 +1,6 @@
 #include "ui/window/MainUnit.h"
 
+#include "platform/Display.h"
 #include "platform/Exceptions.h"
 #include "platform/Fonts.h"
 #include "platform/MessageBoxes.h"
@@ -14,11 +15,9 @@
 #include "ui/window/TMemo.h"
 
 #include <QGroupBox>
-#include <QGuiApplication>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QPushButton>
-#include <QScreen>
 
 #include <array>
 
@@ -87,10 +86,8 @@ TForm4::TForm4(int targetDpi, QWidget* parent)
     resize(clientWidth, clientHeight);
     createComponents();
 
-    if (targetDpi == 0) {
-        const QScreen* screen = QGuiApplication::primaryScreen();
-        targetDpi = screen ? qRound(screen->logicalDotsPerInchY()) : layoutDpi;
-    }
+    if (targetDpi == 0)
+        targetDpi = platform::displayDpi();
     if (targetDpi != layoutDpi)
         scaleTo(targetDpi);
     Anzahl->setFocus(Qt::OtherFocusReason);

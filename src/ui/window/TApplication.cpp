@@ -7,6 +7,9 @@
 #include <QEvent>
 #include <QWidget>
 
+#include <new>
+#include <typeinfo>
+
 TApplication* Application = nullptr;
 
 QString applicationTitle(const QString& programFilePath)
@@ -20,18 +23,45 @@ QString applicationTitle(const QString& programFilePath)
     return name;
 }
 
-QString startupErrorText(const Exception& error, const QString& moduleName)
+namespace {
+
+QString startupErrorText(const QString& className, const std::string& message, const void* origin,
+                         const QString& moduleName)
 {
-    const QString message = QString::fromStdString(error.message());
+    const QString text = QString::fromStdString(message);
     const QString fullStop =
-        !message.isEmpty() && !message.endsWith(u'.') ? QStringLiteral(".") : QString();
-    const auto address = reinterpret_cast<quintptr>(error.origin());
+        !text.isEmpty() && !text.endsWith(u'.') ? QStringLiteral(".") : QString();
+    const auto address = reinterpret_cast<quintptr>(origin);
     return QStringLiteral("Exception %1 in Modul %2 bei %3.\r\n%4%5\r\n")
-        .arg(QString::fromLatin1(error.className()), moduleName,
+        .arg(className, moduleName,
              QStringLiteral("%1")
                  .arg(address, 2 * static_cast<int>(sizeof(void*)), 16, QChar(u'0'))
                  .toUpper(),
-             message, fullStop);
+             text, fullStop);
+}
+
+} // namespace
+
+QString startupErrorText(const Exception& error, const QString& moduleName)
+{
+    return startupErrorText(QString::fromLatin1(error.className()), error.message(), error.origin(),
+                            moduleName);
+}
+
+QString startupErrorText(std::exception_ptr error, const QString& moduleName)
+{
+    try {
+        std::rethrow_exception(error);
+    } catch (const Exception& own) {
+        return startupErrorText(own, moduleName);
+    } catch (const std::bad_alloc&) {
+        return startupErrorText(EOutOfMemory(), moduleName);
+    } catch (const std::exception& other) {
+        return startupErrorText(QString::fromStdString(platform::typeName(typeid(other))),
+                                other.what(), nullptr, moduleName);
+    } catch (...) {
+        return startupErrorText(QStringLiteral("Exception"), std::string(), nullptr, moduleName);
+    }
 }
 
 TApplication::TApplication(int& argc, char** argv)

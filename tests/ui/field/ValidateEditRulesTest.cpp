@@ -4,7 +4,10 @@
 #include "platform/Locale.h"
 
 #include <cmath>
+#include <cstdio>
 #include <gtest/gtest.h>
+#include <limits>
+#include <random>
 
 namespace {
 
@@ -197,4 +200,116 @@ TEST_F(ValidateEditRulesTest, stripCurrencyAndAffixesOnceEach)
     EXPECT_EQ(ValidateEditRules::decorateDisplayText(context, u""), u"");
     context.keepPrefixSuffixIntact = true;
     EXPECT_EQ(ValidateEditRules::StripDecorations(context, u"ca. 5 %"), u"ca. 5 %");
+}
+
+namespace {
+
+// What leaving the field does to a committed value: the shown text is committed again.
+std::u16string recommitted(const ValidateEditContext& context, std::u16string_view editText)
+{
+    return ValidateEditRules::FilterEditText(
+        context, ValidateEditRules::StripDecorations(context, shown(context, editText)));
+}
+
+double fieldValue(std::u16string_view editText)
+{
+    return static_cast<double>(ValidateEditRules::floatValue(editText));
+}
+
+// The edit text a user would type for a value: every digit, the locale's separator.
+std::u16string typedText(double value, char16_t decimal)
+{
+    char buffer[400];
+    std::snprintf(buffer, sizeof buffer, "%.6f", value);
+    std::u16string text;
+    for (const char* c = buffer; *c != '\0'; ++c)
+        text += *c == '.' ? decimal : static_cast<char16_t>(*c);
+    return text;
+}
+
+} // namespace
+
+TEST(ValidateEditRulesLargeValues, showEveryDigitSoThatLeavingTheFieldKeepsTheValue)
+{
+    struct Case
+    {
+        const char16_t* editText;
+        const char16_t* shown;
+    };
+    const Case cases[] = {
+        {u"150000000000000000000", u"150.000.000.000.000.000.000"},
+        {u"100000000000000000000", u"100.000.000.000.000.000.000"},
+        {u"999999999999999999,999", u"1.000.000.000.000.000.000"},
+        {u"-1000000000000000000", u"-1.000.000.000.000.000.000"},
+        {u"18446744073709551616", u"18.446.744.073.709.551.616"},
+        // The double nearest 10^23 lies below it; its own digits are shown.
+        {u"100000000000000000000000", u"99.999.999.999.999.991.611.392"},
+        // Below 10^18 the fixed form with five decimals holds as before.
+        {u"999999999999999872", u"999.999.999.999.999.872"},
+    };
+    const platform::ScopedLocale comma({u",", u".", u"€"});
+    const ValidateEditContext context = field(Format::dfFloat);
+    for (const Case& c : cases) {
+        EXPECT_EQ(shown(context, c.editText), c.shown);
+        EXPECT_EQ(fieldValue(recommitted(context, c.editText)), fieldValue(c.editText));
+    }
+}
+
+// Any value, shown and committed again, reads as the same value; shown once more it looks the
+// same. Magnitudes from 10^-7 up to the largest double, in a comma and a point locale.
+TEST(ValidateEditRulesLargeValues, aCommitOfTheShownTextKeepsEveryLargeValue)
+{
+    struct Locale
+    {
+        char16_t decimal;
+        char16_t thousand;
+    };
+    std::mt19937_64 random(20261210);
+    std::uniform_real_distribution<double> mantissa(1.0, 10.0);
+    std::uniform_int_distribution<int> exponent(-7, 307);
+    for (const Locale locale : {Locale{u',', u'.'}, Locale{u'.', u','}}) {
+        const platform::ScopedLocale scoped(
+            {std::u16string(1, locale.decimal), std::u16string(1, locale.thousand), u"€"});
+        const ValidateEditContext context = field(Format::dfFloat, locale.decimal, locale.thousand);
+        for (int round = 0; round < 4000; ++round) {
+            const double value =
+                (round % 2 == 0 ? 1 : -1) * mantissa(random) * std::pow(10.0, exponent(random));
+            const std::u16string editText = typedText(value, locale.decimal);
+            const std::u16string once = recommitted(context, editText);
+            if (std::fabs(fieldValue(editText)) >= 1e18) {
+                ASSERT_EQ(fieldValue(once), fieldValue(editText)) << value;
+            }
+            ASSERT_EQ(shown(context, once), shown(context, editText)) << value;
+            ASSERT_EQ(recommitted(context, once), once) << value;
+        }
+        EXPECT_EQ(fieldValue(recommitted(context, u"1" + std::u16string(308, u'0'))), 1e308);
+        const std::u16string largest =
+            typedText(std::numeric_limits<double>::max(), locale.decimal);
+        EXPECT_EQ(fieldValue(recommitted(context, largest)), std::numeric_limits<double>::max());
+    }
+}
+
+// The filter walks the text once; what it keeps is what AcceptsChar takes, character by
+// character, with the whole unfiltered text before each one as its context.
+TEST_F(ValidateEditRulesTest, filterAgreesWithAcceptsCharOnAnyText)
+{
+    const std::u16string alphabet = u"0123456789,.-+eE \u20ac\u00e4";
+    std::mt19937 random(7);
+    for (const Format format : {Format::dfInteger, Format::dfFloat, Format::dfDecimal}) {
+        const ValidateEditContext context = field(format);
+        for (int round = 0; round < 2000; ++round) {
+            std::u16string text;
+            const auto length = random() % 16;
+            for (unsigned i = 0; i < length; ++i)
+                text += alphabet[random() % alphabet.size()];
+            std::u16string expected;
+            for (std::size_t i = 0; i < text.size(); ++i) {
+                char16_t character = text[i];
+                if (ValidateEditRules::AcceptsChar(context, std::u16string_view(text).substr(0, i),
+                                                   character, i + 1, true))
+                    expected += character;
+            }
+            ASSERT_EQ(ValidateEditRules::FilterEditText(context, text), expected);
+        }
+    }
 }

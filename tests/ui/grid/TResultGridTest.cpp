@@ -155,6 +155,8 @@ private slots:
     void textStaysInsideItsRectangle();
     void textRectanglesWrapAndClip_data();
     void textRectanglesWrapAndClip();
+    void textWrapsAtSpacesOnly_data();
+    void textWrapsAtSpacesOnly();
     void writingACellShowsIt();
     void scrollBarsOnlyWhenNeeded();
     void headerStaysWhileScrolling();
@@ -495,6 +497,48 @@ void TResultGridTest::textRectanglesWrapAndClip()
         QCOMPARE(describe(clientPixel(shot, x + 63, cy)), describe(rightLine));
     for (int cx = x - 1; cx <= x + 62; ++cx)
         QCOMPARE(describe(clientPixel(shot, cx, y + 23)), describe(bottomLine));
+}
+
+void TResultGridTest::textWrapsAtSpacesOnly_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<bool>("secondLine");
+    // Column 1's text rectangle is 58 pixels wide; each text is wider than that.
+    QTest::newRow("a number stays on one line") << QStringLiteral("0,96081234567890") << false;
+    QTest::newRow("a percentage breaks at its space")
+        << QStringLiteral("96,081234 Prozent") << true;
+}
+
+// A number is one word: a column too narrow for it cuts it at its edge instead of breaking it
+// after the decimal comma; text with a space breaks there.
+void TResultGridTest::textWrapsAtSpacesOnly()
+{
+    QFETCH(QString, text);
+    QFETCH(bool, secondLine);
+    const QFontMetrics metrics(m_grid->font());
+    QVERIFY(metrics.horizontalAdvance(text) > 58);
+    m_grid->setCells(1, 2, text);
+    const QImage shot = image();
+    // Normal text starts at (x + 3, y + 3): column 1 at x = 64, row 2 at y = 48.
+    QImage textArea(58, 20, shot.format());
+    for (int y = 0; y < textArea.height(); ++y)
+        for (int x = 0; x < textArea.width(); ++x)
+            textArea.setPixelColor(x, y, clientPixel(shot, 64 + 3 + x, 48 + 3 + y));
+    QVERIFY(hasInkInRows(textArea, 0, metrics.height() - 1));
+    QCOMPARE(hasInkInRows(textArea, metrics.height(), textArea.height() - 1), secondLine);
+    // The first line is the text's beginning, unbroken: what the text drawn on one line shows.
+    QImage oneLine(textArea.size(), shot.format());
+    oneLine.fill(Qt::white);
+    {
+        QPainter painter(&oneLine);
+        painter.setFont(m_grid->font());
+        painter.setPen(QColor(Qt::black));
+        painter.drawText(0, metrics.ascent(), text);
+    }
+    for (int y = 0; y < metrics.height(); ++y)
+        for (int x = 0; x < textArea.width(); ++x)
+            if (!secondLine && textArea.pixelColor(x, y) != oneLine.pixelColor(x, y))
+                QFAIL(qPrintable(QStringLiteral("text pixel (%1,%2) differs").arg(x).arg(y)));
 }
 
 void TResultGridTest::writingACellShowsIt()

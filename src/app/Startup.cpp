@@ -1,0 +1,68 @@
+#include "app/Startup.h"
+
+#include "app/ProgramIcon.h"
+#include "platform/Display.h"
+#include "platform/MessageBoxes.h"
+#include "presentation/FormatSettings.h"
+#include "simulation/Generator.h"
+#include "ui/window/MainUnit.h"
+#include "ui/window/TApplication.h"
+
+#include <QApplication>
+#include <QFileInfo>
+
+#include <cstdio>
+#include <memory>
+
+namespace {
+
+QString programFileName(const char* argv0)
+{
+    if (QCoreApplication::instance() != nullptr)
+        return QFileInfo(QCoreApplication::applicationFilePath()).fileName();
+    return QFileInfo(QString::fromLocal8Bit(argv0 != nullptr ? argv0 : "")).fileName();
+}
+
+// Before the event loop runs there is no application error box yet. The box needs an
+// application object; when creating the program's own failed, a plain one stands in for it.
+int reportStartupError(int& argc, char** argv, std::exception_ptr error)
+{
+    const QString text = startupErrorText(error, programFileName(argc > 0 ? argv[0] : nullptr));
+    std::fputs(text.toLocal8Bit().constData(), stderr);
+    std::unique_ptr<QApplication> standIn;
+    if (QCoreApplication::instance() == nullptr)
+        standIn = std::make_unique<QApplication>(argc, argv);
+    platform::MessageBox(nullptr, platform::MessageBoxes::Icon::Stop,
+                         QStringLiteral("Anwendungsfehler"), text);
+    return 1;
+}
+
+} // namespace
+
+int runProgram(int& argc, char** argv, const StartupProbe& probe)
+{
+    const auto stage = [&probe](StartupStage next) {
+        if (probe)
+            probe(next);
+    };
+    platform::takeOverDisplayScaling();
+    std::unique_ptr<TApplication> application;
+    try {
+        stage(StartupStage::Formats);
+        LoadFormatSettings();
+        stage(StartupStage::Seed);
+        SeedFromClock();
+        stage(StartupStage::Application);
+        application = std::make_unique<TApplication>(argc, argv);
+        stage(StartupStage::Icon);
+        application->setWindowIcon(programIcon());
+        stage(StartupStage::Initialize);
+        application->Initialize();
+        application->MainFormOnTaskBar = true;
+        stage(StartupStage::CreateForm);
+        application->CreateForm(Form4);
+    } catch (...) {
+        return reportStartupError(argc, argv, std::current_exception());
+    }
+    return application->Run();
+}

@@ -1,0 +1,108 @@
+#include "app/Startup.h"
+
+#include "platform/Exceptions.h"
+#include "platform/MessageBoxes.h"
+
+#include <QString>
+
+#include <functional>
+#include <gtest/gtest.h>
+#include <new>
+#include <ostream>
+#include <stdexcept>
+#include <vector>
+
+namespace {
+
+class RecordedBoxes final : public platform::MessageBoxes
+{
+public:
+    struct Box
+    {
+        Icon icon;
+        QString title;
+        QString text;
+    };
+    std::vector<Box> boxes;
+
+    void show(QWidget*, Icon icon, const QString& title, const QString& text) override
+    {
+        boxes.push_back({icon, title, text});
+    }
+};
+
+struct StartupFailure
+{
+    const char* name;
+    StartupStage stage;
+    std::function<void()> raise;
+    const char* className;
+    const char* message; // as the box shows it, with its full stop
+};
+
+// Every stage fails once, each with another kind of error: the program's own, no memory, a
+// standard error and something that is no exception class at all.
+const StartupFailure failures[] = {
+    {"formats", StartupStage::Formats, [] { throw ERangeError(); }, "ERangeError",
+     "Fehler bei Bereichsprüfung."},
+    {"seed", StartupStage::Seed, [] { throw std::bad_alloc(); }, "EOutOfMemory",
+     "Zu wenig Arbeitsspeicher."},
+    {"application", StartupStage::Application, [] { throw std::runtime_error("kaputt"); },
+     "std::runtime_error", "kaputt."},
+    {"icon", StartupStage::Icon, [] { throw std::bad_alloc(); }, "EOutOfMemory",
+     "Zu wenig Arbeitsspeicher."},
+    {"initialize", StartupStage::Initialize, [] { throw 42; }, "Exception", ""},
+    {"create form", StartupStage::CreateForm, [] { throw EInvalidOp(); }, "EInvalidOp",
+     "Ungültige Gleitkommaoperation."},
+    {"create form, no memory", StartupStage::CreateForm, [] { throw std::bad_alloc(); },
+     "EOutOfMemory", "Zu wenig Arbeitsspeicher."},
+};
+
+void PrintTo(const StartupFailure& failure, std::ostream* out)
+{
+    *out << failure.name;
+}
+
+class StartupTest : public testing::TestWithParam<StartupFailure>
+{};
+
+TEST_P(StartupTest, anErrorBeforeTheEventLoopEndsInTheStartupBoxAndExitCodeOne)
+{
+    const StartupFailure& failure = GetParam();
+    RecordedBoxes boxes;
+    const platform::ScopedMessageBoxes scopedBoxes(boxes);
+    char program[] = "startup_tests";
+    char* argv[] = {program, nullptr};
+    int argc = 1;
+    std::vector<StartupStage> reached;
+
+    const int exitCode = runProgram(argc, argv, [&](StartupStage stage) {
+        reached.push_back(stage);
+        if (stage == failure.stage)
+            failure.raise();
+    });
+
+    EXPECT_EQ(exitCode, 1);
+    EXPECT_EQ(reached.back(), failure.stage) << "start-up went on after the error";
+    ASSERT_EQ(boxes.boxes.size(), 1u);
+    const RecordedBoxes::Box& box = boxes.boxes.front();
+    EXPECT_EQ(box.icon, platform::MessageBoxes::Icon::Stop);
+    EXPECT_EQ(box.title, QStringLiteral("Anwendungsfehler"));
+    const QString expectedStart =
+        QStringLiteral("Exception %1 in Modul startup_tests bei ").arg(failure.className);
+    EXPECT_TRUE(box.text.startsWith(expectedStart)) << box.text.toStdString();
+    const QString expectedEnd =
+        QStringLiteral(".\r\n%1\r\n").arg(QString::fromUtf8(failure.message));
+    EXPECT_TRUE(box.text.endsWith(expectedEnd)) << box.text.toStdString();
+}
+
+INSTANTIATE_TEST_SUITE_P(EveryStage, StartupTest, testing::ValuesIn(failures),
+                         [](const testing::TestParamInfo<StartupFailure>& info) {
+                             std::string name = info.param.name;
+                             for (char& c : name)
+                                 if (c == ' ' || c == ',')
+                                     c = '_';
+                             return name;
+                         });
+
+} // namespace
