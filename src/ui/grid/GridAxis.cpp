@@ -111,9 +111,10 @@ void GridAxis::setViewLength(int length)
     m_viewLength = std::max(0, length);
 }
 
-void GridAxis::setOrigin(int origin)
+void GridAxis::setOrigin(std::int64_t origin)
 {
-    m_origin = std::clamp(origin, m_fixedCount, std::max(m_fixedCount, maxOrigin()));
+    m_origin = static_cast<int>(
+        std::clamp<std::int64_t>(origin, m_fixedCount, std::max(m_fixedCount, maxOrigin())));
 }
 
 int GridAxis::fixedLength() const
@@ -210,14 +211,15 @@ void GridAxis::scroll(ScrollAction action)
         setOrigin(m_origin - 1);
         break;
     case ScrollAction::LineForward:
-        setOrigin(m_origin + 1);
+        setOrigin(static_cast<std::int64_t>(m_origin) + 1);
         break;
     case ScrollAction::PageBack:
         // The top cell becomes the last fully visible one.
         setOrigin(std::min(firstFitting(m_origin, normalAvailable(m_viewLength)), m_origin - 1));
         break;
     case ScrollAction::PageForward:
-        setOrigin(std::max(lastFullyVisible(), m_origin + 1));
+        setOrigin(
+            std::max<std::int64_t>(lastFullyVisible(), static_cast<std::int64_t>(m_origin) + 1));
         break;
     case ScrollAction::ToStart:
         setOrigin(m_fixedCount);

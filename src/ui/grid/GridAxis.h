@@ -56,7 +56,7 @@ public:
 
     void setViewLength(int length);
     // Clamps to the first normal index and the highest origin that the view allows.
-    void setOrigin(int origin);
+    void setOrigin(std::int64_t origin);
     void resetOrigin() { m_origin = m_fixedCount; }
     void scroll(ScrollAction action);
 

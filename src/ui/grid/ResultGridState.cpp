@@ -272,7 +272,7 @@ ResultGridState::ScrollBarNeeds ResultGridState::scrollBarsNeeded(int width, int
     return needs;
 }
 
-void ResultGridState::moveCurrent(int col, int row, bool extend)
+void ResultGridState::moveCurrent(std::int64_t col, std::int64_t row, bool extend)
 {
     m_current = {clampIndex(col, FixedCols(), ColCount() - 1),
                  clampIndex(row, FixedRows(), RowCount() - 1)};
@@ -284,14 +284,16 @@ void ResultGridState::moveCurrent(int col, int row, bool extend)
 
 void ResultGridState::keyPress(GridKey key, bool shift, bool ctrl)
 {
-    const int col = Col();
-    const int row = Row();
+    // Targets are computed in 64 bits and clamped afterwards: on the last rows of a grid of
+    // 2,147,483,647 rows a page down lies beyond the int range.
+    const std::int64_t col = Col();
+    const std::int64_t row = Row();
     switch (key) {
     case GridKey::Up:
     case GridKey::Down: {
         const int step = key == GridKey::Up ? -1 : 1;
         if (ctrl)
-            m_rows.setOrigin(TopRow() + step);
+            m_rows.setOrigin(static_cast<std::int64_t>(TopRow()) + step);
         else
             moveCurrent(col, row + step, shift);
         break;
@@ -300,9 +302,9 @@ void ResultGridState::keyPress(GridKey key, bool shift, bool ctrl)
     case GridKey::Right: {
         const int direction = key == GridKey::Left ? -1 : 1;
         if (ctrl) {
-            const int page = m_cols.pageSize();
-            m_cols.setOrigin(LeftCol() + direction * page);
-            moveCurrent(col + direction * page, row, shift);
+            const std::int64_t page = static_cast<std::int64_t>(direction) * m_cols.pageSize();
+            m_cols.setOrigin(LeftCol() + page);
+            moveCurrent(col + page, row, shift);
         } else {
             moveCurrent(col + direction, row, shift);
         }
@@ -321,7 +323,7 @@ void ResultGridState::keyPress(GridKey key, bool shift, bool ctrl)
             moveCurrent(col, down ? std::max(TopRow(), m_rows.lastFullyVisible()) : TopRow(),
                         shift);
         } else {
-            const int page = down ? m_rows.pageSize() : -m_rows.pageSize();
+            const std::int64_t page = down ? m_rows.pageSize() : -m_rows.pageSize();
             m_rows.setOrigin(TopRow() + page);
             moveCurrent(col, row + page, shift);
         }

@@ -141,7 +141,7 @@ private:
     void changeFixed(GridAxis& axis, int value, std::string_view tooBigMessage);
     void resize(GridAxis& axis, int value, std::string_view tooBigMessage);
     void resetToFirstNormalCell();
-    void moveCurrent(int col, int row, bool extend);
+    void moveCurrent(std::int64_t col, std::int64_t row, bool extend);
     void clampView();
     int limitColWidth(int width) const;
 

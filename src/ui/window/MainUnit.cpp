@@ -12,6 +12,7 @@
 #include "ui/field/TValidateEdit.h"
 #include "ui/grid/TResultGrid.h"
 #include "ui/window/TApplication.h"
+#include "ui/window/TGroupBox.h"
 #include "ui/window/TMemo.h"
 
 #include <QGroupBox>
@@ -95,7 +96,7 @@ TForm4::TForm4(int targetDpi, QWidget* parent)
 
 void TForm4::createComponents()
 {
-    GroupBox1 = new QGroupBox(this);
+    GroupBox1 = new TGroupBox(this);
     GroupBox1->setGeometry(rectOf(groupBox1));
     GroupBox1->setFocusPolicy(Qt::NoFocus);
 

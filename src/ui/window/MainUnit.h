@@ -2,9 +2,9 @@
 
 #include <QWidget>
 
-class QGroupBox;
 class QLabel;
 class QPushButton;
+class TGroupBox;
 class TMemo;
 class TResultGrid;
 class TValidateEdit;
@@ -20,7 +20,7 @@ public:
     // the primary screen's.
     explicit TForm4(int targetDpi = 0, QWidget* parent = nullptr);
 
-    QGroupBox* GroupBox1 = nullptr;
+    TGroupBox* GroupBox1 = nullptr;
     QLabel* Label1 = nullptr;
     QLabel* Label2 = nullptr;
     TValidateEdit* Anzahl = nullptr;

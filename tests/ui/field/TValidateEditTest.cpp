@@ -8,6 +8,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QClipboard>
+#include <QImage>
 #include <QMenu>
 #include <QRandomGenerator>
 #include <QTest>
@@ -267,6 +268,67 @@ private slots:
         item(menu, QStringLiteral("Einf&ügen"))->trigger();
         QCOMPARE(w.Anzahl->text(), QStringLiteral("-7"));
         QCOMPARE(w.Anzahl->AsInteger(), -7);
+    }
+
+    void aPasteWithoutTextChangesNothing_data()
+    {
+        QTest::addColumn<bool>("image");
+        QTest::addColumn<QString>("how");
+        for (const bool image : {false, true}) {
+            const char* what = image ? "image only" : "empty";
+            for (const char* how : {"Ctrl+V", "Shift+Insert", "menu"})
+                QTest::newRow(qPrintable(QStringLiteral("%1, %2").arg(what, how)))
+                    << image << QString::fromLatin1(how);
+        }
+    }
+
+    // An empty clipboard, or one holding only a picture, has no text to paste: the selection
+    // stays, nothing is committed, and the value typed so far survives.
+    void aPasteWithoutTextChangesNothing()
+    {
+        QFETCH(bool, image);
+        QFETCH(QString, how);
+        FieldWindow w;
+        w.enter(w.Zuverlaessigkeit);
+        type(w.Zuverlaessigkeit, QStringLiteral("0,95"));
+        w.Zuverlaessigkeit->selectAll();
+        if (image) {
+            QImage picture(4, 4, QImage::Format_RGB32);
+            picture.fill(Qt::red);
+            QGuiApplication::clipboard()->setImage(picture);
+        } else {
+            QGuiApplication::clipboard()->clear();
+        }
+        QVERIFY(QGuiApplication::clipboard()->text().isEmpty());
+
+        if (how == QStringLiteral("Ctrl+V"))
+            QTest::keyClick(w.Zuverlaessigkeit, Qt::Key_V, Qt::ControlModifier);
+        else if (how == QStringLiteral("Shift+Insert"))
+            QTest::keyClick(w.Zuverlaessigkeit, Qt::Key_Insert, Qt::ShiftModifier);
+        else
+            item(w.Zuverlaessigkeit->contextMenuForThisField(), QStringLiteral("Einf&ügen"))
+                ->trigger();
+
+        QCOMPARE(w.Zuverlaessigkeit->text(), QStringLiteral("0,95"));
+        QCOMPARE(w.Zuverlaessigkeit->selectedText(), QStringLiteral("0,95"));
+        QCOMPARE(w.Zuverlaessigkeit->EditText(), QStringLiteral("0,95"));
+        QCOMPARE(w.Zuverlaessigkeit->EnterText(), QStringLiteral("0,999"));
+        w.leave();
+        QCOMPARE(w.Zuverlaessigkeit->AsFloat(), 0.95);
+    }
+
+    // Values of 10^18 and more show all their digits, so entering and leaving the field keeps them.
+    void leavingTheFieldKeepsALargeValue()
+    {
+        FieldWindow w;
+        w.Zuverlaessigkeit->setEditText(QStringLiteral("150000000000000000000"));
+        QCOMPARE(w.Zuverlaessigkeit->text(), QStringLiteral("150.000.000.000.000.000.000"));
+        for (int round = 0; round < 2; ++round) {
+            w.enter(w.Zuverlaessigkeit);
+            w.leave();
+            QCOMPARE(w.Zuverlaessigkeit->AsFloat(), 1.5e20);
+            QCOMPARE(w.Zuverlaessigkeit->text(), QStringLiteral("150.000.000.000.000.000.000"));
+        }
     }
 
     void theContextMenuEnablesItemsByTheSelection()

@@ -5,6 +5,7 @@
 
 #include <functional>
 #include <gtest/gtest.h>
+#include <limits>
 #include <malloc.h>
 #include <ostream>
 #include <string>
@@ -646,6 +647,73 @@ INSTANTIATE_TEST_SUITE_P(
                 4,
                 0}),
     [](const testing::TestParamInfo<KeyCase>& info) { return info.param.name; });
+
+struct CornerKeyCase
+{
+    const char* name;
+    GridKey key;
+    bool shift, ctrl;
+    int rowsBack, colsBack; // where the current cell ends, counted back from the last row/column
+};
+
+void PrintTo(const CornerKeyCase& c, std::ostream* out)
+{
+    *out << c.name;
+}
+
+class LargestGridKeyboardTest : public testing::TestWithParam<CornerKeyCase>
+{};
+
+// Every key on the last row and column of a grid of 2,147,483,647 rows and as many columns:
+// nothing goes beyond the last cell, and the moves back arrive where they should. A page is the
+// fully visible rows (or columns) minus one.
+TEST_P(LargestGridKeyboardTest, StaysWithinTheGridAtItsLastCell)
+{
+    const CornerKeyCase& c = GetParam();
+    constexpr int largest = std::numeric_limits<int>::max();
+    ResultGridState grid;
+    grid.setClientSize(600, 250);
+    grid.setRowCount(largest);
+    grid.setColCount(largest);
+    grid.keyPress(GridKey::End, false, true);
+    const GridCoord corner{largest - 1, largest - 1};
+    ASSERT_EQ(grid.current(), corner);
+    const int top = grid.TopRow();
+    const int left = grid.LeftCol();
+    const int rowPage = grid.rows().pageSize();
+    const int colPage = grid.cols().pageSize();
+
+    grid.keyPress(c.key, c.shift, c.ctrl);
+    const int rowsBack = c.rowsBack < 0 ? rowPage : c.rowsBack;
+    const int colsBack = c.colsBack < 0 ? colPage : c.colsBack;
+    EXPECT_EQ(grid.current(), (GridCoord{corner.col - colsBack, corner.row - rowsBack}));
+    EXPECT_EQ(grid.anchor(), c.shift ? corner : grid.current());
+    EXPECT_LE(grid.TopRow(), top);
+    EXPECT_LE(grid.LeftCol(), left);
+    EXPECT_GE(grid.TopRow(), grid.FixedRows());
+    EXPECT_LE(grid.rows().lastFullyVisible(), largest - 1);
+}
+
+// -1 stands for one page back.
+INSTANTIATE_TEST_SUITE_P(
+    Table, LargestGridKeyboardTest,
+    testing::Values(CornerKeyCase{"Down", GridKey::Down, false, false, 0, 0},
+                    CornerKeyCase{"ShiftDown", GridKey::Down, true, false, 0, 0},
+                    CornerKeyCase{"CtrlDown", GridKey::Down, false, true, 0, 0},
+                    CornerKeyCase{"Right", GridKey::Right, false, false, 0, 0},
+                    CornerKeyCase{"CtrlRight", GridKey::Right, false, true, 0, 0},
+                    CornerKeyCase{"ShiftCtrlRight", GridKey::Right, true, true, 0, 0},
+                    CornerKeyCase{"PageDown", GridKey::PageDown, false, false, 0, 0},
+                    CornerKeyCase{"ShiftPageDown", GridKey::PageDown, true, false, 0, 0},
+                    CornerKeyCase{"CtrlPageDown", GridKey::PageDown, false, true, 0, 0},
+                    CornerKeyCase{"End", GridKey::End, false, false, 0, 0},
+                    CornerKeyCase{"CtrlEnd", GridKey::End, false, true, 0, 0},
+                    CornerKeyCase{"Up", GridKey::Up, false, false, 1, 0},
+                    CornerKeyCase{"Left", GridKey::Left, false, false, 0, 1},
+                    CornerKeyCase{"PageUp", GridKey::PageUp, false, false, -1, 0},
+                    CornerKeyCase{"ShiftPageUp", GridKey::PageUp, true, false, -1, 0},
+                    CornerKeyCase{"CtrlLeft", GridKey::Left, false, true, 0, -1}),
+    [](const testing::TestParamInfo<CornerKeyCase>& info) { return info.param.name; });
 
 TEST(ResultGridState, MovingWithoutShiftCollapsesAGrownSelection)
 {

@@ -12,9 +12,11 @@
 #include "ui/grid/TResultGrid.h"
 #include "ui/window/MainUnit.h"
 #include "ui/window/TApplication.h"
+#include "ui/window/TGroupBox.h"
 #include "ui/window/TMemo.h"
 
 #include <QGroupBox>
+#include <QImage>
 #include <QPushButton>
 #include <QRegularExpression>
 #include <QTest>
@@ -451,6 +453,22 @@ private slots:
         QCOMPARE(form().Tab->height(), 0);
         form().resize(800, 500);
         QCOMPARE(form().Tab->geometry(), QRect(0, 53, 800, 447));
+    }
+
+    // The panel is a plain frame without a title: its frame runs along the panel's very edges,
+    // with no room kept above it for a title.
+    void thePanelsFrameRunsAlongItsEdges()
+    {
+        const QImage panel = form().GroupBox1->grab().toImage();
+        const QColor face = form().GroupBox1->palette().color(QPalette::Window);
+        // Right of "ins Clipboard" the panel holds nothing but its frame.
+        const int middle = 590;
+        QVERIFY(panel.pixelColor(middle, 0) != face);
+        QVERIFY(panel.pixelColor(middle, panel.height() - 1) != face);
+        QVERIFY(panel.pixelColor(0, panel.height() / 2) != face);
+        QVERIFY(panel.pixelColor(panel.width() - 1, panel.height() / 2) != face);
+        for (int y = 3; y < panel.height() - 3; ++y)
+            QCOMPARE(panel.pixelColor(middle, y), face);
     }
 
     void scalesTheLayoutToTheDisplay()
