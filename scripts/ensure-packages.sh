@@ -5,7 +5,8 @@ set -euo pipefail
 
 packages=(cmake ninja-build g++ qt6-base-dev qt6-translations-l10n fonts-dejavu-core fonts-wine)
 if [[ "${1:-run}" == test ]]; then
-    packages+=(libgtest-dev libgmock-dev libbenchmark-dev python3 xvfb xauth xdotool xclip x11-xserver-utils x11-utils clang-format)
+    packages+=(libgtest-dev libgmock-dev libbenchmark-dev python3 xvfb xauth xdotool xclip x11-xserver-utils x11-utils clang-format
+               clang libclang-rt-14-dev)
 fi
 
 missing=()

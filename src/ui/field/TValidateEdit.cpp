@@ -67,9 +67,9 @@ void buildSharedMenu(QWidget* owner)
     shared.menu = new QMenu(owner);
     auto add = [&shared](const QString& caption, auto action) {
         QAction* item = shared.menu->addAction(caption);
-        QObject::connect(item, &QAction::triggered, shared.menu, [&shared, action] {
-            if (shared.field)
-                action(*shared.field);
+        QObject::connect(item, &QAction::triggered, shared.menu, [action] {
+            if (g_sharedMenu.field)
+                action(*g_sharedMenu.field);
         });
         return item;
     };
