@@ -65,9 +65,9 @@ void buildSharedMenu(QWidget* owner)
 {
     SharedMenu& shared = g_sharedMenu;
     shared.menu = new QMenu(owner);
-    auto add = [&shared](const QString& caption, auto action) {
-        QAction* item = shared.menu->addAction(caption);
-        QObject::connect(item, &QAction::triggered, shared.menu, [action] {
+    auto add = [](const QString& caption, auto action) {
+        QAction* item = g_sharedMenu.menu->addAction(caption);
+        QObject::connect(item, &QAction::triggered, g_sharedMenu.menu, [action] {
             if (g_sharedMenu.field)
                 action(*g_sharedMenu.field);
         });
