@@ -128,32 +128,55 @@ private:
     std::uint32_t m_state;
 };
 
-std::string report(const Options& options)
+// Everything the command line asks for, each text read and checked, before anything is computed.
+struct Request
 {
-    const double reliability = checkedToDouble(readReliability(*options.reliability));
-    const auto engines = static_cast<std::int32_t>(readInteger("--engines", *options.engines));
-    const auto runs = static_cast<std::int32_t>(readInteger("--runs", *options.runs));
+    long double reliability = 0;
+    std::int32_t engines = 0;
+    std::int32_t runs = 0;
+    std::optional<std::uint32_t> seed;
+    bool counts = false;
+};
 
-    std::optional<FixedClock> fixedClock;
-    std::optional<platform::ScopedClockSource> seeded;
+Request readRequest(const Options& options)
+{
+    if (!options.engines || !options.reliability || !options.runs)
+        throw UsageError("--engines, --reliability und --runs müssen angegeben sein");
+    Request request;
+    request.engines = static_cast<std::int32_t>(readInteger("--engines", *options.engines));
+    request.reliability = readReliability(*options.reliability);
+    request.runs = static_cast<std::int32_t>(readInteger("--runs", *options.runs));
     if (options.seed) {
         const std::int64_t seed = readInteger("--seed", *options.seed);
         if (seed < 0 || seed > 0xFFFFFFFF)
             throw UsageError("Der Wert von --seed liegt nicht zwischen 0 und 4294967295: \"" +
                              std::string(*options.seed) + "\"");
-        fixedClock.emplace(static_cast<std::uint32_t>(seed));
+        request.seed = static_cast<std::uint32_t>(seed);
+    }
+    request.counts = options.counts;
+    return request;
+}
+
+std::string report(const Request& request)
+{
+    const double reliability = checkedToDouble(request.reliability);
+
+    std::optional<FixedClock> fixedClock;
+    std::optional<platform::ScopedClockSource> seeded;
+    if (request.seed) {
+        fixedClock.emplace(*request.seed);
         seeded.emplace(*fixedClock);
     }
 
     TAusFallarray histogram;
-    SimuliereAusfaelle(engines, runs, histogram, reliability);
+    SimuliereAusfaelle(request.engines, request.runs, histogram, reliability);
 
     std::string text;
-    if (options.counts) {
+    if (request.counts) {
         for (std::size_t k = 0; k < histogram.size(); ++k)
             text += std::to_string(k) + ' ' + std::to_string(histogram[k]) + '\n';
     } else {
-        ClipboardReport::write(reliability, engines, runs, histogram,
+        ClipboardReport::write(reliability, request.engines, request.runs, histogram,
                                [&text](const std::string& line) { text += line + '\n'; });
     }
     return text;
@@ -162,18 +185,22 @@ std::string report(const Options& options)
 } // namespace
 
 int runReportCommand(std::span<const std::string_view> arguments, std::ostream& out,
-                     std::ostream& err)
+                     std::ostream& err, const std::function<std::string()>& describeWriteFailure)
 {
     try {
         const Options options = parseOptions(arguments);
-        if (options.help) {
+        if (options.help)
             out << usageText;
-            return 0;
+        else
+            out << report(readRequest(options));
+        out.flush();
+        if (!out) {
+            err << "triebwerke-report: Die Ausgabe konnte nicht geschrieben werden";
+            if (describeWriteFailure)
+                err << ": " << describeWriteFailure();
+            err << '\n';
+            return 1;
         }
-        if (!options.engines || !options.reliability || !options.runs)
-            throw UsageError("--engines, --reliability und --runs müssen angegeben sein");
-        const std::string text = report(options);
-        out << text << std::flush;
         return 0;
     } catch (const UsageError& error) {
         err << "triebwerke-report: " << error.problem() << "\n"

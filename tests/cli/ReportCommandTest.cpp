@@ -170,6 +170,17 @@ const UsageCase usageCases[] = {
     {"reliabilityBeyondExtendedRange",
      {"--engines", "3", "--reliability", "1e5000", "--runs", "5"},
      "--reliability"},
+    // Read as a double, this reliability would overflow (exit code 1); the malformed engine count
+    // behind it has to be found first.
+    {"malformedEnginesBeforeAnOverflowingReliability",
+     {"--engines", "abc", "--runs", "5", "--reliability", "1e400"},
+     "--engines"},
+    {"malformedSeedBeforeAnOverflowingReliability",
+     {"--reliability", "1e400", "--engines", "3", "--runs", "5", "--seed", "x"},
+     "--seed"},
+    {"malformedRunsBeforeRunsThatWouldFail",
+     {"--runs", "0", "--engines", "3", "--reliability", "0,999", "--runs", "x"},
+     "--runs"},
 };
 
 INSTANTIATE_TEST_SUITE_P(cli, UsageErrorTest, testing::ValuesIn(usageCases),
@@ -247,6 +258,80 @@ const SystemErrorCase systemErrorCases[] = {
 };
 
 INSTANTIATE_TEST_SUITE_P(cli, SystemErrorTest, testing::ValuesIn(systemErrorCases),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+// ------------------------------------------------------------------------------------------------
+// An output that refuses to be written: exit code 1 and a German message with the cause, never a
+// report silently lost.
+
+// Accepts `capacity` characters, then fails every write, like a full disk.
+class FullOutput final : public std::streambuf
+{
+public:
+    explicit FullOutput(std::size_t capacity)
+        : m_capacity(capacity)
+    {}
+    const std::string& written() const { return m_written; }
+
+protected:
+    int_type overflow(int_type c) override
+    {
+        if (traits_type::eq_int_type(c, traits_type::eof()))
+            return traits_type::not_eof(c);
+        if (m_written.size() == m_capacity)
+            return traits_type::eof();
+        m_written += traits_type::to_char_type(c);
+        return c;
+    }
+
+private:
+    std::size_t m_capacity;
+    std::string m_written;
+};
+
+struct WriteFailureCase
+{
+    const char* name;
+    Arguments arguments;
+    std::size_t capacity;
+};
+
+void PrintTo(const WriteFailureCase& testCase, std::ostream* os)
+{
+    *os << testCase.name;
+}
+
+class WriteFailureTest : public ReportCommandTest,
+                         public testing::WithParamInterface<WriteFailureCase>
+{};
+
+TEST_P(WriteFailureTest, ExitsWithOneAndSaysWhy)
+{
+    FullOutput full(GetParam().capacity);
+    std::ostream out(&full);
+    std::ostringstream err;
+    const int exitCode =
+        runReportCommand(GetParam().arguments, out, err, [] { return std::string("Platte voll"); });
+    EXPECT_EQ(exitCode, 1);
+    EXPECT_EQ(err.str(),
+              "triebwerke-report: Die Ausgabe konnte nicht geschrieben werden: Platte voll\n");
+    EXPECT_LE(full.written().size(), GetParam().capacity);
+}
+
+const WriteFailureCase writeFailureCases[] = {
+    {"reportOnAClosedOutput",
+     {"--engines", "3", "--reliability", "0,999", "--runs", "5", "--seed", "1"},
+     0},
+    {"reportCutShort",
+     {"--engines", "3", "--reliability", "0,999", "--runs", "5", "--seed", "1"},
+     60},
+    {"countsCutShort",
+     {"--engines", "2000", "--reliability", "0,5", "--runs", "5", "--seed", "1", "--counts"},
+     1000},
+    {"helpOnAClosedOutput", {"--help"}, 0},
+};
+
+INSTANTIATE_TEST_SUITE_P(cli, WriteFailureTest, testing::ValuesIn(writeFailureCases),
                          [](const auto& info) { return std::string(info.param.name); });
 
 // ------------------------------------------------------------------------------------------------

@@ -219,6 +219,37 @@ def check(tool: str, case: Case) -> list[str]:
     return problems
 
 
+WRITE_FAILED = "triebwerke-report: Die Ausgabe konnte nicht geschrieben werden: "
+
+
+def check_write_failures(tool: str) -> list[str]:
+    """A report that cannot be written is an error: exit code 1 and the cause on stderr."""
+    problems: list[str] = []
+    env = {k: v for k, v in os.environ.items()
+           if not (k.startswith("LC_") or k in ("LANG", "LANGUAGE"))}
+    env["LANG"] = DE
+    commands = (["--engines", "3", "--reliability", "0,999", "--runs", "5", "--seed", "1"],
+                ["--engines", "100000", "--reliability", "0,5", "--runs", "3", "--seed", "1",
+                 "--counts"],
+                ["--help"])
+    outputs = (("/dev/full", "Auf dem Gerät ist kein Speicherplatz mehr frei\n"),
+               ("closed", "Die Ausgabe ist nicht geöffnet\n"))
+    for argv in commands:
+        for output, cause in outputs:
+            if output == "closed":
+                result = subprocess.run([tool, *argv], env=env, stderr=subprocess.PIPE,
+                                        preexec_fn=lambda: os.close(1), timeout=60)
+            else:
+                with open(output, "wb") as sink:
+                    result = subprocess.run([tool, *argv], env=env, stdout=sink,
+                                            stderr=subprocess.PIPE, timeout=60)
+            stderr = result.stderr.decode("utf-8", errors="replace")
+            if result.returncode != 1 or stderr != WRITE_FAILED + cause:
+                problems.append(f"{shlex.join(argv)} to {output}: exit code "
+                                f"{result.returncode}, stderr {stderr!r}")
+    return problems
+
+
 def main(argv: list[str]) -> int:
     if not argv or argv[0] in ("-h", "--help"):
         print(__doc__)
@@ -246,6 +277,9 @@ def main(argv: list[str]) -> int:
             passed += 1
             if verbose:
                 print(f"ok   {case.describe()}")
+    for problem in check_write_failures(tool):
+        failed += 1
+        print(f"FAIL {problem}")
     print(f"{passed} passed, {failed} failed")
     return 1 if failed else 0
 
