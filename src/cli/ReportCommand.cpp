@@ -8,6 +8,7 @@
 #include "presentation/TextEncoding.h"
 #include "simulation/SimuliereAusfaelle.h"
 
+#include <algorithm>
 #include <new>
 #include <optional>
 #include <sstream>
@@ -23,7 +24,8 @@ constexpr std::string_view usageText =
     "\n"
     "  --engines N       Anzahl Triebwerke, ganze Zahl\n"
     "  --reliability R   Zuverlässigkeit eines Triebwerks, z. B. 0,999; über 1 als Prozent\n"
-    "                    gelesen (99,9); Komma oder Punkt als Dezimaltrennzeichen\n"
+    "                    gelesen (99,9); Komma oder Punkt als Dezimaltrennzeichen, in jeder\n"
+    "                    Sprachumgebung; ohne Tausendertrennzeichen\n"
     "  --runs M          Simulationsdurchläufe, ganze Zahl\n"
     "  --seed S          Startzustand des Zufallsgenerators, 0 bis 4294967295;\n"
     "                    ohne diese Angabe startet er von der Uhr\n"
@@ -54,13 +56,28 @@ std::int64_t readInteger(std::string_view option, std::string_view text)
     return *value;
 }
 
+// Scripts run under any locale, so either separator is taken; a text with both, or with one of
+// them twice, is grouped, and a guess at its meaning could be a thousand times off.
 long double readReliability(std::string_view text)
 {
+    const std::string quoted = "\"" + std::string(text) + "\"";
+    const bool hasComma = text.find(',') != text.npos;
+    const bool hasStop = text.find('.') != text.npos;
+    if (hasComma && hasStop)
+        throw UsageError("Der Wert von --reliability enthält Komma und Punkt: " + quoted +
+                         "; Ziffern werden nicht gruppiert, Komma oder Punkt trennt allein die "
+                         "Nachkommastellen ab");
+    const char separator = hasComma ? ',' : '.';
+    if (std::count(text.begin(), text.end(), separator) > 1)
+        throw UsageError("Der Wert von --reliability enthält mehr als ein Dezimaltrennzeichen: " +
+                         quoted + "; Ziffern werden nicht gruppiert");
+    const std::string_view mantissa = text.substr(0, text.find_first_of("eE"));
+    const bool hasDigit =
+        std::any_of(mantissa.begin(), mantissa.end(), [](char c) { return c >= '0' && c <= '9'; });
     const auto wide = utf8ToUtf16(text);
-    const auto value = wide ? tryParseFloatLenient(*wide) : std::nullopt;
+    const auto value = hasDigit && wide ? parseDecimal(*wide, separator) : std::nullopt;
     if (!value)
-        throw UsageError("Der Wert von --reliability ist keine Zahl: \"" + std::string(text) +
-                         "\"");
+        throw UsageError("Der Wert von --reliability ist keine Zahl: " + quoted);
     return *value;
 }
 

@@ -170,6 +170,34 @@ const UsageCase usageCases[] = {
     {"reliabilityBeyondExtendedRange",
      {"--engines", "3", "--reliability", "1e5000", "--runs", "5"},
      "--reliability"},
+    // Grouped or otherwise ambiguous reliabilities are refused with the reason, in every locale.
+    {"reliabilityCommaAndStop",
+     {"--engines", "3", "--reliability", "1,234.5", "--runs", "5"},
+     "enthält Komma und Punkt: \"1,234.5\""},
+    {"reliabilityStopAndComma",
+     {"--engines", "3", "--reliability", "1.234,5", "--runs", "5"},
+     "enthält Komma und Punkt"},
+    {"reliabilityGroupedWithCommas",
+     {"--engines", "3", "--reliability", "1,2,3", "--runs", "5"},
+     "mehr als ein Dezimaltrennzeichen"},
+    {"reliabilityGroupedWithStops",
+     {"--engines", "3", "--reliability", "1.234.567", "--runs", "5"},
+     "mehr als ein Dezimaltrennzeichen"},
+    {"reliabilityWithCurrency",
+     {"--engines", "3", "--reliability", "0,999 €", "--runs", "5"},
+     "keine Zahl"},
+    {"reliabilityLeadingSpace",
+     {"--engines", "3", "--reliability", " 0,999", "--runs", "5"},
+     "keine Zahl"},
+    {"reliabilitySeparatorAlone",
+     {"--engines", "3", "--reliability", ",", "--runs", "5"},
+     "keine Zahl"},
+    {"reliabilitySignAndSeparator",
+     {"--engines", "3", "--reliability", "-.", "--runs", "5"},
+     "keine Zahl"},
+    {"reliabilityExponentWithoutMantissa",
+     {"--engines", "3", "--reliability", ",e5", "--runs", "5"},
+     "keine Zahl"},
     // Read as a double, this reliability would overflow (exit code 1); the malformed engine count
     // behind it has to be found first.
     {"malformedEnginesBeforeAnOverflowingReliability",
@@ -184,6 +212,50 @@ const UsageCase usageCases[] = {
 };
 
 INSTANTIATE_TEST_SUITE_P(cli, UsageErrorTest, testing::ValuesIn(usageCases),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+// ------------------------------------------------------------------------------------------------
+// Either separator in either locale; the report keeps the locale's separator.
+
+struct SeparatorCase
+{
+    const char* name;
+    char16_t localeSeparator;
+    std::string_view reliability;
+    std::string_view header;
+};
+
+void PrintTo(const SeparatorCase& testCase, std::ostream* os)
+{
+    *os << testCase.name;
+}
+
+class SeparatorTest : public ReportCommandTest, public testing::WithParamInterface<SeparatorCase>
+{};
+
+TEST_P(SeparatorTest, ReadsTheReliabilityWithEitherSeparator)
+{
+    useDecimalSeparator(GetParam().localeSeparator);
+    const Invocation result =
+        run({"--engines", "0", "--reliability", GetParam().reliability, "--runs", "2"});
+    ASSERT_EQ(result.exitCode, 0) << result.err;
+    EXPECT_EQ(firstLine(result.out), GetParam().header);
+}
+
+const SeparatorCase separatorCases[] = {
+    {"commaInPointLocale", u'.', "0,999", "Ausfallwahrscheinlichkeit: 0.999000, Durchläufe: 2"},
+    {"pointInPointLocale", u'.', "0.999", "Ausfallwahrscheinlichkeit: 0.999000, Durchläufe: 2"},
+    {"pointInCommaLocale", u',', "0.999", "Ausfallwahrscheinlichkeit: 0,999000, Durchläufe: 2"},
+    {"commaInCommaLocale", u',', "0,999", "Ausfallwahrscheinlichkeit: 0,999000, Durchläufe: 2"},
+    {"percentWithCommaInPointLocale", u'.', "99,9",
+     "Ausfallwahrscheinlichkeit: 99.900000, Durchläufe: 2"},
+    {"leadingCommaInPointLocale", u'.', ",5", "Ausfallwahrscheinlichkeit: 0.500000, Durchläufe: 2"},
+    {"trailingStopInCommaLocale", u',', "5.", "Ausfallwahrscheinlichkeit: 5,000000, Durchläufe: 2"},
+    {"commaWithExponentInPointLocale", u'.', "-2,5e-1",
+     "Ausfallwahrscheinlichkeit: -0.250000, Durchläufe: 2"},
+};
+
+INSTANTIATE_TEST_SUITE_P(cli, SeparatorTest, testing::ValuesIn(separatorCases),
                          [](const auto& info) { return std::string(info.param.name); });
 
 // ------------------------------------------------------------------------------------------------
@@ -568,10 +640,10 @@ const ReportCase reportCases[] = {
      {"--engines", "0", "--reliability", "0.999", "--runs", "4"},
      "Ausfallwahrscheinlichkeit: 0.999000, Durchläufe: 4\n"
      "0 Triebwerke, Ausfallwahrscheinlichekit 1.000000 = 100.000 Prozent\n"},
-    {"commaIsNoSeparatorInAPointLocale",
+    {"commaReadAsSeparatorInAPointLocale",
      u'.',
      {"--engines", "0", "--reliability", "0,999", "--runs", "4"},
-     "Ausfallwahrscheinlichkeit: 999.000000, Durchläufe: 4\n"
+     "Ausfallwahrscheinlichkeit: 0.999000, Durchläufe: 4\n"
      "0 Triebwerke, Ausfallwahrscheinlichekit 1.000000 = 100.000 Prozent\n"},
     {"pointReadAsSeparatorInACommaLocale",
      u',',

@@ -112,6 +112,15 @@ def build_cases(random_seed: int) -> list[Case]:
         for reliability in reliabilities:
             add(Case(locale, "3", reliability, "128", "2463534242"))
     add(Case(DE, "3", "1e400", "5", "1", exit_code=1, stderr=OVERFLOW))
+    # Either separator in every locale; grouping refused; the command line read before the
+    # reliability is rounded to a double.
+    for locale in LOCALES:
+        add(Case(locale, "3", "0,999", "128", "1"))
+        add(Case(locale, "3", "0.999", "128", "1"))
+        for grouped in ("1,234.5", "1.234,5", "1.234.567", "1,234,567", "0,999 €"):
+            add(Case(locale, "3", grouped, "128", "1", exit_code=2))
+    add(Case(C, "abc", "1e400", "5", "1", exit_code=2))
+    add(Case(C, "3", "1e400", "5", "x", exit_code=2))
     add(Case(DE, "3", "1,5e20", "5", "1",
              stdout_contains="Ausfallwahrscheinlichkeit: 1,5E20, Durchläufe: 5\n"))
 

@@ -275,6 +275,21 @@ def read_integer(text: str) -> int | None:
     return value
 
 
+def read_command_line_number(text: str) -> Fraction:
+    """The tool's reading of --reliability: a comma or a full stop as the decimal separator in
+    every locale, and nothing else in the text; no grouping."""
+    if "," in text and "." in text:
+        raise UsageProblem(f"--reliability {text!r} has a comma and a full stop")
+    separator = "," if "," in text else "."
+    if text.count(separator) > 1:
+        raise UsageProblem(f"--reliability {text!r} has more than one separator")
+    mantissa = text.split("e")[0].split("E")[0]
+    value = parse_decimal(text, separator) if any(c.isdigit() for c in mantissa) else None
+    if value is None:
+        raise UsageProblem(f"--reliability {text!r} is no number")
+    return value
+
+
 def low_32_bits_signed(value: int) -> int:
     value &= 0xFFFFFFFF
     return value - 2**32 if value >= 2**31 else value
@@ -295,7 +310,12 @@ def read_float_lenient(text: str, separator: str) -> Fraction | None:
         rest += "0"
     if rest.endswith(separator):
         rest += "0"
+    return parse_decimal(rest, separator)
 
+
+def parse_decimal(rest: str, separator: str) -> Fraction | None:
+    """Sign, digits, the separator with more digits, an exponent; the whole text has that shape.
+    None where it has not, or where the value overflows."""
     i = 0
     negative = False
     if rest[:1] in ("+", "-"):
@@ -426,10 +446,6 @@ def run_report(engines: str, reliability: str, runs: str, seed: str | None, coun
                separator: str) -> Outcome:
     """What `triebwerke-report` prints for these option texts under a locale with `separator`."""
     try:
-        value = read_float_lenient(reliability, separator)
-        if value is None:
-            raise UsageProblem(f"--reliability {reliability!r} is no number")
-        reliability_double = to_double(value)
         numbers = {}
         for name, text in (("--engines", engines), ("--runs", runs)):
             number = read_integer(text)
@@ -441,7 +457,10 @@ def run_report(engines: str, reliability: str, runs: str, seed: str | None, coun
             start = read_integer(seed)
             if start is None or not 0 <= start < TWO_32:
                 raise UsageProblem(f"--seed {seed!r} is not in 0..4294967295")
+        value = read_command_line_number(reliability)
         engine_count, run_count = numbers["--engines"], numbers["--runs"]
+        # Only now, with the whole command line read, may the first computation fail.
+        reliability_double = to_double(value)
         histogram = simulate(engine_count, run_count, reliability_double, start)
         if counts:
             text = "".join(f"{k} {count}\n" for k, count in enumerate(histogram))
@@ -547,6 +566,18 @@ def self_check(quotients: Path | None) -> list[str]:
         value = read_float_lenient(text, separator)
         expect(f"read {text!r} with {separator!r}", None if value is None else to_double(value),
                expected)
+    for text, expected in (
+        ("0,999", _double(0.999)), ("0.999", _double(0.999)), ("99,9", _double(99.9)),
+        (",5", Fraction(1, 2)), ("5.", Fraction(5)), ("-0,5e1", Fraction(-5)),
+        ("1.234,5", None), ("1,234.5", None), ("1,2,3", None), ("1.234.567", None),
+        ("0,999 €", None), (" 0,999", None), (",", None), ("-.", None), (",e5", None),
+        ("1e-", None), ("", None),
+    ):
+        try:
+            value = to_double(read_command_line_number(text))
+        except UsageProblem:
+            value = None
+        expect(f"command line reads {text!r}", value, expected)
     try:
         to_double(read_float_lenient("1e400", "."))
         failures.append("1e400 fits a double")
