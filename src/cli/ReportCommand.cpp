@@ -1,5 +1,6 @@
 #include "cli/ReportCommand.h"
 
+#include "cli/LineWriter.h"
 #include "platform/Clock.h"
 #include "platform/Exceptions.h"
 #include "presentation/CheckedArithmetic.h"
@@ -11,8 +12,8 @@
 #include <algorithm>
 #include <new>
 #include <optional>
-#include <sstream>
 #include <string>
+#include <utility>
 
 namespace {
 
@@ -174,7 +175,44 @@ Request readRequest(const Options& options)
     return request;
 }
 
-std::string report(const Request& request)
+// The report lines of equal counts differ only in k, and most counts of a long report are equal
+// (mostly 0), so the rest of a line is formatted once per run of equal counts.
+void writeClipboardReport(double reliability, const Request& request,
+                          std::span<const std::int32_t> histogram, LineWriter& writer)
+{
+    writer.append(ClipboardReport::headerLine(reliability, request.runs));
+    writer.append('\n');
+    std::optional<std::string> zeroTail;
+    std::optional<std::pair<std::int32_t, std::string>> lastTail;
+    for (std::size_t k = 0; k < histogram.size(); ++k) {
+        const std::int32_t count = histogram[k];
+        const std::string* tail = nullptr;
+        if (count == 0) {
+            if (!zeroTail)
+                zeroTail = ClipboardReport::countLineTail(0, request.runs);
+            tail = &*zeroTail;
+        } else {
+            if (!lastTail || lastTail->first != count)
+                lastTail.emplace(count, ClipboardReport::countLineTail(count, request.runs));
+            tail = &lastTail->second;
+        }
+        writer.appendInteger(static_cast<std::int64_t>(k));
+        writer.append(*tail);
+        writer.append('\n');
+    }
+}
+
+void writeCounts(std::span<const std::int32_t> histogram, LineWriter& writer)
+{
+    for (std::size_t k = 0; k < histogram.size(); ++k) {
+        writer.appendInteger(static_cast<std::int64_t>(k));
+        writer.append(' ');
+        writer.appendInteger(histogram[k]);
+        writer.append('\n');
+    }
+}
+
+void writeReport(const Request& request, std::ostream& out)
 {
     const double reliability = checkedToDouble(request.reliability);
 
@@ -187,16 +225,17 @@ std::string report(const Request& request)
 
     TAusFallarray histogram;
     SimuliereAusfaelle(request.engines, request.runs, histogram, reliability);
+    // Each count becomes a share of the runs; with no runs the first of them is 0 / 0. That is
+    // the one error the lines can meet, so it is raised here, before the first line is written.
+    if (!request.counts && !histogram.empty() && request.runs == 0)
+        throw EInvalidOp();
 
-    std::string text;
-    if (request.counts) {
-        for (std::size_t k = 0; k < histogram.size(); ++k)
-            text += std::to_string(k) + ' ' + std::to_string(histogram[k]) + '\n';
-    } else {
-        ClipboardReport::write(reliability, request.engines, request.runs, histogram,
-                               [&text](const std::string& line) { text += line + '\n'; });
-    }
-    return text;
+    LineWriter writer(out);
+    if (request.counts)
+        writeCounts(histogram, writer);
+    else
+        writeClipboardReport(reliability, request, histogram, writer);
+    writer.finish();
 }
 
 } // namespace
@@ -206,19 +245,20 @@ int runReportCommand(std::span<const std::string_view> arguments, std::ostream& 
 {
     try {
         const Options options = parseOptions(arguments);
-        if (options.help)
-            out << usageText;
-        else
-            out << report(readRequest(options));
-        out.flush();
-        if (!out) {
-            err << "triebwerke-report: Die Ausgabe konnte nicht geschrieben werden";
-            if (describeWriteFailure)
-                err << ": " << describeWriteFailure();
-            err << '\n';
-            return 1;
+        if (options.help) {
+            LineWriter writer(out);
+            writer.append(usageText);
+            writer.finish();
+        } else {
+            writeReport(readRequest(options), out);
         }
         return 0;
+    } catch (const OutputFailed&) {
+        err << "triebwerke-report: Die Ausgabe konnte nicht geschrieben werden";
+        if (describeWriteFailure)
+            err << ": " << describeWriteFailure();
+        err << '\n';
+        return 1;
     } catch (const UsageError& error) {
         err << "triebwerke-report: " << error.problem() << "\n"
             << usageText.substr(0, usageText.find('\n') + 1)
