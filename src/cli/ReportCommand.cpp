@@ -1,6 +1,9 @@
 #include "cli/ReportCommand.h"
 
+#include "cli/ChiSquare.h"
+#include "cli/ExactDistribution.h"
 #include "cli/LineWriter.h"
+#include "cli/TableWriter.h"
 #include "platform/Clock.h"
 #include "platform/Exceptions.h"
 #include "presentation/CheckedArithmetic.h"
@@ -18,10 +21,13 @@
 namespace {
 
 constexpr std::string_view usageText =
-    "Aufruf: triebwerke-report --engines N --reliability R --runs M [--seed S] [--counts]\n"
+    "Aufruf: triebwerke-report --engines N --reliability R --runs M [--seed S] [--format F]\n"
+    "                         [--exact]\n"
+    "        triebwerke-report --help\n"
     "\n"
     "Simuliert M Raketen mit je N Triebwerken, deren jedes mit der Zuverlässigkeit R arbeitet,\n"
-    "und gibt den Bericht von \"ins Clipboard\" aus, eine Zeile je Ausfallzahl.\n"
+    "und gibt den Bericht von \"ins Clipboard\" aus, eine Zeile je Ausfallzahl, oder dieselbe\n"
+    "Verteilung als Tabelle für Skripte.\n"
     "\n"
     "  --engines N       Anzahl Triebwerke, ganze Zahl\n"
     "  --reliability R   Zuverlässigkeit eines Triebwerks, z. B. 0,999; über 1 als Prozent\n"
@@ -30,10 +36,20 @@ constexpr std::string_view usageText =
     "  --runs M          Simulationsdurchläufe, ganze Zahl\n"
     "  --seed S          Startzustand des Zufallsgenerators, 0 bis 4294967295;\n"
     "                    ohne diese Angabe startet er von der Uhr\n"
-    "  --counts          statt des Berichts je Ausfallzahl k eine Zeile \"k Anzahl\"\n"
+    "  --format F        report: der Bericht (Vorgabe);\n"
+    "                    counts: je Ausfallzahl k eine Zeile \"k Anzahl\";\n"
+    "                    csv: Tabelle nach RFC 4180 mit Kopfzeile;\n"
+    "                    json: ein Objekt mit den Eingaben und den Zeilen der Tabelle;\n"
+    "                    in csv und json Zahlen mit Punkt, in jeder Sprachumgebung\n"
+    "  --counts          dasselbe wie --format counts\n"
+    "  --exact           nur mit csv und json: je Ausfallzahl die exakte\n"
+    "                    Binomialwahrscheinlichkeit und der Standardfehler des simulierten\n"
+    "                    Anteils; in json dazu der Chi-Quadrat-Anpassungstest\n"
     "  --help            diese Hilfe\n"
     "\n"
-    "Von N und M zählen wie im Programm die unteren 32 Bit.\n";
+    "Von N und M zählen wie im Programm die unteren 32 Bit.\n"
+    "Rückgabewert: 0 bei Erfolg, 1 bei einem Fehler der Simulation oder beim Schreiben der\n"
+    "Ausgabe, 2 bei einem fehlerhaften Aufruf.\n";
 
 class UsageError
 {
@@ -88,7 +104,9 @@ struct Options
     std::optional<std::string_view> reliability;
     std::optional<std::string_view> runs;
     std::optional<std::string_view> seed;
+    std::optional<std::string_view> format;
     bool counts = false;
+    bool exact = false;
     bool help = false;
 };
 
@@ -102,16 +120,21 @@ Options parseOptions(std::span<const std::string_view> arguments)
             inlineValue = name.substr(equals + 1);
             name = name.substr(0, equals);
         }
-        if (name == "--counts" || name == "--help") {
+        bool* flag = name == "--counts"  ? &options.counts
+                     : name == "--exact" ? &options.exact
+                     : name == "--help"  ? &options.help
+                                         : nullptr;
+        if (flag != nullptr) {
             if (inlineValue)
                 throw UsageError("Die Option " + std::string(name) + " nimmt keinen Wert");
-            (name == "--counts" ? options.counts : options.help) = true;
+            *flag = true;
             continue;
         }
         std::optional<std::string_view>* slot = name == "--engines"       ? &options.engines
                                                 : name == "--reliability" ? &options.reliability
                                                 : name == "--runs"        ? &options.runs
                                                 : name == "--seed"        ? &options.seed
+                                                : name == "--format"      ? &options.format
                                                                           : nullptr;
         if (slot == nullptr)
             throw UsageError("Unbekanntes Argument: \"" + std::string(arguments[i]) + "\"");
@@ -141,19 +164,43 @@ public:
         return true;
     }
     std::uint32_t tickCount() override { return m_state; }
+    std::uint32_t state() const { return m_state; }
 
 private:
     std::uint32_t m_state;
 };
 
 // Everything the command line asks for, each text read and checked, before anything is computed.
+enum class OutputFormat { Report, Counts, Csv, Json };
+
+OutputFormat readFormat(const Options& options)
+{
+    if (!options.format)
+        return options.counts ? OutputFormat::Counts : OutputFormat::Report;
+    const std::string_view name = *options.format;
+    OutputFormat format = OutputFormat::Report;
+    if (name == "counts")
+        format = OutputFormat::Counts;
+    else if (name == "csv")
+        format = OutputFormat::Csv;
+    else if (name == "json")
+        format = OutputFormat::Json;
+    else if (name != "report")
+        throw UsageError("Der Wert von --format ist nicht report, counts, csv oder json: \"" +
+                         std::string(name) + "\"");
+    if (options.counts && format != OutputFormat::Counts)
+        throw UsageError("--counts widerspricht --format " + std::string(name));
+    return format;
+}
+
 struct Request
 {
     long double reliability = 0;
     std::int32_t engines = 0;
     std::int32_t runs = 0;
     std::optional<std::uint32_t> seed;
-    bool counts = false;
+    OutputFormat format = OutputFormat::Report;
+    bool exact = false;
 };
 
 Request readRequest(const Options& options)
@@ -171,7 +218,11 @@ Request readRequest(const Options& options)
                              std::string(*options.seed) + "\"");
         request.seed = static_cast<std::uint32_t>(seed);
     }
-    request.counts = options.counts;
+    request.format = readFormat(options);
+    request.exact = options.exact;
+    if (request.exact && request.format != OutputFormat::Csv &&
+        request.format != OutputFormat::Json)
+        throw UsageError("--exact gibt es nur mit --format csv oder --format json");
     return request;
 }
 
@@ -212,29 +263,65 @@ void writeCounts(std::span<const std::int32_t> histogram, LineWriter& writer)
     }
 }
 
+// The state the generator starts from, chosen as the simulation would choose it from the clock
+// when no seed is given, so that a table for scripts can name the seed that repeats it.
+std::uint32_t startingState(const Request& request)
+{
+    if (request.seed)
+        return *request.seed;
+    std::uint64_t counter = 0;
+    if (platform::QueryPerformanceCounter(counter))
+        return static_cast<std::uint32_t>(counter);
+    return platform::GetTickCount();
+}
+
 void writeReport(const Request& request, std::ostream& out)
 {
     const double reliability = checkedToDouble(request.reliability);
 
-    std::optional<FixedClock> fixedClock;
-    std::optional<platform::ScopedClockSource> seeded;
-    if (request.seed) {
-        fixedClock.emplace(*request.seed);
-        seeded.emplace(*fixedClock);
-    }
-
+    FixedClock fixedClock(startingState(request));
     TAusFallarray histogram;
-    SimuliereAusfaelle(request.engines, request.runs, histogram, reliability);
+    {
+        const platform::ScopedClockSource seeded(fixedClock);
+        SimuliereAusfaelle(request.engines, request.runs, histogram, reliability);
+    }
     // Each count becomes a share of the runs; with no runs the first of them is 0 / 0. That is
     // the one error the lines can meet, so it is raised here, before the first line is written.
-    if (!request.counts && !histogram.empty() && request.runs == 0)
+    if (request.format != OutputFormat::Counts && !histogram.empty() && request.runs == 0)
         throw EInvalidOp();
 
     LineWriter writer(out);
-    if (request.counts)
+    switch (request.format) {
+    case OutputFormat::Counts:
         writeCounts(histogram, writer);
-    else
+        break;
+    case OutputFormat::Report:
         writeClipboardReport(reliability, request, histogram, writer);
+        break;
+    case OutputFormat::Csv:
+    case OutputFormat::Json: {
+        SimulationInputs inputs;
+        inputs.engines = request.engines;
+        inputs.runs = request.runs;
+        inputs.reliability = reliability;
+        inputs.seed = fixedClock.state();
+        inputs.failureProbability =
+            static_cast<double>(failureThreshold(failureProbability(reliability))) * 0x1p-32;
+        std::optional<ExactDistribution> exact;
+        if (request.exact)
+            exact.emplace(request.engines, inputs.failureProbability);
+        TableWriter table(inputs, histogram, exact ? &*exact : nullptr, writer);
+        if (request.format == OutputFormat::Csv) {
+            table.writeCsv();
+        } else {
+            std::optional<ChiSquare> chiSquare;
+            if (exact)
+                chiSquare = chiSquareTest(histogram, request.runs, *exact);
+            table.writeJson(chiSquare);
+        }
+        break;
+    }
+    }
     writer.finish();
 }
 

@@ -3,6 +3,7 @@
 #include "platform/Locale.h"
 #include "presentation/FormatSettings.h"
 
+#include <cmath>
 #include <cstdint>
 #include <gtest/gtest.h>
 #include <optional>
@@ -198,6 +199,28 @@ const UsageCase usageCases[] = {
     {"reliabilityExponentWithoutMantissa",
      {"--engines", "3", "--reliability", ",e5", "--runs", "5"},
      "keine Zahl"},
+    {"formatUnknown",
+     {"--engines", "3", "--reliability", "0,999", "--runs", "5", "--format", "xml"},
+     "--format"},
+    {"formatEmpty",
+     {"--engines", "3", "--reliability", "0,999", "--runs", "5", "--format="},
+     "--format"},
+    {"formatTwice",
+     {"--engines", "3", "--reliability", "0,999", "--runs", "5", "--format", "csv", "--format",
+      "csv"},
+     "--format"},
+    {"countsAgainstAnotherFormat",
+     {"--engines", "3", "--reliability", "0,999", "--runs", "5", "--counts", "--format", "csv"},
+     "--counts"},
+    {"exactWithTheReport",
+     {"--engines", "3", "--reliability", "0,999", "--runs", "5", "--exact"},
+     "--exact"},
+    {"exactWithCounts",
+     {"--engines", "3", "--reliability", "0,999", "--runs", "5", "--format", "counts", "--exact"},
+     "--exact"},
+    {"exactWithValue",
+     {"--engines", "3", "--reliability", "0,999", "--runs", "5", "--format", "csv", "--exact=1"},
+     "--exact"},
     // Read as a double, this reliability would overflow (exit code 1); the malformed engine count
     // behind it has to be found first.
     {"malformedEnginesBeforeAnOverflowingReliability",
@@ -324,6 +347,18 @@ const SystemErrorCase systemErrorCases[] = {
     {"reliabilityBeyondDouble",
      {"--engines", "3", "--reliability", "1e400", "--runs", "5"},
      overflow},
+    {"csvWithoutRuns",
+     {"--engines", "3", "--reliability", "0,999", "--runs", "0", "--format", "csv"},
+     invalidOp},
+    {"jsonWithoutRuns",
+     {"--engines", "0", "--reliability", "0,999", "--runs", "0", "--format", "json", "--exact"},
+     invalidOp},
+    {"jsonEnginesMinusTwo",
+     {"--engines", "-2", "--reliability", "0,999", "--runs", "5", "--format", "json"},
+     rangeError},
+    {"csvReliabilityBeyondDouble",
+     {"--engines", "3", "--reliability", "1e400", "--runs", "5", "--format", "csv"},
+     overflow},
     {"reliabilityBeyondDoubleCounts",
      {"--engines", "3", "--reliability", "-1,8e308", "--runs", "5", "--counts"},
      overflow},
@@ -429,10 +464,11 @@ TEST_P(HelpTest, PrintsTheUsageInsteadOfAReport)
     EXPECT_EQ(result.exitCode, 0);
     EXPECT_EQ(result.err, "");
     EXPECT_TRUE(result.out.starts_with("Aufruf: triebwerke-report --engines N --reliability R "
-                                       "--runs M [--seed S] [--counts]\n"))
+                                       "--runs M [--seed S] [--format F]\n"))
         << result.out;
     for (const std::string_view option :
-         {"--engines N", "--reliability R", "--runs M", "--seed S", "--counts", "--help"})
+         {"--engines N", "--reliability R", "--runs M", "--seed S", "--format F", "report",
+          "counts", "csv", "json", "--counts", "--exact", "--help"})
         EXPECT_NE(result.out.find(option), std::string::npos) << option;
     EXPECT_EQ(result.out.find("Ausfallwahrscheinlichkeit:"), std::string::npos);
     EXPECT_TRUE(result.out.ends_with("\n"));
@@ -707,6 +743,146 @@ const ReportCase reportCases[] = {
 
 INSTANTIATE_TEST_SUITE_P(cli, ReportTextTest, testing::ValuesIn(reportCases),
                          [](const auto& info) { return std::string(info.param.name); });
+
+// The tables for scripts: full stops in every locale, the shortest text of each double, CR LF
+// after every CSV record, running sums from count 1 on as in the result table.
+constexpr std::string_view csvHeader =
+    "failed_engines,count,probability,percent,cumulative,cumulative_percent";
+
+const ReportCase tableCases[] = {
+    {"csvInACommaLocale",
+     u',',
+     {"--engines", "2", "--reliability", "0,999", "--runs", "4", "--seed", "0", "--format", "csv"},
+     "failed_engines,count,probability,percent,cumulative,cumulative_percent\r\n"
+     "0,3,0.75,75,0,0\r\n"
+     "1,1,0.25,25,0.25,25\r\n"
+     "2,0,0,0,0.25,25\r\n"},
+    {"csvInAPointLocale",
+     u'.',
+     {"--engines", "2", "--reliability", "0,999", "--runs", "4", "--seed", "0", "--format=csv"},
+     "failed_engines,count,probability,percent,cumulative,cumulative_percent\r\n"
+     "0,3,0.75,75,0,0\r\n"
+     "1,1,0.25,25,0.25,25\r\n"
+     "2,0,0,0,0.25,25\r\n"},
+    {"csvWithoutEngines",
+     u',',
+     {"--engines", "0", "--reliability", "0,5", "--runs", "7", "--format", "csv"},
+     "failed_engines,count,probability,percent,cumulative,cumulative_percent\r\n"
+     "0,7,1,100,0,0\r\n"},
+    {"csvNegativeRunsGiveUnsignedZeros",
+     u',',
+     {"--engines", "1", "--reliability", "0,5", "--runs", "-3", "--format", "csv", "--exact"},
+     "failed_engines,count,probability,percent,cumulative,cumulative_percent,exact_probability,"
+     "standard_error\r\n"
+     "0,0,0,0,0,0,0.5,0\r\n"
+     "1,0,0,0,0,0,0.5,0\r\n"},
+    {"csvHeaderAloneWithoutCountLines",
+     u',',
+     {"--engines", "-1", "--reliability", "0,5", "--runs", "0", "--format", "csv"},
+     "failed_engines,count,probability,percent,cumulative,cumulative_percent\r\n"},
+    {"csvExactWithItsStandardErrors",
+     u',',
+     {"--engines", "1", "--reliability", "0,5", "--runs", "4", "--seed", "0", "--format", "csv",
+      "--exact"},
+     "failed_engines,count,probability,percent,cumulative,cumulative_percent,exact_probability,"
+     "standard_error\r\n"
+     "0,1,0.25,25,0,0,0.5,0.21650635094610965\r\n"
+     "1,3,0.75,75,0.75,75,0.5,0.21650635094610965\r\n"},
+    {"jsonWithTheRealisedFailureProbability",
+     u',',
+     {"--engines", "2", "--reliability", "0,999", "--runs", "4", "--seed", "0", "--format", "json"},
+     "{\"engines\":2,\"runs\":4,\"reliability\":0.999,\"seed\":0,"
+     "\"failure_probability\":0.0010000001639127731,\"rows\":[\n"
+     "{\"failed_engines\":0,\"count\":3,\"probability\":0.75,\"percent\":75,\"cumulative\":0,"
+     "\"cumulative_percent\":0},\n"
+     "{\"failed_engines\":1,\"count\":1,\"probability\":0.25,\"percent\":25,"
+     "\"cumulative\":0.25,\"cumulative_percent\":25},\n"
+     "{\"failed_engines\":2,\"count\":0,\"probability\":0,\"percent\":0,\"cumulative\":0.25,"
+     "\"cumulative_percent\":25}\n"
+     "]}\n"},
+    {"jsonReliabilityAsEnteredAndLowBitsOfTheRuns",
+     u'.',
+     {"--engines", "0", "--reliability", "99,9", "--runs", "4294967298", "--seed", "4294967295",
+      "--format", "json", "--exact"},
+     "{\"engines\":0,\"runs\":2,\"reliability\":99.9,\"seed\":4294967295,"
+     "\"failure_probability\":0.0010000001639127731,\"chi_square\":{\"statistic\":0,"
+     "\"degrees_of_freedom\":0,\"p_value\":null},\"rows\":[\n"
+     "{\"failed_engines\":0,\"count\":2,\"probability\":1,\"percent\":100,\"cumulative\":0,"
+     "\"cumulative_percent\":0,\"exact_probability\":1,\"standard_error\":0}\n"
+     "]}\n"},
+    {"jsonWithoutRows",
+     u',',
+     {"--engines", "-1", "--reliability", "1", "--runs", "-5", "--seed", "7", "--format", "json"},
+     "{\"engines\":-1,\"runs\":-5,\"reliability\":1,\"seed\":7,\"failure_probability\":0,"
+     "\"rows\":[\n"
+     "]}\n"},
+    {"countsByItsFormatName",
+     u',',
+     {"--engines", "2", "--reliability", "0,999", "--runs", "4", "--seed", "0", "--format",
+      "counts", "--counts"},
+     "0 3\n1 1\n2 0\n"},
+    {"reportByItsFormatName",
+     u',',
+     {"--engines", "0", "--reliability", "0,999", "--runs", "7", "--format", "report"},
+     "Ausfallwahrscheinlichkeit: 0,999000, Durchläufe: 7\n"
+     "0 Triebwerke, Ausfallwahrscheinlichekit 1,000000 = 100,000 Prozent\n"},
+};
+
+INSTANTIATE_TEST_SUITE_P(cli_tables, ReportTextTest, testing::ValuesIn(tableCases),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+// Without --seed the generator starts from the clock; the JSON names the state it started from,
+// and that seed repeats the simulation.
+TEST_F(ReportCommandTest, JsonNamesTheSeedThatRepeatsAClockSeededRun)
+{
+    const Arguments arguments = {"--engines", "9",    "--reliability", "0,5",
+                                 "--runs",    "1000", "--format",      "json"};
+    const Invocation first = run(arguments);
+    ASSERT_EQ(first.exitCode, 0) << first.err;
+    const std::size_t start = first.out.find("\"seed\":") + 7;
+    const std::string seed = first.out.substr(start, first.out.find(',', start) - start);
+    Arguments seeded = arguments;
+    seeded.push_back("--seed");
+    seeded.push_back(seed);
+    EXPECT_EQ(run(seeded).out, first.out);
+}
+
+// The counts of every format agree with --counts, and the shares add up along the table.
+TEST_F(ReportCommandTest, CsvAgreesWithTheCountsAndItsRunningSums)
+{
+    const Arguments arguments = {"--engines", "17",    "--reliability", "0,9",
+                                 "--runs",    "10007", "--seed",        "649090867"};
+    Arguments csvArguments = arguments;
+    csvArguments.insert(csvArguments.end(), {"--format", "csv", "--exact"});
+    Arguments countArguments = arguments;
+    countArguments.push_back("--counts");
+    const std::vector<std::string> countLines = lines(run(countArguments).out);
+    const std::vector<std::string> csvLines = lines(run(csvArguments).out);
+    ASSERT_EQ(csvLines.size(), countLines.size() + 1);
+    EXPECT_EQ(csvLines[0], std::string(csvHeader) + ",exact_probability,standard_error\r");
+
+    double share = 0;
+    double exactTotal = 0;
+    for (std::size_t k = 0; k < countLines.size(); ++k) {
+        std::istringstream record(csvLines[k + 1]);
+        std::vector<std::string> fields;
+        for (std::string field; std::getline(record, field, ',');)
+            fields.push_back(field);
+        ASSERT_EQ(fields.size(), 8u) << csvLines[k + 1];
+        EXPECT_EQ(fields[0] + " " + fields[1], countLines[k]);
+        const double count = std::stod(fields[1]);
+        EXPECT_EQ(std::stod(fields[2]), count / 10007);
+        EXPECT_NEAR(std::stod(fields[3]), 100 * count / 10007, 1e-12);
+        if (k > 0)
+            share += count / 10007;
+        EXPECT_NEAR(std::stod(fields[4]), share, 1e-12);
+        EXPECT_NEAR(std::stod(fields[5]), 100 * share, 1e-10);
+        exactTotal += std::stod(fields[6]);
+        const double q = count / 10007;
+        EXPECT_NEAR(std::stod(fields[7]), std::sqrt(q * (1 - q) / 10007), 1e-15);
+    }
+    EXPECT_NEAR(exactTotal, 1, 1e-12);
+}
 
 // ------------------------------------------------------------------------------------------------
 // The same seed gives the same report; the report and the counts describe the same histogram.

@@ -11,13 +11,18 @@ command line, so it can be repeated.
 
 from __future__ import annotations
 
+import csv
 import difflib
+import io
+import json
+import math
 import os
 import random
 import shlex
 import subprocess
 import sys
 from dataclasses import dataclass, field
+from fractions import Fraction
 from pathlib import Path
 
 sys.path.insert(0, str(Path(__file__).resolve().parent))
@@ -228,6 +233,122 @@ def check(tool: str, case: Case) -> list[str]:
     return problems
 
 
+def significant_digits(text: str) -> str:
+    mantissa = text.lstrip("-").split("e")[0].replace(".", "")
+    return mantissa.strip("0")
+
+
+def check_number(what: str, text: str, expected, problems: list[str]) -> None:
+    """A double's text: it reads back as the expected double (given exactly as a Fraction) and
+    has no more significant digits than the shortest such text. Exact binomial probabilities and
+    standard errors are compared within a tolerance instead."""
+    value = float(text)
+    if isinstance(expected, Fraction) and not what.endswith(tuple(ref.EXACT_FIELDS)):
+        if value != expected:
+            problems.append(f"{what}: {text}, expected {float(expected)!r}")
+        shortest = repr(float(expected))
+        if len(significant_digits(text)) > len(significant_digits(shortest)):
+            problems.append(f"{what}: {text} is longer than {shortest}")
+    elif not math.isclose(value, float(expected), rel_tol=1e-12, abs_tol=1e-300):
+        problems.append(f"{what}: {text}, expected {float(expected)!r}")
+
+
+TABLE_CASES = [  # locale, engines, reliability, runs, seed
+    (DE, 3, "0,5", 1000, 1), (C, 9, "0,999", 10007, 649090867), (DE, 17, "0.9", 4099, 0),
+    (C, 2, "0,75", 3, 4294967295), (DE, 1, "99,9", 7, 88172645), (C, 0, "0,5", 5, 1),
+    (DE, 12, "0,6", 100003, 2463534242), (C, 5, "1", 20, 3), (DE, 5, "0", 20, 3),
+]
+
+
+def check_tables(tool: str, random_seed: int) -> list[str]:
+    """--format csv and json, with and without --exact, against the reference's histogram."""
+    problems: list[str] = []
+    for locale, engines, reliability, runs, seed in TABLE_CASES + [(C, 6, "0,8", 999, random_seed)]:
+        value = ref.to_double(ref.read_command_line_number(reliability))
+        histogram = ref.simulate(engines, runs, value, seed)
+        p = Fraction(ref.failing_states(ref.failure_probability(value)), ref.TWO_32)
+        for exact in (False, True):
+            argv = ["--engines", str(engines), "--reliability", reliability, "--runs", str(runs),
+                    "--seed", str(seed)] + (["--exact"] if exact else [])
+            expected_rows = ref.table_rows(engines, runs, histogram, p if exact else None)
+            fields = ref.TABLE_FIELDS + (ref.EXACT_FIELDS if exact else [])
+            case = Case(locale, None, None, None, extra=argv + ["--format", "csv"])
+            result = run_tool(tool, case)
+            text = result.stdout.decode("utf-8")
+            where = case.describe()
+            if result.returncode != 0 or not text.endswith("\r\n") or "\n" in text.replace(
+                    "\r\n", ""):
+                problems.append(f"{where}: exit code {result.returncode}, not CR LF records")
+                continue
+            records = list(csv.reader(io.StringIO(text, newline="")))
+            if records[0] != fields or len(records) != engines + 2:
+                problems.append(f"{where}: header {records[0]}, {len(records)} records")
+                continue
+            for record, row in zip(records[1:], expected_rows):
+                for name, field_text in zip(fields, record):
+                    if name in ("failed_engines", "count"):
+                        if field_text != str(row[name]):
+                            problems.append(f"{where}: {name} {field_text}, expected {row[name]}")
+                    else:
+                        check_number(f"{where} k={row['failed_engines']} {name}", field_text,
+                                     row[name], problems)
+
+            case = Case(locale, None, None, None, extra=argv + ["--format", "json"])
+            result = run_tool(tool, case)
+            where = case.describe()
+            try:
+                document = json.loads(result.stdout.decode("utf-8"),
+                                      parse_float=lambda t: ("float", t))
+            except ValueError as error:
+                problems.append(f"{where}: no JSON ({error})")
+                continue
+            keys = ["engines", "runs", "reliability", "seed", "failure_probability"]
+            keys += ["chi_square", "rows"] if exact else ["rows"]
+            if list(document) != keys:
+                problems.append(f"{where}: keys {list(document)}")
+                continue
+            if (document["engines"], document["runs"], document["seed"]) != (engines, runs, seed):
+                problems.append(f"{where}: inputs {document}")
+
+            def number(item) -> str:
+                return item[1] if isinstance(item, tuple) else str(item)
+
+            check_number(f"{where} reliability", number(document["reliability"]),
+                         ref.to_double(ref.read_command_line_number(reliability)), problems)
+            check_number(f"{where} failure_probability", number(document["failure_probability"]),
+                         p, problems)
+            if len(document["rows"]) != engines + 1:
+                problems.append(f"{where}: {len(document['rows'])} rows")
+                continue
+            for item, row in zip(document["rows"], expected_rows):
+                if list(item) != fields:
+                    problems.append(f"{where}: row fields {list(item)}")
+                    break
+                for name in fields:
+                    if name in ("failed_engines", "count"):
+                        if item[name] != row[name]:
+                            problems.append(f"{where}: {name} {item[name]}, expected {row[name]}")
+                    else:
+                        check_number(f"{where} k={row['failed_engines']} {name}",
+                                     number(item[name]), row[name], problems)
+            if exact:
+                expected_fit = ref.chi_square(histogram, runs, p)
+                fit = document["chi_square"]
+                if fit["degrees_of_freedom"] != expected_fit["degrees_of_freedom"]:
+                    problems.append(f"{where}: chi_square {fit}, expected {expected_fit}")
+                statistic = float(number(fit["statistic"]))
+                if not math.isclose(statistic, float(expected_fit["statistic"]), rel_tol=1e-9,
+                                    abs_tol=1e-12):
+                    problems.append(f"{where}: chi_square {fit}, expected {expected_fit}")
+                if expected_fit["p_value"] is None:
+                    if fit["p_value"] is not None:
+                        problems.append(f"{where}: p_value {fit['p_value']}, expected null")
+                elif not math.isclose(float(number(fit["p_value"])), expected_fit["p_value"],
+                                      rel_tol=1e-9, abs_tol=1e-12):
+                    problems.append(f"{where}: chi_square {fit}, expected {expected_fit}")
+    return problems
+
+
 WRITE_FAILED = "triebwerke-report: Die Ausgabe konnte nicht geschrieben werden: "
 
 
@@ -286,7 +407,7 @@ def main(argv: list[str]) -> int:
             passed += 1
             if verbose:
                 print(f"ok   {case.describe()}")
-    for problem in check_write_failures(tool):
+    for problem in check_write_failures(tool) + check_tables(tool, random_seed):
         failed += 1
         print(f"FAIL {problem}")
     print(f"{passed} passed, {failed} failed")

@@ -435,6 +435,72 @@ def report_lines(reliability: Fraction, engines: int, runs: int, histogram: list
     return lines
 
 
+# ------------------------------------------------------------------------------------------------
+# The tables for scripts (--format csv / json, --exact)
+
+TABLE_FIELDS = ["failed_engines", "count", "probability", "percent", "cumulative",
+                "cumulative_percent"]
+EXACT_FIELDS = ["exact_probability", "standard_error"]
+
+
+def binomial_probability(n: int, k: int, p: Fraction) -> Fraction:
+    return math.comb(n, k) * p**k * (1 - p) ** (n - k)
+
+
+def table_rows(engines: int, runs: int, histogram: list[int], p: Fraction | None) -> list[dict]:
+    """The rows as exact values: every double of the tool as the Fraction it must equal, the exact
+    probability as the exact binomial value (the tool's may differ in its last digits) and the
+    standard error as a float."""
+    rows = []
+    running = Fraction(0)  # the result table's running sum, a double after each addition
+    for k in range(engines + 1):
+        count = histogram[k]
+        if k > 0:
+            running = to_double(to_extended(extended_divide(Fraction(count), Fraction(runs))
+                                            + running))
+        share = to_double(Fraction(count, runs))
+        row = {"failed_engines": k, "count": count, "probability": share,
+               "percent": to_double(Fraction(100 * count, runs)), "cumulative": running,
+               "cumulative_percent": to_double(100 * running)}
+        if p is not None:
+            row["exact_probability"] = binomial_probability(engines, k, p)
+            row["standard_error"] = math.sqrt(share * (1 - share) / runs)
+        rows.append(row)
+    return rows
+
+
+def chi_square_p_value(degrees: int, x: float) -> float:
+    """Q(df / 2, x / 2) for whole df, from the closed forms: Q(1/2, y) = erfc(sqrt y),
+    Q(1, y) = e^-y, and Q(a + 1, y) = Q(a, y) + y^a e^-y / Gamma(a + 1)."""
+    x /= 2
+    a = 0.5 if degrees % 2 else 1.0
+    q = math.erfc(math.sqrt(x)) if degrees % 2 else math.exp(-x)
+    while a < degrees / 2:
+        q += math.exp(a * math.log(x) - x - math.lgamma(a + 1)) if x > 0 else 0.0
+        a += 1
+    return q
+
+
+def chi_square(histogram: list[int], runs: int, p: Fraction) -> dict:
+    """Bins pooled from count 0 upwards until each expects 5 runs; a remainder joins the last."""
+    bins: list[list[Fraction]] = []
+    observed, expected = Fraction(0), Fraction(0)
+    engines = len(histogram) - 1
+    for k, count in enumerate(histogram):
+        observed += count
+        expected += runs * binomial_probability(engines, k, p)
+        if expected >= 5:
+            bins.append([observed, expected])
+            observed, expected = Fraction(0), Fraction(0)
+    if bins:
+        bins[-1][0] += observed
+        bins[-1][1] += expected
+    statistic = sum(((o - e) ** 2 / e for o, e in bins), Fraction(0))
+    degrees = max(len(bins) - 1, 0)
+    p_value = chi_square_p_value(degrees, float(statistic)) if degrees else None
+    return {"statistic": statistic, "degrees_of_freedom": degrees, "p_value": p_value}
+
+
 @dataclass
 class Outcome:
     exit_code: int
