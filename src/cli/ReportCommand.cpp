@@ -23,7 +23,7 @@ namespace {
 constexpr std::string_view usageText =
     "Aufruf: triebwerke-report --engines N --reliability R --runs M [--seed S] [--format F]\n"
     "                         [--exact]\n"
-    "        triebwerke-report --help\n"
+    "        triebwerke-report --help | --version\n"
     "\n"
     "Simuliert M Raketen mit je N Triebwerken, deren jedes mit der Zuverlässigkeit R arbeitet,\n"
     "und gibt den Bericht von \"ins Clipboard\" aus, eine Zeile je Ausfallzahl, oder dieselbe\n"
@@ -46,6 +46,7 @@ constexpr std::string_view usageText =
     "                    Binomialwahrscheinlichkeit und der Standardfehler des simulierten\n"
     "                    Anteils; in json dazu der Chi-Quadrat-Anpassungstest\n"
     "  --help            diese Hilfe\n"
+    "  --version         die Version des Programms\n"
     "\n"
     "Von N und M zählen wie im Programm die unteren 32 Bit.\n"
     "Rückgabewert: 0 bei Erfolg, 1 bei einem Fehler der Simulation oder beim Schreiben der\n"
@@ -108,6 +109,7 @@ struct Options
     bool counts = false;
     bool exact = false;
     bool help = false;
+    bool version = false;
 };
 
 Options parseOptions(std::span<const std::string_view> arguments)
@@ -120,10 +122,11 @@ Options parseOptions(std::span<const std::string_view> arguments)
             inlineValue = name.substr(equals + 1);
             name = name.substr(0, equals);
         }
-        bool* flag = name == "--counts"  ? &options.counts
-                     : name == "--exact" ? &options.exact
-                     : name == "--help"  ? &options.help
-                                         : nullptr;
+        bool* flag = name == "--counts"    ? &options.counts
+                     : name == "--exact"   ? &options.exact
+                     : name == "--help"    ? &options.help
+                     : name == "--version" ? &options.version
+                                           : nullptr;
         if (flag != nullptr) {
             if (inlineValue)
                 throw UsageError("Die Option " + std::string(name) + " nimmt keinen Wert");
@@ -332,9 +335,12 @@ int runReportCommand(std::span<const std::string_view> arguments, std::ostream& 
 {
     try {
         const Options options = parseOptions(arguments);
-        if (options.help) {
+        if (options.help || options.version) {
             LineWriter writer(out);
-            writer.append(usageText);
+            if (options.help)
+                writer.append(usageText);
+            else
+                writer.append("triebwerke-report " TRIEBWERKE_VERSION "\n");
             writer.finish();
         } else {
             writeReport(readRequest(options), out);

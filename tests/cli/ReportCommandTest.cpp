@@ -8,6 +8,7 @@
 #include <gtest/gtest.h>
 #include <optional>
 #include <ostream>
+#include <regex>
 #include <sstream>
 #include <string>
 #include <string_view>
@@ -144,6 +145,7 @@ const UsageCase usageCases[] = {
      {"--engines", "3", "--reliability", "0,999", "--runs", "5", "--counts=1"},
      "--counts"},
     {"helpWithValue", {"--help=ja"}, "--help"},
+    {"versionWithValue", {"--version=1"}, "--version"},
     {"enginesNotANumber",
      {"--engines", "abc", "--reliability", "0,999", "--runs", "5"},
      "--engines"},
@@ -485,6 +487,22 @@ const HelpCase helpCases[] = {
 
 INSTANTIATE_TEST_SUITE_P(cli, HelpTest, testing::ValuesIn(helpCases),
                          [](const auto& info) { return std::string(info.param.name); });
+
+// --version: one line with the program's name and a version of three numbers, whatever else the
+// command line holds.
+TEST_F(ReportCommandTest, VersionPrintsOneLineAndNothingElse)
+{
+    for (const Arguments& arguments :
+         {Arguments{"--version"},
+          Arguments{"--engines", "3", "--reliability", "0,999", "--runs", "0", "--version"}}) {
+        const Invocation result = run(arguments);
+        EXPECT_EQ(result.exitCode, 0);
+        EXPECT_EQ(result.err, "");
+        EXPECT_TRUE(std::regex_match(result.out,
+                                     std::regex("triebwerke-report [0-9]+\\.[0-9]+\\.[0-9]+\n")))
+            << result.out;
+    }
+}
 
 // ------------------------------------------------------------------------------------------------
 // --counts: one line "k count" for k = 0 .. engines; the counts add up to the runs.
