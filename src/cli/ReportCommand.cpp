@@ -1,9 +1,11 @@
 #include "cli/ReportCommand.h"
 
+#include "cli/ChartLayout.h"
 #include "cli/ChiSquare.h"
 #include "cli/ExactDistribution.h"
 #include "cli/LineWriter.h"
 #include "cli/TableWriter.h"
+#include "platform/ChartImage.h"
 #include "platform/Clock.h"
 #include "platform/Exceptions.h"
 #include "presentation/CheckedArithmetic.h"
@@ -13,16 +15,19 @@
 #include "simulation/SimuliereAusfaelle.h"
 
 #include <algorithm>
+#include <cctype>
+#include <charconv>
 #include <new>
 #include <optional>
 #include <string>
+#include <tuple>
 #include <utility>
 
 namespace {
 
 constexpr std::string_view usageText =
     "Aufruf: triebwerke-report --engines N --reliability R --runs M [--seed S] [--format F]\n"
-    "                         [--exact]\n"
+    "                         [--exact] [--plot DATEI [--log] [--size BxH]]\n"
     "        triebwerke-report --help | --version\n"
     "\n"
     "Simuliert M Raketen mit je N Triebwerken, deren jedes mit der Zuverlässigkeit R arbeitet,\n"
@@ -42,9 +47,14 @@ constexpr std::string_view usageText =
     "                    json: ein Objekt mit den Eingaben und den Zeilen der Tabelle;\n"
     "                    in csv und json Zahlen mit Punkt, in jeder Sprachumgebung\n"
     "  --counts          dasselbe wie --format counts\n"
-    "  --exact           nur mit csv und json: je Ausfallzahl die exakte\n"
+    "  --exact           mit csv und json: je Ausfallzahl die exakte\n"
     "                    Binomialwahrscheinlichkeit und der Standardfehler des simulierten\n"
-    "                    Anteils; in json dazu der Chi-Quadrat-Anpassungstest\n"
+    "                    Anteils; in json dazu der Chi-Quadrat-Anpassungstest; mit --plot\n"
+    "                    die exakten Wahrscheinlichkeiten als Punkte im Diagramm\n"
+    "  --plot DATEI      zeichnet die simulierte Verteilung als Säulendiagramm, als PNG oder\n"
+    "                    SVG nach der Endung der Datei\n"
+    "  --log             logarithmische Achse der Wahrscheinlichkeit (seltene Ausfallzahlen)\n"
+    "  --size BxH        Größe des Diagramms in Pixeln, Vorgabe 1200x700\n"
     "  --help            diese Hilfe\n"
     "  --version         die Version des Programms\n"
     "\n"
@@ -106,8 +116,11 @@ struct Options
     std::optional<std::string_view> runs;
     std::optional<std::string_view> seed;
     std::optional<std::string_view> format;
+    std::optional<std::string_view> plot;
+    std::optional<std::string_view> size;
     bool counts = false;
     bool exact = false;
+    bool logarithmic = false;
     bool help = false;
     bool version = false;
 };
@@ -126,6 +139,7 @@ Options parseOptions(std::span<const std::string_view> arguments)
                      : name == "--exact"   ? &options.exact
                      : name == "--help"    ? &options.help
                      : name == "--version" ? &options.version
+                     : name == "--log"     ? &options.logarithmic
                                            : nullptr;
         if (flag != nullptr) {
             if (inlineValue)
@@ -138,6 +152,8 @@ Options parseOptions(std::span<const std::string_view> arguments)
                                                 : name == "--runs"        ? &options.runs
                                                 : name == "--seed"        ? &options.seed
                                                 : name == "--format"      ? &options.format
+                                                : name == "--plot"        ? &options.plot
+                                                : name == "--size"        ? &options.size
                                                                           : nullptr;
         if (slot == nullptr)
             throw UsageError("Unbekanntes Argument: \"" + std::string(arguments[i]) + "\"");
@@ -204,7 +220,48 @@ struct Request
     std::optional<std::uint32_t> seed;
     OutputFormat format = OutputFormat::Report;
     bool exact = false;
+    std::string_view reliabilityText;
+    std::optional<std::string> plot;
+    platform::ChartFileType plotType = platform::ChartFileType::Png;
+    int plotWidth = 1200;
+    int plotHeight = 700;
+    bool logarithmic = false;
 };
+
+// The picture's type follows the file's extension, in either case.
+platform::ChartFileType readPlotType(std::string_view path)
+{
+    std::string extension(path.substr(std::min(path.size(), path.rfind('.'))));
+    std::transform(extension.begin(), extension.end(), extension.begin(),
+                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+    if (extension == ".png")
+        return platform::ChartFileType::Png;
+    if (extension == ".svg")
+        return platform::ChartFileType::Svg;
+    throw UsageError("Der Dateiname von --plot endet weder auf .png noch auf .svg: \"" +
+                     std::string(path) + "\"");
+}
+
+// BREITExHÖHE in pixels, each from 200 to 10000.
+std::pair<int, int> readPlotSize(std::string_view text)
+{
+    const auto times = text.find('x');
+    const auto readSide = [text](std::string_view side) -> std::optional<int> {
+        int value = 0;
+        const auto [end, error] = std::from_chars(side.data(), side.data() + side.size(), value);
+        if (error != std::errc() || end != side.data() + side.size() || side.empty() ||
+            value < 200 || value > 10000)
+            return std::nullopt;
+        return value;
+    };
+    const auto width = times == text.npos ? std::nullopt : readSide(text.substr(0, times));
+    const auto height = times == text.npos ? std::nullopt : readSide(text.substr(times + 1));
+    if (!width || !height)
+        throw UsageError("Der Wert von --size ist nicht BREITExHÖHE mit je 200 bis 10000 "
+                         "Pixeln: \"" +
+                         std::string(text) + "\"");
+    return {*width, *height};
+}
 
 Request readRequest(const Options& options)
 {
@@ -224,8 +281,19 @@ Request readRequest(const Options& options)
     request.format = readFormat(options);
     request.exact = options.exact;
     if (request.exact && request.format != OutputFormat::Csv &&
-        request.format != OutputFormat::Json)
-        throw UsageError("--exact gibt es nur mit --format csv oder --format json");
+        request.format != OutputFormat::Json && !options.plot)
+        throw UsageError("--exact gibt es nur mit --format csv, --format json oder --plot");
+    request.reliabilityText = *options.reliability;
+    if (options.plot) {
+        request.plotType = readPlotType(*options.plot);
+        request.plot = std::string(*options.plot);
+    }
+    if ((options.logarithmic || options.size) && !options.plot)
+        throw UsageError(std::string(options.logarithmic ? "--log" : "--size") +
+                         " gibt es nur mit --plot");
+    if (options.size)
+        std::tie(request.plotWidth, request.plotHeight) = readPlotSize(*options.size);
+    request.logarithmic = options.logarithmic;
     return request;
 }
 
@@ -266,6 +334,38 @@ void writeCounts(std::span<const std::int32_t> histogram, LineWriter& writer)
     }
 }
 
+class PlotFailed
+{
+public:
+    explicit PlotFailed(std::string problem)
+        : m_problem(std::move(problem))
+    {}
+    const std::string& problem() const { return m_problem; }
+
+private:
+    std::string m_problem;
+};
+
+void writePlot(const Request& request, std::uint32_t seed, std::span<const std::int32_t> histogram,
+               const ExactDistribution* exact)
+{
+    ChartRequest chart;
+    chart.histogram = histogram;
+    chart.runs = request.runs;
+    chart.exact = exact;
+    chart.logarithmic = request.logarithmic;
+    chart.width = request.plotWidth;
+    chart.height = request.plotHeight;
+    chart.title = "Triebwerke: " + std::to_string(request.engines) +
+                  ", Zuverlässigkeit: " + std::string(request.reliabilityText) +
+                  ", Durchläufe: " + std::to_string(request.runs) +
+                  ", Startwert: " + std::to_string(seed);
+    const std::string problem =
+        platform::writeChartImage(ChartLayout(chart).image(), *request.plot, request.plotType);
+    if (!problem.empty())
+        throw PlotFailed(problem);
+}
+
 // The state the generator starts from, chosen as the simulation would choose it from the clock
 // when no seed is given, so that a table for scripts can name the seed that repeats it.
 std::uint32_t startingState(const Request& request)
@@ -290,8 +390,17 @@ void writeReport(const Request& request, std::ostream& out)
     }
     // Each count becomes a share of the runs; with no runs the first of them is 0 / 0. That is
     // the one error the lines can meet, so it is raised here, before the first line is written.
-    if (request.format != OutputFormat::Counts && !histogram.empty() && request.runs == 0)
+    if ((request.format != OutputFormat::Counts || request.plot) && !histogram.empty() &&
+        request.runs == 0)
         throw EInvalidOp();
+    const double failure =
+        static_cast<double>(failureThreshold(failureProbability(reliability))) * 0x1p-32;
+    std::optional<ExactDistribution> exact;
+    if (request.exact)
+        exact.emplace(request.engines, failure);
+    // The picture comes first: when it cannot be written, nothing has reached the output yet.
+    if (request.plot)
+        writePlot(request, fixedClock.state(), histogram, exact ? &*exact : nullptr);
 
     LineWriter writer(out);
     switch (request.format) {
@@ -308,11 +417,7 @@ void writeReport(const Request& request, std::ostream& out)
         inputs.runs = request.runs;
         inputs.reliability = reliability;
         inputs.seed = fixedClock.state();
-        inputs.failureProbability =
-            static_cast<double>(failureThreshold(failureProbability(reliability))) * 0x1p-32;
-        std::optional<ExactDistribution> exact;
-        if (request.exact)
-            exact.emplace(request.engines, inputs.failureProbability);
+        inputs.failureProbability = failure;
         TableWriter table(inputs, histogram, exact ? &*exact : nullptr, writer);
         if (request.format == OutputFormat::Csv) {
             table.writeCsv();
@@ -346,6 +451,10 @@ int runReportCommand(std::span<const std::string_view> arguments, std::ostream& 
             writeReport(readRequest(options), out);
         }
         return 0;
+    } catch (const PlotFailed& failure) {
+        err << "triebwerke-report: Das Diagramm konnte nicht geschrieben werden: "
+            << failure.problem() << '\n';
+        return 1;
     } catch (const OutputFailed&) {
         err << "triebwerke-report: Die Ausgabe konnte nicht geschrieben werden";
         if (describeWriteFailure)
