@@ -3,7 +3,7 @@
 time and peak memory of each, and their ratios.
 
 Usage: compare_report_tools.py OLD-TOOL NEW-TOOL [--engines N] [--runs M] [--rounds R]
-                               [--extra ARG...]
+                               [--target T] [--extra "ARGUMENTS"]
 
 Both tools first print the report once into a pipe, where their outputs are compared byte for
 byte; then they run alternately R times each with stdout on /dev/null, so that a busy machine
@@ -16,6 +16,7 @@ from __future__ import annotations
 import argparse
 import hashlib
 import os
+import shlex
 import subprocess
 import sys
 import time
@@ -51,7 +52,8 @@ def main() -> int:
     parser.add_argument("--engines", default="10000000")
     parser.add_argument("--runs", default="10")
     parser.add_argument("--rounds", type=int, default=3)
-    parser.add_argument("--extra", nargs="*", default=[])
+    parser.add_argument("--target", type=float)
+    parser.add_argument("--extra", type=shlex.split, default=[])
     options = parser.parse_args()
 
     env = {k: v for k, v in os.environ.items() if not k.startswith("LC_")}
@@ -74,6 +76,9 @@ def main() -> int:
     print(f"  new {' '.join(new_arguments)}: {new_time:.2f} s, {new_memory / 1024:.0f} MiB")
     print(f"  time old/new: {old_time / new_time:.1f}, memory old/new: "
           f"{old_memory / new_memory:.1f}")
+    if options.target is not None:
+        reached = old_time / new_time >= options.target
+        print(f"  target: {options.target:g} times as fast, {'met' if reached else 'missed'}")
     return 0
 
 

@@ -59,8 +59,8 @@ constexpr std::string_view usageText =
     "  --version         die Version des Programms\n"
     "\n"
     "Von N und M zählen wie im Programm die unteren 32 Bit.\n"
-    "Rückgabewert: 0 bei Erfolg, 1 bei einem Fehler der Simulation oder beim Schreiben der\n"
-    "Ausgabe, 2 bei einem fehlerhaften Aufruf.\n";
+    "Rückgabewert: 0 bei Erfolg, 1 bei einem Fehler der Simulation oder beim Schreiben des\n"
+    "Diagramms oder der Ausgabe, 2 bei einem fehlerhaften Aufruf.\n";
 
 class UsageError
 {
