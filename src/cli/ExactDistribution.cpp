@@ -1,5 +1,6 @@
 #include "cli/ExactDistribution.h"
 
+#include <algorithm>
 #include <cmath>
 #include <deque>
 

@@ -1,7 +1,6 @@
 #include "cli/LineWriter.h"
 
 #include <charconv>
-#include <cmath>
 
 namespace {
 
@@ -34,14 +33,6 @@ void LineWriter::appendInteger(std::int64_t value)
     char digits[24];
     const auto end = std::to_chars(digits, digits + sizeof digits, value).ptr;
     append(std::string_view(digits, static_cast<std::size_t>(end - digits)));
-}
-
-void LineWriter::appendDouble(double value)
-{
-    char text[32];
-    // A negative zero (a count divided by a negative run count) is a zero to a script.
-    const auto end = std::to_chars(text, text + sizeof text, value == 0 ? 0.0 : value).ptr;
-    append(std::string_view(text, static_cast<std::size_t>(end - text)));
 }
 
 void LineWriter::spill()

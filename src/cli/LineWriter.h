@@ -20,8 +20,6 @@ public:
     void append(std::string_view text);
     void append(char c);
     void appendInteger(std::int64_t value);
-    // The shortest text that reads back as the same double, with a full stop.
-    void appendDouble(double value);
     // Hands everything collected to the stream and flushes it.
     void finish();
 

@@ -8,6 +8,7 @@
 
 namespace {
 
+// The shortest text that reads back as the same double, with a full stop in every locale.
 void appendDouble(std::string& text, double value)
 {
     char digits[32];
