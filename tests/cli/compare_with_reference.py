@@ -1,6 +1,8 @@
 #!/usr/bin/env python3
 """Runs triebwerke-report over a table of cases and compares its stdout byte for byte, its exit
-code and (for the program's own errors) its stderr with what reference_report.py computes.
+code and (for the program's own errors) its stderr with what reference_report.py computes; then
+its CSV and JSON tables value for value, its behaviour on outputs that cannot be written, and the
+size of its pictures.
 
 Usage: compare_with_reference.py PATH-TO-triebwerke-report [--verbose]
 
@@ -19,8 +21,10 @@ import math
 import os
 import random
 import shlex
+import struct
 import subprocess
 import sys
+import tempfile
 from dataclasses import dataclass, field
 from fractions import Fraction
 from pathlib import Path
@@ -349,6 +353,38 @@ def check_tables(tool: str, random_seed: int) -> list[str]:
     return problems
 
 
+def check_plots(tool: str) -> list[str]:
+    """The real program draws its pictures without a display and without a word on stderr; a PNG
+    has the size asked for, an SVG is measured in pixels."""
+    problems: list[str] = []
+    env = {k: v for k, v in os.environ.items()
+           if not (k.startswith("LC_") or k in ("LANG", "LANGUAGE", "DISPLAY",
+                                                "XDG_RUNTIME_DIR", "QT_QPA_PLATFORM"))}
+    env["LANG"] = DE
+    with tempfile.TemporaryDirectory() as directory:
+        for name, extra, size in (("a.png", [], (1200, 700)),
+                                  ("b.png", ["--size", "900x500", "--log", "--exact"], (900, 500)),
+                                  ("c.svg", ["--exact", "--format", "csv"], (1200, 700))):
+            path = os.path.join(directory, name)
+            argv = ["--engines", "40", "--reliability", "0,95", "--runs", "20000", "--seed", "9",
+                    "--plot", path, *extra]
+            result = subprocess.run([tool, *argv], env=env, capture_output=True, timeout=60)
+            if result.returncode != 0 or result.stderr or not result.stdout:
+                problems.append(f"{shlex.join(argv)}: exit code {result.returncode}, stderr "
+                                f"{result.stderr[:300]!r}")
+                continue
+            with open(path, "rb") as picture:
+                data = picture.read()
+            if name.endswith(".png"):
+                found = struct.unpack(">II", data[16:24]) if data[:8] == b"\x89PNG\r\n\x1a\n" \
+                    else None
+            else:
+                found = (1200, 700) if b'<svg width="1200px" height="700px"' in data else None
+            if found != size:
+                problems.append(f"{shlex.join(argv)}: picture of size {found}, expected {size}")
+    return problems
+
+
 WRITE_FAILED = "triebwerke-report: Die Ausgabe konnte nicht geschrieben werden: "
 
 
@@ -407,7 +443,8 @@ def main(argv: list[str]) -> int:
             passed += 1
             if verbose:
                 print(f"ok   {case.describe()}")
-    for problem in check_write_failures(tool) + check_tables(tool, random_seed):
+    for problem in (check_write_failures(tool) + check_tables(tool, random_seed)
+                    + check_plots(tool)):
         failed += 1
         print(f"FAIL {problem}")
     print(f"{passed} passed, {failed} failed")
