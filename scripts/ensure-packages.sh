@@ -1,13 +1,20 @@
 #!/usr/bin/env bash
 # Installs the Debian packages the build, the tests and the program need, and stays silent when
-# they are all there already. Usage: ensure-packages.sh [run|test]
+# they are all there already. Usage: ensure-packages.sh [run|test|package]
 set -euo pipefail
 
-packages=(cmake ninja-build g++ qt6-base-dev qt6-translations-l10n fonts-dejavu-core fonts-wine)
-if [[ "${1:-run}" == test ]]; then
-    packages+=(libgtest-dev libgmock-dev libbenchmark-dev python3 xvfb xauth xdotool xclip x11-xserver-utils x11-utils clang-format
-               clang libclang-rt-14-dev)
-fi
+packages=(cmake ninja-build g++ qt6-base-dev qt6-svg-dev qt6-translations-l10n fonts-dejavu-core fonts-wine)
+# The Debian package: dpkg-shlibdeps (dpkg-dev) finds its dependencies, CPack recognises the
+# binaries with file, and appstreamcli checks the AppStream metainfo.
+packaging=(dpkg-dev file appstream)
+# The desktop tests declare a DPI with xrdb and read window properties with xprop; the fuzz
+# targets are built by clang with its libFuzzer runtime.
+case "${1:-run}" in
+    test) packages+=(libgtest-dev libgmock-dev libbenchmark-dev python3 xvfb xauth xdotool xclip
+                     x11-xserver-utils x11-utils clang-format clang libclang-rt-14-dev man-db
+                     "${packaging[@]}") ;;
+    package) packages+=("${packaging[@]}") ;;
+esac
 
 missing=()
 for package in "${packages[@]}"; do

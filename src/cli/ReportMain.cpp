@@ -1,4 +1,5 @@
 #include "cli/ReportCommand.h"
+#include "platform/DescriptorOutput.h"
 #include "presentation/FormatSettings.h"
 
 #include <iostream>
@@ -9,5 +10,9 @@ int main(int argc, char* argv[])
 {
     LoadFormatSettings();
     const std::vector<std::string_view> arguments(argv + 1, argv + argc);
-    return runReportCommand(arguments, std::cout, std::cerr);
+    platform::DescriptorOutput standardOutput(1);
+    std::ostream out(&standardOutput);
+    return runReportCommand(arguments, out, std::cerr, [&standardOutput] {
+        return platform::describeWriteError(standardOutput.error());
+    });
 }

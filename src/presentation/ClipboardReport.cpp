@@ -12,13 +12,18 @@ std::string headerLine(double reliability, std::int32_t runs)
     return FormatText("Ausfallwahrscheinlichkeit: %.6f, Durchläufe: %d", {reliability, runs});
 }
 
-std::string countLine(std::int32_t k, std::int32_t count, std::int32_t runs)
+std::string countLineTail(std::int32_t count, std::int32_t runs)
 {
     // Both quotients keep their 64-bit significand; 100 x count needs at most 38 bits.
     const long double probability = checkedDivide(count, runs);
     const long double percent = checkedDivide(100.0L * count, runs);
-    return FormatText("%d Triebwerke, Ausfallwahrscheinlichekit %.6f = %.3f Prozent",
-                      {k, probability, percent});
+    return FormatText(" Triebwerke, Ausfallwahrscheinlichekit %.6f = %.3f Prozent",
+                      {probability, percent});
+}
+
+std::string countLine(std::int32_t k, std::int32_t count, std::int32_t runs)
+{
+    return FormatText("%d", {k}) + countLineTail(count, runs);
 }
 
 void write(double reliability, std::int32_t engines, std::int32_t runs,

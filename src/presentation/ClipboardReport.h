@@ -14,6 +14,10 @@ std::string headerLine(double reliability, std::int32_t runs);
 // The line of failure count k; throws EInvalidOp for runs = 0 (0 / 0).
 std::string countLine(std::int32_t k, std::int32_t count, std::int32_t runs);
 
+// The count line without its leading k: the same for every k of equal count, so that a long
+// report can format it once per count instead of once per line.
+std::string countLineTail(std::int32_t count, std::int32_t runs);
+
 // Hands the lines to `addLine` one after the other, each as soon as it is formatted, so that a
 // failure part-way leaves exactly the lines before it delivered. No count line follows the header
 // for a negative engine count. `histogram` holds at least engines + 1 counts.

@@ -52,9 +52,9 @@ bool isDigit(char16_t c)
     return c >= u'0' && c <= u'9';
 }
 
-// Converts sign, digits, an optional separator with more digits and an optional exponent; the
-// whole text must have that shape.
-std::optional<long double> convert(const std::u16string& text, char16_t separator)
+} // namespace
+
+std::optional<long double> parseDecimal(std::u16string_view text, char16_t separator)
 {
     std::size_t i = 0;
     bool negative = false;
@@ -116,8 +116,6 @@ std::optional<long double> convert(const std::u16string& text, char16_t separato
     return negative ? -value : value;
 }
 
-} // namespace
-
 std::optional<long double> tryParseFloatLenient(std::u16string_view text)
 {
     if (text.empty())
@@ -138,7 +136,7 @@ std::optional<long double> tryParseFloatLenient(std::u16string_view text)
         kept += u'0';
     if (kept.back() == separator)
         kept += u'0';
-    return convert(kept, separator);
+    return parseDecimal(kept, separator);
 }
 
 long double ParseFloatLenient(std::u16string_view text, long double defaultValue)

@@ -8,6 +8,11 @@
 // nothing else. Anything else, or a value outside the signed 64-bit range, is unreadable.
 std::optional<std::int64_t> parseInteger(std::u16string_view text);
 
+// Reads an optional "+" or "-", digits, an optional `separator` with more digits and an optional
+// exponent ("e" or "E", an optional sign, digits), in extended precision; a separator without
+// digits reads as 0. Anything else, or a value that overflows, is unreadable.
+std::optional<long double> parseDecimal(std::u16string_view text, char16_t separator);
+
 // The lenient reading of a number field's text, with the decimal separator of the user's locale
 // (a text with full stops but without that separator reads them as it). Everything but digits,
 // signs, exponent letters and the separator is dropped first, so "1.234,5 €" reads 1234.5 in a

@@ -7,6 +7,11 @@
 
 namespace ResultTable {
 
+double addShare(double sum, std::int32_t count, std::int32_t runs)
+{
+    return static_cast<double>(checkedDivide(count, runs) + sum);
+}
+
 void writeRows(std::int32_t engines, std::int32_t runs, std::span<const std::int32_t> histogram,
                const CellWriter& setCell)
 {
@@ -20,7 +25,7 @@ void writeRows(std::int32_t engines, std::int32_t runs, std::span<const std::int
         const std::int32_t count = histogram[static_cast<std::size_t>(i)];
         const int row = i + 1;
         if (i > 0)
-            sum = static_cast<double>(checkedDivide(count, runs) + sum);
+            sum = addShare(sum, count, runs);
         setCell(0, row, FormatText("%d Triebwerke", {i}));
         setCell(1, row, FormatText("%.6f", {checkedDivide(count, runs)}));
         setCell(2, row, FormatText("%.3f Prozent", {checkedDivide(100.0L * count, runs)}));

@@ -17,6 +17,10 @@ inline constexpr int columnCount = 5;
 inline constexpr std::array<std::string_view, columnCount> headers{
     "Ausgefallene Triebwerke", "Wahrscheinlichkeit", "Prozentwert", "Summiert", "Summiert Prozent"};
 
+// The running sum of a row from the sum of the row before it: the share count / runs added with a
+// 64-bit significand, stored as a double. The sum of row 0 is 0, whatever its count.
+double addShare(double sum, std::int32_t count, std::int32_t runs);
+
 using CellWriter = std::function<void(int column, int row, const std::string& text)>;
 
 // Writes the cells of rows 1 .. engines + 1, column by column, each text before the next value is

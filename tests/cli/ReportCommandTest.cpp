@@ -3,10 +3,12 @@
 #include "platform/Locale.h"
 #include "presentation/FormatSettings.h"
 
+#include <cmath>
 #include <cstdint>
 #include <gtest/gtest.h>
 #include <optional>
 #include <ostream>
+#include <regex>
 #include <sstream>
 #include <string>
 #include <string_view>
@@ -143,6 +145,7 @@ const UsageCase usageCases[] = {
      {"--engines", "3", "--reliability", "0,999", "--runs", "5", "--counts=1"},
      "--counts"},
     {"helpWithValue", {"--help=ja"}, "--help"},
+    {"versionWithValue", {"--version=1"}, "--version"},
     {"enginesNotANumber",
      {"--engines", "abc", "--reliability", "0,999", "--runs", "5"},
      "--engines"},
@@ -170,9 +173,114 @@ const UsageCase usageCases[] = {
     {"reliabilityBeyondExtendedRange",
      {"--engines", "3", "--reliability", "1e5000", "--runs", "5"},
      "--reliability"},
+    // Grouped or otherwise ambiguous reliabilities are refused with the reason, in every locale.
+    {"reliabilityCommaAndStop",
+     {"--engines", "3", "--reliability", "1,234.5", "--runs", "5"},
+     "enthält Komma und Punkt: \"1,234.5\""},
+    {"reliabilityStopAndComma",
+     {"--engines", "3", "--reliability", "1.234,5", "--runs", "5"},
+     "enthält Komma und Punkt"},
+    {"reliabilityGroupedWithCommas",
+     {"--engines", "3", "--reliability", "1,2,3", "--runs", "5"},
+     "mehr als ein Dezimaltrennzeichen"},
+    {"reliabilityGroupedWithStops",
+     {"--engines", "3", "--reliability", "1.234.567", "--runs", "5"},
+     "mehr als ein Dezimaltrennzeichen"},
+    {"reliabilityWithCurrency",
+     {"--engines", "3", "--reliability", "0,999 €", "--runs", "5"},
+     "keine Zahl"},
+    {"reliabilityLeadingSpace",
+     {"--engines", "3", "--reliability", " 0,999", "--runs", "5"},
+     "keine Zahl"},
+    {"reliabilitySeparatorAlone",
+     {"--engines", "3", "--reliability", ",", "--runs", "5"},
+     "keine Zahl"},
+    {"reliabilitySignAndSeparator",
+     {"--engines", "3", "--reliability", "-.", "--runs", "5"},
+     "keine Zahl"},
+    {"reliabilityExponentWithoutMantissa",
+     {"--engines", "3", "--reliability", ",e5", "--runs", "5"},
+     "keine Zahl"},
+    {"formatUnknown",
+     {"--engines", "3", "--reliability", "0,999", "--runs", "5", "--format", "xml"},
+     "--format"},
+    {"formatEmpty",
+     {"--engines", "3", "--reliability", "0,999", "--runs", "5", "--format="},
+     "--format"},
+    {"formatTwice",
+     {"--engines", "3", "--reliability", "0,999", "--runs", "5", "--format", "csv", "--format",
+      "csv"},
+     "--format"},
+    {"countsAgainstAnotherFormat",
+     {"--engines", "3", "--reliability", "0,999", "--runs", "5", "--counts", "--format", "csv"},
+     "--counts"},
+    {"exactWithTheReport",
+     {"--engines", "3", "--reliability", "0,999", "--runs", "5", "--exact"},
+     "--exact"},
+    {"exactWithCounts",
+     {"--engines", "3", "--reliability", "0,999", "--runs", "5", "--format", "counts", "--exact"},
+     "--exact"},
+    {"exactWithValue",
+     {"--engines", "3", "--reliability", "0,999", "--runs", "5", "--format", "csv", "--exact=1"},
+     "--exact"},
+    // Read as a double, this reliability would overflow (exit code 1); the malformed engine count
+    // behind it has to be found first.
+    {"malformedEnginesBeforeAnOverflowingReliability",
+     {"--engines", "abc", "--runs", "5", "--reliability", "1e400"},
+     "--engines"},
+    {"malformedSeedBeforeAnOverflowingReliability",
+     {"--reliability", "1e400", "--engines", "3", "--runs", "5", "--seed", "x"},
+     "--seed"},
+    {"malformedRunsBeforeRunsThatWouldFail",
+     {"--runs", "0", "--engines", "3", "--reliability", "0,999", "--runs", "x"},
+     "--runs"},
 };
 
 INSTANTIATE_TEST_SUITE_P(cli, UsageErrorTest, testing::ValuesIn(usageCases),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+// ------------------------------------------------------------------------------------------------
+// Either separator in either locale; the report keeps the locale's separator.
+
+struct SeparatorCase
+{
+    const char* name;
+    char16_t localeSeparator;
+    std::string_view reliability;
+    std::string_view header;
+};
+
+void PrintTo(const SeparatorCase& testCase, std::ostream* os)
+{
+    *os << testCase.name;
+}
+
+class SeparatorTest : public ReportCommandTest, public testing::WithParamInterface<SeparatorCase>
+{};
+
+TEST_P(SeparatorTest, ReadsTheReliabilityWithEitherSeparator)
+{
+    useDecimalSeparator(GetParam().localeSeparator);
+    const Invocation result =
+        run({"--engines", "0", "--reliability", GetParam().reliability, "--runs", "2"});
+    ASSERT_EQ(result.exitCode, 0) << result.err;
+    EXPECT_EQ(firstLine(result.out), GetParam().header);
+}
+
+const SeparatorCase separatorCases[] = {
+    {"commaInPointLocale", u'.', "0,999", "Ausfallwahrscheinlichkeit: 0.999000, Durchläufe: 2"},
+    {"pointInPointLocale", u'.', "0.999", "Ausfallwahrscheinlichkeit: 0.999000, Durchläufe: 2"},
+    {"pointInCommaLocale", u',', "0.999", "Ausfallwahrscheinlichkeit: 0,999000, Durchläufe: 2"},
+    {"commaInCommaLocale", u',', "0,999", "Ausfallwahrscheinlichkeit: 0,999000, Durchläufe: 2"},
+    {"percentWithCommaInPointLocale", u'.', "99,9",
+     "Ausfallwahrscheinlichkeit: 99.900000, Durchläufe: 2"},
+    {"leadingCommaInPointLocale", u'.', ",5", "Ausfallwahrscheinlichkeit: 0.500000, Durchläufe: 2"},
+    {"trailingStopInCommaLocale", u',', "5.", "Ausfallwahrscheinlichkeit: 5,000000, Durchläufe: 2"},
+    {"commaWithExponentInPointLocale", u'.', "-2,5e-1",
+     "Ausfallwahrscheinlichkeit: -0.250000, Durchläufe: 2"},
+};
+
+INSTANTIATE_TEST_SUITE_P(cli, SeparatorTest, testing::ValuesIn(separatorCases),
                          [](const auto& info) { return std::string(info.param.name); });
 
 // ------------------------------------------------------------------------------------------------
@@ -241,12 +349,98 @@ const SystemErrorCase systemErrorCases[] = {
     {"reliabilityBeyondDouble",
      {"--engines", "3", "--reliability", "1e400", "--runs", "5"},
      overflow},
+    {"csvWithoutRuns",
+     {"--engines", "3", "--reliability", "0,999", "--runs", "0", "--format", "csv"},
+     invalidOp},
+    {"jsonWithoutRuns",
+     {"--engines", "0", "--reliability", "0,999", "--runs", "0", "--format", "json", "--exact"},
+     invalidOp},
+    {"jsonEnginesMinusTwo",
+     {"--engines", "-2", "--reliability", "0,999", "--runs", "5", "--format", "json"},
+     rangeError},
+    {"csvReliabilityBeyondDouble",
+     {"--engines", "3", "--reliability", "1e400", "--runs", "5", "--format", "csv"},
+     overflow},
     {"reliabilityBeyondDoubleCounts",
      {"--engines", "3", "--reliability", "-1,8e308", "--runs", "5", "--counts"},
      overflow},
 };
 
 INSTANTIATE_TEST_SUITE_P(cli, SystemErrorTest, testing::ValuesIn(systemErrorCases),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+// ------------------------------------------------------------------------------------------------
+// An output that refuses to be written: exit code 1 and a German message with the cause, never a
+// report silently lost.
+
+// Accepts `capacity` characters, then fails every write, like a full disk.
+class FullOutput final : public std::streambuf
+{
+public:
+    explicit FullOutput(std::size_t capacity)
+        : m_capacity(capacity)
+    {}
+    const std::string& written() const { return m_written; }
+
+protected:
+    int_type overflow(int_type c) override
+    {
+        if (traits_type::eq_int_type(c, traits_type::eof()))
+            return traits_type::not_eof(c);
+        if (m_written.size() == m_capacity)
+            return traits_type::eof();
+        m_written += traits_type::to_char_type(c);
+        return c;
+    }
+
+private:
+    std::size_t m_capacity;
+    std::string m_written;
+};
+
+struct WriteFailureCase
+{
+    const char* name;
+    Arguments arguments;
+    std::size_t capacity;
+};
+
+void PrintTo(const WriteFailureCase& testCase, std::ostream* os)
+{
+    *os << testCase.name;
+}
+
+class WriteFailureTest : public ReportCommandTest,
+                         public testing::WithParamInterface<WriteFailureCase>
+{};
+
+TEST_P(WriteFailureTest, ExitsWithOneAndSaysWhy)
+{
+    FullOutput full(GetParam().capacity);
+    std::ostream out(&full);
+    std::ostringstream err;
+    const int exitCode =
+        runReportCommand(GetParam().arguments, out, err, [] { return std::string("Platte voll"); });
+    EXPECT_EQ(exitCode, 1);
+    EXPECT_EQ(err.str(),
+              "triebwerke-report: Die Ausgabe konnte nicht geschrieben werden: Platte voll\n");
+    EXPECT_LE(full.written().size(), GetParam().capacity);
+}
+
+const WriteFailureCase writeFailureCases[] = {
+    {"reportOnAClosedOutput",
+     {"--engines", "3", "--reliability", "0,999", "--runs", "5", "--seed", "1"},
+     0},
+    {"reportCutShort",
+     {"--engines", "3", "--reliability", "0,999", "--runs", "5", "--seed", "1"},
+     60},
+    {"countsCutShort",
+     {"--engines", "2000", "--reliability", "0,5", "--runs", "5", "--seed", "1", "--counts"},
+     1000},
+    {"helpOnAClosedOutput", {"--help"}, 0},
+};
+
+INSTANTIATE_TEST_SUITE_P(cli, WriteFailureTest, testing::ValuesIn(writeFailureCases),
                          [](const auto& info) { return std::string(info.param.name); });
 
 // ------------------------------------------------------------------------------------------------
@@ -272,10 +466,11 @@ TEST_P(HelpTest, PrintsTheUsageInsteadOfAReport)
     EXPECT_EQ(result.exitCode, 0);
     EXPECT_EQ(result.err, "");
     EXPECT_TRUE(result.out.starts_with("Aufruf: triebwerke-report --engines N --reliability R "
-                                       "--runs M [--seed S] [--counts]\n"))
+                                       "--runs M [--seed S] [--format F]\n"))
         << result.out;
     for (const std::string_view option :
-         {"--engines N", "--reliability R", "--runs M", "--seed S", "--counts", "--help"})
+         {"--engines N", "--reliability R", "--runs M", "--seed S", "--format F", "report",
+          "counts", "csv", "json", "--counts", "--exact", "--help"})
         EXPECT_NE(result.out.find(option), std::string::npos) << option;
     EXPECT_EQ(result.out.find("Ausfallwahrscheinlichkeit:"), std::string::npos);
     EXPECT_TRUE(result.out.ends_with("\n"));
@@ -292,6 +487,22 @@ const HelpCase helpCases[] = {
 
 INSTANTIATE_TEST_SUITE_P(cli, HelpTest, testing::ValuesIn(helpCases),
                          [](const auto& info) { return std::string(info.param.name); });
+
+// --version: one line with the program's name and a version of three numbers, whatever else the
+// command line holds.
+TEST_F(ReportCommandTest, VersionPrintsOneLineAndNothingElse)
+{
+    for (const Arguments& arguments :
+         {Arguments{"--version"},
+          Arguments{"--engines", "3", "--reliability", "0,999", "--runs", "0", "--version"}}) {
+        const Invocation result = run(arguments);
+        EXPECT_EQ(result.exitCode, 0);
+        EXPECT_EQ(result.err, "");
+        EXPECT_TRUE(std::regex_match(result.out,
+                                     std::regex("triebwerke-report [0-9]+\\.[0-9]+\\.[0-9]+\n")))
+            << result.out;
+    }
+}
 
 // ------------------------------------------------------------------------------------------------
 // --counts: one line "k count" for k = 0 .. engines; the counts add up to the runs.
@@ -483,10 +694,10 @@ const ReportCase reportCases[] = {
      {"--engines", "0", "--reliability", "0.999", "--runs", "4"},
      "Ausfallwahrscheinlichkeit: 0.999000, Durchläufe: 4\n"
      "0 Triebwerke, Ausfallwahrscheinlichekit 1.000000 = 100.000 Prozent\n"},
-    {"commaIsNoSeparatorInAPointLocale",
+    {"commaReadAsSeparatorInAPointLocale",
      u'.',
      {"--engines", "0", "--reliability", "0,999", "--runs", "4"},
-     "Ausfallwahrscheinlichkeit: 999.000000, Durchläufe: 4\n"
+     "Ausfallwahrscheinlichkeit: 0.999000, Durchläufe: 4\n"
      "0 Triebwerke, Ausfallwahrscheinlichekit 1.000000 = 100.000 Prozent\n"},
     {"pointReadAsSeparatorInACommaLocale",
      u',',
@@ -550,6 +761,146 @@ const ReportCase reportCases[] = {
 
 INSTANTIATE_TEST_SUITE_P(cli, ReportTextTest, testing::ValuesIn(reportCases),
                          [](const auto& info) { return std::string(info.param.name); });
+
+// The tables for scripts: full stops in every locale, the shortest text of each double, CR LF
+// after every CSV record, running sums from count 1 on as in the result table.
+constexpr std::string_view csvHeader =
+    "failed_engines,count,probability,percent,cumulative,cumulative_percent";
+
+const ReportCase tableCases[] = {
+    {"csvInACommaLocale",
+     u',',
+     {"--engines", "2", "--reliability", "0,999", "--runs", "4", "--seed", "0", "--format", "csv"},
+     "failed_engines,count,probability,percent,cumulative,cumulative_percent\r\n"
+     "0,3,0.75,75,0,0\r\n"
+     "1,1,0.25,25,0.25,25\r\n"
+     "2,0,0,0,0.25,25\r\n"},
+    {"csvInAPointLocale",
+     u'.',
+     {"--engines", "2", "--reliability", "0,999", "--runs", "4", "--seed", "0", "--format=csv"},
+     "failed_engines,count,probability,percent,cumulative,cumulative_percent\r\n"
+     "0,3,0.75,75,0,0\r\n"
+     "1,1,0.25,25,0.25,25\r\n"
+     "2,0,0,0,0.25,25\r\n"},
+    {"csvWithoutEngines",
+     u',',
+     {"--engines", "0", "--reliability", "0,5", "--runs", "7", "--format", "csv"},
+     "failed_engines,count,probability,percent,cumulative,cumulative_percent\r\n"
+     "0,7,1,100,0,0\r\n"},
+    {"csvNegativeRunsGiveUnsignedZeros",
+     u',',
+     {"--engines", "1", "--reliability", "0,5", "--runs", "-3", "--format", "csv", "--exact"},
+     "failed_engines,count,probability,percent,cumulative,cumulative_percent,exact_probability,"
+     "standard_error\r\n"
+     "0,0,0,0,0,0,0.5,0\r\n"
+     "1,0,0,0,0,0,0.5,0\r\n"},
+    {"csvHeaderAloneWithoutCountLines",
+     u',',
+     {"--engines", "-1", "--reliability", "0,5", "--runs", "0", "--format", "csv"},
+     "failed_engines,count,probability,percent,cumulative,cumulative_percent\r\n"},
+    {"csvExactWithItsStandardErrors",
+     u',',
+     {"--engines", "1", "--reliability", "0,5", "--runs", "4", "--seed", "0", "--format", "csv",
+      "--exact"},
+     "failed_engines,count,probability,percent,cumulative,cumulative_percent,exact_probability,"
+     "standard_error\r\n"
+     "0,1,0.25,25,0,0,0.5,0.21650635094610965\r\n"
+     "1,3,0.75,75,0.75,75,0.5,0.21650635094610965\r\n"},
+    {"jsonWithTheRealisedFailureProbability",
+     u',',
+     {"--engines", "2", "--reliability", "0,999", "--runs", "4", "--seed", "0", "--format", "json"},
+     "{\"engines\":2,\"runs\":4,\"reliability\":0.999,\"seed\":0,"
+     "\"failure_probability\":0.0010000001639127731,\"rows\":[\n"
+     "{\"failed_engines\":0,\"count\":3,\"probability\":0.75,\"percent\":75,\"cumulative\":0,"
+     "\"cumulative_percent\":0},\n"
+     "{\"failed_engines\":1,\"count\":1,\"probability\":0.25,\"percent\":25,"
+     "\"cumulative\":0.25,\"cumulative_percent\":25},\n"
+     "{\"failed_engines\":2,\"count\":0,\"probability\":0,\"percent\":0,\"cumulative\":0.25,"
+     "\"cumulative_percent\":25}\n"
+     "]}\n"},
+    {"jsonReliabilityAsEnteredAndLowBitsOfTheRuns",
+     u'.',
+     {"--engines", "0", "--reliability", "99,9", "--runs", "4294967298", "--seed", "4294967295",
+      "--format", "json", "--exact"},
+     "{\"engines\":0,\"runs\":2,\"reliability\":99.9,\"seed\":4294967295,"
+     "\"failure_probability\":0.0010000001639127731,\"chi_square\":{\"statistic\":0,"
+     "\"degrees_of_freedom\":0,\"p_value\":null},\"rows\":[\n"
+     "{\"failed_engines\":0,\"count\":2,\"probability\":1,\"percent\":100,\"cumulative\":0,"
+     "\"cumulative_percent\":0,\"exact_probability\":1,\"standard_error\":0}\n"
+     "]}\n"},
+    {"jsonWithoutRows",
+     u',',
+     {"--engines", "-1", "--reliability", "1", "--runs", "-5", "--seed", "7", "--format", "json"},
+     "{\"engines\":-1,\"runs\":-5,\"reliability\":1,\"seed\":7,\"failure_probability\":0,"
+     "\"rows\":[\n"
+     "]}\n"},
+    {"countsByItsFormatName",
+     u',',
+     {"--engines", "2", "--reliability", "0,999", "--runs", "4", "--seed", "0", "--format",
+      "counts", "--counts"},
+     "0 3\n1 1\n2 0\n"},
+    {"reportByItsFormatName",
+     u',',
+     {"--engines", "0", "--reliability", "0,999", "--runs", "7", "--format", "report"},
+     "Ausfallwahrscheinlichkeit: 0,999000, Durchläufe: 7\n"
+     "0 Triebwerke, Ausfallwahrscheinlichekit 1,000000 = 100,000 Prozent\n"},
+};
+
+INSTANTIATE_TEST_SUITE_P(cli_tables, ReportTextTest, testing::ValuesIn(tableCases),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+// Without --seed the generator starts from the clock; the JSON names the state it started from,
+// and that seed repeats the simulation.
+TEST_F(ReportCommandTest, JsonNamesTheSeedThatRepeatsAClockSeededRun)
+{
+    const Arguments arguments = {"--engines", "9",    "--reliability", "0,5",
+                                 "--runs",    "1000", "--format",      "json"};
+    const Invocation first = run(arguments);
+    ASSERT_EQ(first.exitCode, 0) << first.err;
+    const std::size_t start = first.out.find("\"seed\":") + 7;
+    const std::string seed = first.out.substr(start, first.out.find(',', start) - start);
+    Arguments seeded = arguments;
+    seeded.push_back("--seed");
+    seeded.push_back(seed);
+    EXPECT_EQ(run(seeded).out, first.out);
+}
+
+// The counts of every format agree with --counts, and the shares add up along the table.
+TEST_F(ReportCommandTest, CsvAgreesWithTheCountsAndItsRunningSums)
+{
+    const Arguments arguments = {"--engines", "17",    "--reliability", "0,9",
+                                 "--runs",    "10007", "--seed",        "649090867"};
+    Arguments csvArguments = arguments;
+    csvArguments.insert(csvArguments.end(), {"--format", "csv", "--exact"});
+    Arguments countArguments = arguments;
+    countArguments.push_back("--counts");
+    const std::vector<std::string> countLines = lines(run(countArguments).out);
+    const std::vector<std::string> csvLines = lines(run(csvArguments).out);
+    ASSERT_EQ(csvLines.size(), countLines.size() + 1);
+    EXPECT_EQ(csvLines[0], std::string(csvHeader) + ",exact_probability,standard_error\r");
+
+    double share = 0;
+    double exactTotal = 0;
+    for (std::size_t k = 0; k < countLines.size(); ++k) {
+        std::istringstream record(csvLines[k + 1]);
+        std::vector<std::string> fields;
+        for (std::string field; std::getline(record, field, ',');)
+            fields.push_back(field);
+        ASSERT_EQ(fields.size(), 8u) << csvLines[k + 1];
+        EXPECT_EQ(fields[0] + " " + fields[1], countLines[k]);
+        const double count = std::stod(fields[1]);
+        EXPECT_EQ(std::stod(fields[2]), count / 10007);
+        EXPECT_NEAR(std::stod(fields[3]), 100 * count / 10007, 1e-12);
+        if (k > 0)
+            share += count / 10007;
+        EXPECT_NEAR(std::stod(fields[4]), share, 1e-12);
+        EXPECT_NEAR(std::stod(fields[5]), 100 * share, 1e-10);
+        exactTotal += std::stod(fields[6]);
+        const double q = count / 10007;
+        EXPECT_NEAR(std::stod(fields[7]), std::sqrt(q * (1 - q) / 10007), 1e-15);
+    }
+    EXPECT_NEAR(exactTotal, 1, 1e-12);
+}
 
 // ------------------------------------------------------------------------------------------------
 // The same seed gives the same report; the report and the counts describe the same histogram.

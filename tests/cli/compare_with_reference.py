@@ -1,6 +1,8 @@
 #!/usr/bin/env python3
 """Runs triebwerke-report over a table of cases and compares its stdout byte for byte, its exit
-code and (for the program's own errors) its stderr with what reference_report.py computes.
+code and (for the program's own errors) its stderr with what reference_report.py computes; then
+its CSV and JSON tables value for value, its behaviour on outputs that cannot be written, and the
+size of its pictures.
 
 Usage: compare_with_reference.py PATH-TO-triebwerke-report [--verbose]
 
@@ -11,13 +13,20 @@ command line, so it can be repeated.
 
 from __future__ import annotations
 
+import csv
 import difflib
+import io
+import json
+import math
 import os
 import random
 import shlex
+import struct
 import subprocess
 import sys
+import tempfile
 from dataclasses import dataclass, field
+from fractions import Fraction
 from pathlib import Path
 
 sys.path.insert(0, str(Path(__file__).resolve().parent))
@@ -112,6 +121,15 @@ def build_cases(random_seed: int) -> list[Case]:
         for reliability in reliabilities:
             add(Case(locale, "3", reliability, "128", "2463534242"))
     add(Case(DE, "3", "1e400", "5", "1", exit_code=1, stderr=OVERFLOW))
+    # Either separator in every locale; grouping refused; the command line read before the
+    # reliability is rounded to a double.
+    for locale in LOCALES:
+        add(Case(locale, "3", "0,999", "128", "1"))
+        add(Case(locale, "3", "0.999", "128", "1"))
+        for grouped in ("1,234.5", "1.234,5", "1.234.567", "1,234,567", "0,999 €"):
+            add(Case(locale, "3", grouped, "128", "1", exit_code=2))
+    add(Case(C, "abc", "1e400", "5", "1", exit_code=2))
+    add(Case(C, "3", "1e400", "5", "x", exit_code=2))
     add(Case(DE, "3", "1,5e20", "5", "1",
              stdout_contains="Ausfallwahrscheinlichkeit: 1,5E20, Durchläufe: 5\n"))
 
@@ -219,6 +237,185 @@ def check(tool: str, case: Case) -> list[str]:
     return problems
 
 
+def significant_digits(text: str) -> str:
+    mantissa = text.lstrip("-").split("e")[0].replace(".", "")
+    return mantissa.strip("0")
+
+
+def check_number(what: str, text: str, expected, problems: list[str]) -> None:
+    """A double's text: it reads back as the expected double (given exactly as a Fraction) and
+    has no more significant digits than the shortest such text. Exact binomial probabilities and
+    standard errors are compared within a tolerance instead."""
+    value = float(text)
+    if isinstance(expected, Fraction) and not what.endswith(tuple(ref.EXACT_FIELDS)):
+        if value != expected:
+            problems.append(f"{what}: {text}, expected {float(expected)!r}")
+        shortest = repr(float(expected))
+        if len(significant_digits(text)) > len(significant_digits(shortest)):
+            problems.append(f"{what}: {text} is longer than {shortest}")
+    elif not math.isclose(value, float(expected), rel_tol=1e-12, abs_tol=1e-300):
+        problems.append(f"{what}: {text}, expected {float(expected)!r}")
+
+
+TABLE_CASES = [  # locale, engines, reliability, runs, seed
+    (DE, 3, "0,5", 1000, 1), (C, 9, "0,999", 10007, 649090867), (DE, 17, "0.9", 4099, 0),
+    (C, 2, "0,75", 3, 4294967295), (DE, 1, "99,9", 7, 88172645), (C, 0, "0,5", 5, 1),
+    (DE, 12, "0,6", 100003, 2463534242), (C, 5, "1", 20, 3), (DE, 5, "0", 20, 3),
+]
+
+
+def check_tables(tool: str, random_seed: int) -> list[str]:
+    """--format csv and json, with and without --exact, against the reference's histogram."""
+    problems: list[str] = []
+    for locale, engines, reliability, runs, seed in TABLE_CASES + [(C, 6, "0,8", 999, random_seed)]:
+        value = ref.to_double(ref.read_command_line_number(reliability))
+        histogram = ref.simulate(engines, runs, value, seed)
+        p = Fraction(ref.failing_states(ref.failure_probability(value)), ref.TWO_32)
+        for exact in (False, True):
+            argv = ["--engines", str(engines), "--reliability", reliability, "--runs", str(runs),
+                    "--seed", str(seed)] + (["--exact"] if exact else [])
+            expected_rows = ref.table_rows(engines, runs, histogram, p if exact else None)
+            fields = ref.TABLE_FIELDS + (ref.EXACT_FIELDS if exact else [])
+            case = Case(locale, None, None, None, extra=argv + ["--format", "csv"])
+            result = run_tool(tool, case)
+            text = result.stdout.decode("utf-8")
+            where = case.describe()
+            if result.returncode != 0 or not text.endswith("\r\n") or "\n" in text.replace(
+                    "\r\n", ""):
+                problems.append(f"{where}: exit code {result.returncode}, not CR LF records")
+                continue
+            records = list(csv.reader(io.StringIO(text, newline="")))
+            if records[0] != fields or len(records) != engines + 2:
+                problems.append(f"{where}: header {records[0]}, {len(records)} records")
+                continue
+            for record, row in zip(records[1:], expected_rows):
+                for name, field_text in zip(fields, record):
+                    if name in ("failed_engines", "count"):
+                        if field_text != str(row[name]):
+                            problems.append(f"{where}: {name} {field_text}, expected {row[name]}")
+                    else:
+                        check_number(f"{where} k={row['failed_engines']} {name}", field_text,
+                                     row[name], problems)
+
+            case = Case(locale, None, None, None, extra=argv + ["--format", "json"])
+            result = run_tool(tool, case)
+            where = case.describe()
+            try:
+                document = json.loads(result.stdout.decode("utf-8"),
+                                      parse_float=lambda t: ("float", t))
+            except ValueError as error:
+                problems.append(f"{where}: no JSON ({error})")
+                continue
+            keys = ["engines", "runs", "reliability", "seed", "failure_probability"]
+            keys += ["chi_square", "rows"] if exact else ["rows"]
+            if list(document) != keys:
+                problems.append(f"{where}: keys {list(document)}")
+                continue
+            if (document["engines"], document["runs"], document["seed"]) != (engines, runs, seed):
+                problems.append(f"{where}: inputs {document}")
+
+            def number(item) -> str:
+                return item[1] if isinstance(item, tuple) else str(item)
+
+            check_number(f"{where} reliability", number(document["reliability"]),
+                         ref.to_double(ref.read_command_line_number(reliability)), problems)
+            check_number(f"{where} failure_probability", number(document["failure_probability"]),
+                         p, problems)
+            if len(document["rows"]) != engines + 1:
+                problems.append(f"{where}: {len(document['rows'])} rows")
+                continue
+            for item, row in zip(document["rows"], expected_rows):
+                if list(item) != fields:
+                    problems.append(f"{where}: row fields {list(item)}")
+                    break
+                for name in fields:
+                    if name in ("failed_engines", "count"):
+                        if item[name] != row[name]:
+                            problems.append(f"{where}: {name} {item[name]}, expected {row[name]}")
+                    else:
+                        check_number(f"{where} k={row['failed_engines']} {name}",
+                                     number(item[name]), row[name], problems)
+            if exact:
+                expected_fit = ref.chi_square(histogram, runs, p)
+                fit = document["chi_square"]
+                if fit["degrees_of_freedom"] != expected_fit["degrees_of_freedom"]:
+                    problems.append(f"{where}: chi_square {fit}, expected {expected_fit}")
+                statistic = float(number(fit["statistic"]))
+                if not math.isclose(statistic, float(expected_fit["statistic"]), rel_tol=1e-9,
+                                    abs_tol=1e-12):
+                    problems.append(f"{where}: chi_square {fit}, expected {expected_fit}")
+                if expected_fit["p_value"] is None:
+                    if fit["p_value"] is not None:
+                        problems.append(f"{where}: p_value {fit['p_value']}, expected null")
+                elif not math.isclose(float(number(fit["p_value"])), expected_fit["p_value"],
+                                      rel_tol=1e-9, abs_tol=1e-12):
+                    problems.append(f"{where}: chi_square {fit}, expected {expected_fit}")
+    return problems
+
+
+def check_plots(tool: str) -> list[str]:
+    """The real program draws its pictures without a display and without a word on stderr; a PNG
+    has the size asked for, an SVG is measured in pixels."""
+    problems: list[str] = []
+    env = {k: v for k, v in os.environ.items()
+           if not (k.startswith("LC_") or k in ("LANG", "LANGUAGE", "DISPLAY",
+                                                "XDG_RUNTIME_DIR", "QT_QPA_PLATFORM"))}
+    env["LANG"] = DE
+    with tempfile.TemporaryDirectory() as directory:
+        for name, extra, size in (("a.png", [], (1200, 700)),
+                                  ("b.png", ["--size", "900x500", "--log", "--exact"], (900, 500)),
+                                  ("c.svg", ["--exact", "--format", "csv"], (1200, 700))):
+            path = os.path.join(directory, name)
+            argv = ["--engines", "40", "--reliability", "0,95", "--runs", "20000", "--seed", "9",
+                    "--plot", path, *extra]
+            result = subprocess.run([tool, *argv], env=env, capture_output=True, timeout=60)
+            if result.returncode != 0 or result.stderr or not result.stdout:
+                problems.append(f"{shlex.join(argv)}: exit code {result.returncode}, stderr "
+                                f"{result.stderr[:300]!r}")
+                continue
+            with open(path, "rb") as picture:
+                data = picture.read()
+            if name.endswith(".png"):
+                found = struct.unpack(">II", data[16:24]) if data[:8] == b"\x89PNG\r\n\x1a\n" \
+                    else None
+            else:
+                found = (1200, 700) if b'<svg width="1200px" height="700px"' in data else None
+            if found != size:
+                problems.append(f"{shlex.join(argv)}: picture of size {found}, expected {size}")
+    return problems
+
+
+WRITE_FAILED = "triebwerke-report: Die Ausgabe konnte nicht geschrieben werden: "
+
+
+def check_write_failures(tool: str) -> list[str]:
+    """A report that cannot be written is an error: exit code 1 and the cause on stderr."""
+    problems: list[str] = []
+    env = {k: v for k, v in os.environ.items()
+           if not (k.startswith("LC_") or k in ("LANG", "LANGUAGE"))}
+    env["LANG"] = DE
+    commands = (["--engines", "3", "--reliability", "0,999", "--runs", "5", "--seed", "1"],
+                ["--engines", "100000", "--reliability", "0,5", "--runs", "3", "--seed", "1",
+                 "--counts"],
+                ["--help"])
+    outputs = (("/dev/full", "Auf dem Gerät ist kein Speicherplatz mehr frei\n"),
+               ("closed", "Die Ausgabe ist nicht geöffnet\n"))
+    for argv in commands:
+        for output, cause in outputs:
+            if output == "closed":
+                result = subprocess.run([tool, *argv], env=env, stderr=subprocess.PIPE,
+                                        preexec_fn=lambda: os.close(1), timeout=60)
+            else:
+                with open(output, "wb") as sink:
+                    result = subprocess.run([tool, *argv], env=env, stdout=sink,
+                                            stderr=subprocess.PIPE, timeout=60)
+            stderr = result.stderr.decode("utf-8", errors="replace")
+            if result.returncode != 1 or stderr != WRITE_FAILED + cause:
+                problems.append(f"{shlex.join(argv)} to {output}: exit code "
+                                f"{result.returncode}, stderr {stderr!r}")
+    return problems
+
+
 def main(argv: list[str]) -> int:
     if not argv or argv[0] in ("-h", "--help"):
         print(__doc__)
@@ -246,6 +443,10 @@ def main(argv: list[str]) -> int:
             passed += 1
             if verbose:
                 print(f"ok   {case.describe()}")
+    for problem in (check_write_failures(tool) + check_tables(tool, random_seed)
+                    + check_plots(tool)):
+        failed += 1
+        print(f"FAIL {problem}")
     print(f"{passed} passed, {failed} failed")
     return 1 if failed else 0
 

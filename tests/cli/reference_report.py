@@ -275,6 +275,21 @@ def read_integer(text: str) -> int | None:
     return value
 
 
+def read_command_line_number(text: str) -> Fraction:
+    """The tool's reading of --reliability: a comma or a full stop as the decimal separator in
+    every locale, and nothing else in the text; no grouping."""
+    if "," in text and "." in text:
+        raise UsageProblem(f"--reliability {text!r} has a comma and a full stop")
+    separator = "," if "," in text else "."
+    if text.count(separator) > 1:
+        raise UsageProblem(f"--reliability {text!r} has more than one separator")
+    mantissa = text.split("e")[0].split("E")[0]
+    value = parse_decimal(text, separator) if any(c.isdigit() for c in mantissa) else None
+    if value is None:
+        raise UsageProblem(f"--reliability {text!r} is no number")
+    return value
+
+
 def low_32_bits_signed(value: int) -> int:
     value &= 0xFFFFFFFF
     return value - 2**32 if value >= 2**31 else value
@@ -295,7 +310,12 @@ def read_float_lenient(text: str, separator: str) -> Fraction | None:
         rest += "0"
     if rest.endswith(separator):
         rest += "0"
+    return parse_decimal(rest, separator)
 
+
+def parse_decimal(rest: str, separator: str) -> Fraction | None:
+    """Sign, digits, the separator with more digits, an exponent; the whole text has that shape.
+    None where it has not, or where the value overflows."""
     i = 0
     negative = False
     if rest[:1] in ("+", "-"):
@@ -415,6 +435,72 @@ def report_lines(reliability: Fraction, engines: int, runs: int, histogram: list
     return lines
 
 
+# ------------------------------------------------------------------------------------------------
+# The tables for scripts (--format csv / json, --exact)
+
+TABLE_FIELDS = ["failed_engines", "count", "probability", "percent", "cumulative",
+                "cumulative_percent"]
+EXACT_FIELDS = ["exact_probability", "standard_error"]
+
+
+def binomial_probability(n: int, k: int, p: Fraction) -> Fraction:
+    return math.comb(n, k) * p**k * (1 - p) ** (n - k)
+
+
+def table_rows(engines: int, runs: int, histogram: list[int], p: Fraction | None) -> list[dict]:
+    """The rows as exact values: every double of the tool as the Fraction it must equal, the exact
+    probability as the exact binomial value (the tool's may differ in its last digits) and the
+    standard error as a float."""
+    rows = []
+    running = Fraction(0)  # the result table's running sum, a double after each addition
+    for k in range(engines + 1):
+        count = histogram[k]
+        if k > 0:
+            running = to_double(to_extended(extended_divide(Fraction(count), Fraction(runs))
+                                            + running))
+        share = to_double(Fraction(count, runs))
+        row = {"failed_engines": k, "count": count, "probability": share,
+               "percent": to_double(Fraction(100 * count, runs)), "cumulative": running,
+               "cumulative_percent": to_double(100 * running)}
+        if p is not None:
+            row["exact_probability"] = binomial_probability(engines, k, p)
+            row["standard_error"] = math.sqrt(share * (1 - share) / runs)
+        rows.append(row)
+    return rows
+
+
+def chi_square_p_value(degrees: int, x: float) -> float:
+    """Q(df / 2, x / 2) for whole df, from the closed forms: Q(1/2, y) = erfc(sqrt y),
+    Q(1, y) = e^-y, and Q(a + 1, y) = Q(a, y) + y^a e^-y / Gamma(a + 1)."""
+    x /= 2
+    a = 0.5 if degrees % 2 else 1.0
+    q = math.erfc(math.sqrt(x)) if degrees % 2 else math.exp(-x)
+    while a < degrees / 2:
+        q += math.exp(a * math.log(x) - x - math.lgamma(a + 1)) if x > 0 else 0.0
+        a += 1
+    return q
+
+
+def chi_square(histogram: list[int], runs: int, p: Fraction) -> dict:
+    """Bins pooled from count 0 upwards until each expects 5 runs; a remainder joins the last."""
+    bins: list[list[Fraction]] = []
+    observed, expected = Fraction(0), Fraction(0)
+    engines = len(histogram) - 1
+    for k, count in enumerate(histogram):
+        observed += count
+        expected += runs * binomial_probability(engines, k, p)
+        if expected >= 5:
+            bins.append([observed, expected])
+            observed, expected = Fraction(0), Fraction(0)
+    if bins:
+        bins[-1][0] += observed
+        bins[-1][1] += expected
+    statistic = sum(((o - e) ** 2 / e for o, e in bins), Fraction(0))
+    degrees = max(len(bins) - 1, 0)
+    p_value = chi_square_p_value(degrees, float(statistic)) if degrees else None
+    return {"statistic": statistic, "degrees_of_freedom": degrees, "p_value": p_value}
+
+
 @dataclass
 class Outcome:
     exit_code: int
@@ -426,10 +512,6 @@ def run_report(engines: str, reliability: str, runs: str, seed: str | None, coun
                separator: str) -> Outcome:
     """What `triebwerke-report` prints for these option texts under a locale with `separator`."""
     try:
-        value = read_float_lenient(reliability, separator)
-        if value is None:
-            raise UsageProblem(f"--reliability {reliability!r} is no number")
-        reliability_double = to_double(value)
         numbers = {}
         for name, text in (("--engines", engines), ("--runs", runs)):
             number = read_integer(text)
@@ -441,7 +523,10 @@ def run_report(engines: str, reliability: str, runs: str, seed: str | None, coun
             start = read_integer(seed)
             if start is None or not 0 <= start < TWO_32:
                 raise UsageProblem(f"--seed {seed!r} is not in 0..4294967295")
+        value = read_command_line_number(reliability)
         engine_count, run_count = numbers["--engines"], numbers["--runs"]
+        # Only now, with the whole command line read, may the first computation fail.
+        reliability_double = to_double(value)
         histogram = simulate(engine_count, run_count, reliability_double, start)
         if counts:
             text = "".join(f"{k} {count}\n" for k, count in enumerate(histogram))
@@ -547,6 +632,18 @@ def self_check(quotients: Path | None) -> list[str]:
         value = read_float_lenient(text, separator)
         expect(f"read {text!r} with {separator!r}", None if value is None else to_double(value),
                expected)
+    for text, expected in (
+        ("0,999", _double(0.999)), ("0.999", _double(0.999)), ("99,9", _double(99.9)),
+        (",5", Fraction(1, 2)), ("5.", Fraction(5)), ("-0,5e1", Fraction(-5)),
+        ("1.234,5", None), ("1,234.5", None), ("1,2,3", None), ("1.234.567", None),
+        ("0,999 €", None), (" 0,999", None), (",", None), ("-.", None), (",e5", None),
+        ("1e-", None), ("", None),
+    ):
+        try:
+            value = to_double(read_command_line_number(text))
+        except UsageProblem:
+            value = None
+        expect(f"command line reads {text!r}", value, expected)
     try:
         to_double(read_float_lenient("1e400", "."))
         failures.append("1e400 fits a double")

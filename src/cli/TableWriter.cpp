@@ -1,0 +1,166 @@
+#include "cli/TableWriter.h"
+
+#include "presentation/ResultTable.h"
+
+#include <charconv>
+#include <cmath>
+#include <string>
+
+namespace {
+
+// The shortest text that reads back as the same double, with a full stop in every locale.
+void appendDouble(std::string& text, double value)
+{
+    char digits[32];
+    // A negative zero (a count divided by a negative run count) is a zero to a script.
+    const auto end = std::to_chars(digits, digits + sizeof digits, value == 0 ? 0.0 : value).ptr;
+    text.append(digits, end);
+}
+
+void appendInteger(std::string& text, std::int64_t value)
+{
+    char digits[24];
+    const auto end = std::to_chars(digits, digits + sizeof digits, value).ptr;
+    text.append(digits, end);
+}
+
+} // namespace
+
+TableWriter::TableWriter(const SimulationInputs& inputs, std::span<const std::int32_t> histogram,
+                         const ExactDistribution* exact, LineWriter& writer)
+    : m_inputs(inputs)
+    , m_histogram(histogram)
+    , m_exact(exact)
+    , m_writer(writer)
+{}
+
+template <typename Format>
+void TableWriter::forEachRow(std::string_view separator, const Format& format)
+{
+    std::optional<Row> previous;
+    std::string tail;
+    double sum = 0;
+    for (std::size_t k = 0; k < m_histogram.size(); ++k) {
+        Row row;
+        row.count = m_histogram[k];
+        if (k > 0)
+            sum = ResultTable::addShare(sum, row.count, m_inputs.runs);
+        row.sum = sum;
+        row.exact = m_exact ? m_exact->probability(static_cast<std::int64_t>(k)) : 0;
+        if (row != previous) {
+            tail.clear();
+            format(row, tail);
+            previous = row;
+        }
+        if (k > 0)
+            m_writer.append(separator);
+        format.writeRow(static_cast<std::int64_t>(k), tail);
+    }
+}
+
+void TableWriter::appendCsvTail(const Row& row, std::string& text) const
+{
+    const double runs = m_inputs.runs;
+    text += ',';
+    appendInteger(text, row.count);
+    text += ',';
+    appendDouble(text, row.count / runs);
+    text += ',';
+    appendDouble(text, 100.0 * row.count / runs);
+    text += ',';
+    appendDouble(text, row.sum);
+    text += ',';
+    appendDouble(text, static_cast<double>(100.0L * row.sum));
+    if (m_exact) {
+        const double share = row.count / runs;
+        text += ',';
+        appendDouble(text, row.exact);
+        text += ',';
+        appendDouble(text, std::sqrt(share * (1 - share) / runs));
+    }
+    text += "\r\n";
+}
+
+void TableWriter::appendJsonTail(const Row& row, std::string& text) const
+{
+    const double runs = m_inputs.runs;
+    text += ",\"count\":";
+    appendInteger(text, row.count);
+    text += ",\"probability\":";
+    appendDouble(text, row.count / runs);
+    text += ",\"percent\":";
+    appendDouble(text, 100.0 * row.count / runs);
+    text += ",\"cumulative\":";
+    appendDouble(text, row.sum);
+    text += ",\"cumulative_percent\":";
+    appendDouble(text, static_cast<double>(100.0L * row.sum));
+    if (m_exact) {
+        const double share = row.count / runs;
+        text += ",\"exact_probability\":";
+        appendDouble(text, row.exact);
+        text += ",\"standard_error\":";
+        appendDouble(text, std::sqrt(share * (1 - share) / runs));
+    }
+    text += '}';
+}
+
+void TableWriter::writeCsv()
+{
+    m_writer.append("failed_engines,count,probability,percent,cumulative,cumulative_percent");
+    m_writer.append(m_exact ? ",exact_probability,standard_error\r\n" : "\r\n");
+    struct Csv
+    {
+        const TableWriter& table;
+        void operator()(const Row& row, std::string& text) const { table.appendCsvTail(row, text); }
+        void writeRow(std::int64_t k, const std::string& tail) const
+        {
+            table.m_writer.appendInteger(k);
+            table.m_writer.append(tail);
+        }
+    };
+    forEachRow("", Csv{*this});
+}
+
+void TableWriter::writeJson(const std::optional<ChiSquare>& chiSquare)
+{
+    std::string head = "{\"engines\":";
+    appendInteger(head, m_inputs.engines);
+    head += ",\"runs\":";
+    appendInteger(head, m_inputs.runs);
+    head += ",\"reliability\":";
+    appendDouble(head, m_inputs.reliability);
+    head += ",\"seed\":";
+    appendInteger(head, m_inputs.seed);
+    head += ",\"failure_probability\":";
+    appendDouble(head, m_inputs.failureProbability);
+    if (chiSquare) {
+        head += ",\"chi_square\":{\"statistic\":";
+        appendDouble(head, chiSquare->statistic);
+        head += ",\"degrees_of_freedom\":";
+        appendInteger(head, chiSquare->degreesOfFreedom);
+        head += ",\"p_value\":";
+        if (chiSquare->pValue)
+            appendDouble(head, *chiSquare->pValue);
+        else
+            head += "null";
+        head += '}';
+    }
+    head += ",\"rows\":[\n";
+    m_writer.append(head);
+    struct Json
+    {
+        const TableWriter& table;
+        void operator()(const Row& row, std::string& text) const
+        {
+            table.appendJsonTail(row, text);
+        }
+        void writeRow(std::int64_t k, const std::string& tail) const
+        {
+            table.m_writer.append("{\"failed_engines\":");
+            table.m_writer.appendInteger(k);
+            table.m_writer.append(tail);
+        }
+    };
+    forEachRow(",\n", Json{*this});
+    m_writer.append(m_histogram.empty() ? "]}\n" : "\n]}\n");
+}

@@ -1,0 +1,56 @@
+#pragma once
+
+#include "cli/ChiSquare.h"
+#include "cli/ExactDistribution.h"
+#include "cli/LineWriter.h"
+
+#include <cstdint>
+#include <optional>
+#include <span>
+#include <string_view>
+
+// What a table for scripts says about the simulation that made it.
+struct SimulationInputs
+{
+    std::int32_t engines = 0;
+    std::int32_t runs = 0;
+    double reliability = 0; // as entered: a value above 1 is a percentage
+    std::uint32_t seed = 0;
+    double failureProbability = 0; // the one the generator realises
+};
+
+// The result table as CSV (RFC 4180) or as one JSON object, with full-stop numbers in every locale,
+// each double as the shortest text that reads back as it. The running sums have the result
+// table's meaning: the share of runs with 1 to k failures. Given an exact distribution, every row
+// also holds its exact probability and the standard error of its simulated share. The runs are
+// not 0 where there are rows to write.
+class TableWriter
+{
+public:
+    TableWriter(const SimulationInputs& inputs, std::span<const std::int32_t> histogram,
+                const ExactDistribution* exact, LineWriter& writer);
+
+    void writeCsv();
+    void writeJson(const std::optional<ChiSquare>& chiSquare);
+
+private:
+    struct Row
+    {
+        std::int32_t count = 0;
+        double sum = 0;
+        double exact = 0;
+        bool operator==(const Row&) const = default;
+    };
+
+    // Calls `writeRow(k, tail)` per failure count with the row's text after k, formatted anew only
+    // where it differs from the row before (long tables are mostly rows of nothing).
+    template <typename Format> void forEachRow(std::string_view separator, const Format& format);
+
+    void appendCsvTail(const Row& row, std::string& text) const;
+    void appendJsonTail(const Row& row, std::string& text) const;
+
+    const SimulationInputs& m_inputs;
+    std::span<const std::int32_t> m_histogram;
+    const ExactDistribution* m_exact;
+    LineWriter& m_writer;
+};

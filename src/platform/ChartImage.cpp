@@ -1,0 +1,178 @@
+#include "platform/ChartImage.h"
+
+#include <QBuffer>
+#include <QFile>
+#include <QGuiApplication>
+#include <QImage>
+#include <QPainter>
+#include <QRegularExpression>
+#include <QSvgGenerator>
+
+#include <optional>
+
+namespace platform {
+
+namespace {
+
+QColor toQColor(ChartColor color)
+{
+    return QColor(color.red, color.green, color.blue);
+}
+
+// Text needs the font database, which needs an application object; a command-line tool has none
+// and may run without a display, so it gets one on the offscreen platform while it draws.
+class DrawingApplication
+{
+public:
+    DrawingApplication()
+    {
+        if (QGuiApplication::instance() != nullptr)
+            return;
+        // Qt's notes about the session (no runtime directory, no display) mean nothing to the
+        // user of a command-line tool; its own messages are all it prints.
+        m_previousHandler =
+            qInstallMessageHandler([](QtMsgType, const QMessageLogContext&, const QString&) {});
+        m_application.emplace(m_argc, m_argv);
+    }
+    ~DrawingApplication()
+    {
+        if (!m_application)
+            return;
+        m_application.reset();
+        qInstallMessageHandler(m_previousHandler);
+    }
+    DrawingApplication(const DrawingApplication&) = delete;
+    DrawingApplication& operator=(const DrawingApplication&) = delete;
+
+private:
+    // The application takes the arguments it understands out of argc and argv, so every
+    // application gets a fresh copy; they have to outlive it.
+    static inline char s_name[] = "triebwerke-report";
+    static inline char s_platformOption[] = "-platform";
+    static inline char s_platformName[] = "offscreen";
+    int m_argc = 3;
+    char* m_argv[4] = {s_name, s_platformOption, s_platformName, nullptr};
+    std::optional<QGuiApplication> m_application;
+    QtMessageHandler m_previousHandler = nullptr;
+};
+
+void paint(const ChartImage& image, QPainter& painter)
+{
+    painter.setRenderHint(QPainter::Antialiasing, true);
+    painter.setRenderHint(QPainter::TextAntialiasing, true);
+    painter.fillRect(QRectF(0, 0, image.width, image.height), toQColor(image.background));
+    const auto drawLines = [&painter](const std::vector<ChartLine>& lines) {
+        for (const ChartLine& line : lines) {
+            QPen pen(toQColor(line.color));
+            pen.setWidthF(line.width);
+            pen.setCapStyle(Qt::FlatCap);
+            painter.setPen(pen);
+            painter.drawLine(QPointF(line.x1, line.y1), QPointF(line.x2, line.y2));
+        }
+    };
+    drawLines(image.gridLines);
+    for (const ChartRectangle& rectangle : image.rectangles)
+        painter.fillRect(QRectF(rectangle.x, rectangle.y, rectangle.width, rectangle.height),
+                         toQColor(rectangle.fill));
+    drawLines(image.lines);
+    for (const ChartMarker& marker : image.markers) {
+        painter.setPen(QPen(toQColor(marker.outline), 1));
+        painter.setBrush(toQColor(marker.fill));
+        painter.drawEllipse(QPointF(marker.x, marker.y), marker.radius, marker.radius);
+    }
+    painter.setBrush(Qt::NoBrush);
+    for (const ChartText& text : image.texts) {
+        QFont font(QStringLiteral("DejaVu Sans"));
+        font.setPixelSize(text.pixelSize);
+        font.setBold(text.bold);
+        painter.setFont(font);
+        painter.setPen(toQColor(text.color));
+        // A box far wider than any text, placed so that the alignment puts the text's anchor on
+        // (x, y).
+        constexpr double reach = 4000;
+        const double height = text.pixelSize * 2.0;
+        Qt::Alignment alignment = Qt::AlignVCenter;
+        double left = 0;
+        switch (text.anchor) {
+        case TextAnchor::Left:
+            alignment |= Qt::AlignLeft;
+            left = 0;
+            break;
+        case TextAnchor::Centre:
+            alignment |= Qt::AlignHCenter;
+            left = -reach / 2;
+            break;
+        case TextAnchor::Right:
+            alignment |= Qt::AlignRight;
+            left = -reach;
+            break;
+        }
+        painter.save();
+        painter.translate(text.x, text.y);
+        if (text.vertical)
+            painter.rotate(-90);
+        painter.drawText(QRectF(left, -height / 2, reach, height), alignment,
+                         QString::fromUtf8(text.text.data(), static_cast<int>(text.text.size())));
+        painter.restore();
+    }
+}
+
+} // namespace
+
+std::string writeChartImage(const ChartImage& image, const std::string& path, ChartFileType type)
+{
+    const DrawingApplication application;
+    const QString fileName = QString::fromUtf8(path.data(), static_cast<int>(path.size()));
+    if (type == ChartFileType::Png) {
+        QImage picture(image.width, image.height, QImage::Format_RGB32);
+        {
+            QPainter painter(&picture);
+            paint(image, painter);
+        }
+        QFile file(fileName);
+        if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate))
+            return "Die Datei \"" + path + "\" lässt sich nicht anlegen";
+        if (!picture.save(&file, "PNG") || !file.flush())
+            return "Die Datei \"" + path + "\" lässt sich nicht schreiben";
+        file.close();
+        return file.error() == QFileDevice::NoError
+                   ? std::string()
+                   : "Die Datei \"" + path + "\" lässt sich nicht schreiben";
+    }
+
+    QBuffer svg;
+    svg.open(QIODevice::WriteOnly);
+    {
+        QSvgGenerator generator;
+        generator.setOutputDevice(&svg);
+        generator.setSize(QSize(image.width, image.height));
+        generator.setViewBox(QRectF(0, 0, image.width, image.height));
+        generator.setResolution(96);
+        generator.setTitle(QStringLiteral("Triebwerke"));
+        QPainter painter(&generator);
+        paint(image, painter);
+    }
+    // The generator gives the size in millimetres; the picture is measured in pixels.
+    QByteArray text = svg.data();
+    static const QRegularExpression size(QStringLiteral(R"(<svg width="[^"]*" height="[^"]*")"));
+    const QString header = QString::fromUtf8(text.left(200));
+    const QRegularExpressionMatch match = size.match(header);
+    if (match.hasMatch())
+        text.replace(match.capturedStart(), match.capturedLength(),
+                     QStringLiteral("<svg width=\"%1px\" height=\"%2px\"")
+                         .arg(image.width)
+                         .arg(image.height)
+                         .toUtf8());
+
+    QFile file(fileName);
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate))
+        return "Die Datei \"" + path + "\" lässt sich nicht anlegen";
+    if (file.write(text) != text.size() || !file.flush())
+        return "Die Datei \"" + path + "\" lässt sich nicht schreiben";
+    file.close();
+    if (file.error() != QFileDevice::NoError)
+        return "Die Datei \"" + path + "\" lässt sich nicht schreiben";
+    return {};
+}
+
+} // namespace platform

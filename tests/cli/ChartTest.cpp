@@ -1,0 +1,255 @@
+#include "cli/ChartLayout.h"
+#include "cli/ExactDistribution.h"
+#include "cli/ReportCommand.h"
+#include "platform/Locale.h"
+#include "presentation/FormatSettings.h"
+
+#include <QImage>
+
+#include <cstdint>
+#include <filesystem>
+#include <fstream>
+#include <gtest/gtest.h>
+#include <optional>
+#include <sstream>
+#include <string>
+#include <string_view>
+#include <unistd.h>
+#include <vector>
+
+namespace {
+
+using Arguments = std::vector<std::string_view>;
+
+// Each test writes its pictures into a directory of its own.
+class ChartTest : public testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        m_directory = std::filesystem::temp_directory_path() /
+                      ("triebwerke-chart-" + std::to_string(::getpid()) + "-" +
+                       testing::UnitTest::GetInstance()->current_test_info()->name());
+        std::filesystem::create_directories(m_directory);
+        m_locale.emplace(platform::LocaleFormats{u",", u".", u"€"});
+        LoadFormatSettings();
+    }
+    void TearDown() override
+    {
+        std::filesystem::remove_all(m_directory);
+        m_locale.reset();
+        LoadFormatSettings();
+    }
+
+    std::string path(std::string_view name) const { return (m_directory / name).string(); }
+
+    int run(Arguments arguments, std::string* out = nullptr, std::string* err = nullptr)
+    {
+        std::ostringstream outStream;
+        std::ostringstream errStream;
+        const int exitCode = runReportCommand(arguments, outStream, errStream);
+        if (out)
+            *out = outStream.str();
+        if (err)
+            *err = errStream.str();
+        return exitCode;
+    }
+
+private:
+    std::filesystem::path m_directory;
+    std::optional<platform::ScopedLocale> m_locale;
+};
+
+bool sameColor(QRgb pixel, platform::ChartColor color)
+{
+    return qRed(pixel) == color.red && qGreen(pixel) == color.green && qBlue(pixel) == color.blue;
+}
+
+// The histogram that --counts prints for the same command line.
+std::vector<std::int32_t> countsOf(Arguments arguments)
+{
+    arguments.push_back("--counts");
+    std::ostringstream out;
+    std::ostringstream err;
+    runReportCommand(arguments, out, err);
+    std::vector<std::int32_t> histogram;
+    std::istringstream lines(out.str());
+    for (std::int64_t k = 0, count = 0; lines >> k >> count;)
+        histogram.push_back(static_cast<std::int32_t>(count));
+    return histogram;
+}
+
+TEST_F(ChartTest, PngHasItsSizeBarsMarkersAndTitles)
+{
+    const Arguments simulation = {"--engines", "9",      "--reliability", "0,9",
+                                  "--runs",    "100000", "--seed",        "1"};
+    const std::string file = path("chart.png");
+    Arguments arguments = simulation;
+    arguments.insert(arguments.end(), {"--plot", file, "--exact"});
+    std::string out;
+    ASSERT_EQ(run(arguments, &out), 0);
+    EXPECT_TRUE(out.starts_with("Ausfallwahrscheinlichkeit: 0,900000")) << out;
+
+    const QImage image(QString::fromStdString(file));
+    ASSERT_FALSE(image.isNull());
+    EXPECT_EQ(image.size(), QSize(1200, 700));
+    EXPECT_TRUE(sameColor(image.pixel(3, 3), {255, 255, 255}));
+
+    // The same layout tells where the tallest bar and its marker are.
+    const std::vector<std::int32_t> histogram = countsOf(simulation);
+    const ExactDistribution exact(9, 0.10000000009313226);
+    ChartRequest request;
+    request.histogram = histogram;
+    request.runs = 100000;
+    request.exact = &exact;
+    const ChartLayout layout(request);
+    const double x = layout.barCentre(1);
+    const double top = layout.valueY(histogram[1] / 100000.0);
+    const QRgb insideBar =
+        image.pixel(static_cast<int>(x) - 15, static_cast<int>((top + layout.plotBottom()) / 2));
+    EXPECT_TRUE(sameColor(insideBar, ChartLayout::barColor)) << std::hex << insideBar;
+    const QRgb marker =
+        image.pixel(static_cast<int>(x), static_cast<int>(layout.valueY(exact.probability(1))));
+    EXPECT_TRUE(sameColor(marker, ChartLayout::markerColor)) << std::hex << marker;
+    // Above every bar, beside the legend: the plot's background.
+    EXPECT_TRUE(sameColor(image.pixel(static_cast<int>(layout.barCentre(8)),
+                                      static_cast<int>(layout.plotBottom()) - 200),
+                          {255, 255, 255}));
+
+    // Text is drawn where the axis titles belong.
+    int darkPixels = 0;
+    for (int px = 450; px < 750; ++px) {
+        for (int py = static_cast<int>(layout.plotBottom()) + 38;
+             py < static_cast<int>(layout.plotBottom()) + 58; ++py)
+            darkPixels += qGray(image.pixel(px, py)) < 100;
+    }
+    EXPECT_GT(darkPixels, 100);
+}
+
+TEST_F(ChartTest, SizeAndLogarithmicAxisAreTaken)
+{
+    const std::string file = path("small.PNG");
+    ASSERT_EQ(run({"--engines", "20", "--reliability", "0,99", "--runs", "1000", "--seed", "3",
+                   "--plot", file, "--log", "--size", "640x360", "--format", "csv"}),
+              0);
+    const QImage image(QString::fromStdString(file));
+    EXPECT_EQ(image.size(), QSize(640, 360));
+}
+
+TEST_F(ChartTest, SvgIsMeasuredInPixelsAndHoldsTheTexts)
+{
+    const std::string file = path("chart.svg");
+    ASSERT_EQ(run({"--engines", "12", "--reliability", "0,8", "--runs", "5000", "--seed", "5",
+                   "--plot", file, "--exact", "--format", "json"}),
+              0);
+    std::ifstream stream(file);
+    const std::string svg((std::istreambuf_iterator<char>(stream)),
+                          std::istreambuf_iterator<char>());
+    EXPECT_NE(svg.find(R"(<svg width="1200px" height="700px")"), std::string::npos)
+        << svg.substr(0, 300);
+    EXPECT_NE(svg.find(R"(viewBox="0 0 1200 700")"), std::string::npos);
+    for (const std::string_view text :
+         {"Ausgefallene Triebwerke", "Wahrscheinlichkeit",
+          "Triebwerke: 12, Zuverlässigkeit: 0,8, Durchläufe: 5000, Startwert: 5", "#4682b4",
+          "#c81e1e"})
+        EXPECT_NE(svg.find(text), std::string::npos) << text;
+}
+
+// Of 100,000 engines at reliability 0.5 only a few hundred counts around 50,000 ever occur; the
+// axis spans those, not the whole range.
+TEST(ChartLayoutTest, ManyEnginesShowOnlyTheCountsThatCarryProbability)
+{
+    std::vector<std::int32_t> histogram(100'001, 0);
+    histogram[49'800] = 1;
+    histogram[50'000] = 3;
+    histogram[50'150] = 1;
+    ChartRequest request;
+    request.histogram = histogram;
+    request.runs = 5;
+    const ChartLayout simulated(request);
+    EXPECT_EQ(simulated.firstShown(), 49'800);
+    EXPECT_EQ(simulated.lastShown(), 50'150);
+    EXPECT_FALSE(simulated.showsEveryCount());
+
+    const ExactDistribution exact(100'000, 0.5);
+    request.exact = &exact;
+    const ChartLayout withExact(request);
+    EXPECT_LT(withExact.firstShown(), 49'800);
+    EXPECT_GT(withExact.lastShown(), 50'150);
+    // Probabilities of 1e-12 lie about 7.4 standard deviations (of 158 counts) from the mean.
+    EXPECT_LT(withExact.lastShown() - withExact.firstShown(), 16 * 158);
+    EXPECT_LT(exact.probability(withExact.firstShown() - 1), 1e-12);
+
+    std::vector<std::int32_t> few = {0, 5, 0, 0};
+    request.histogram = few;
+    request.exact = nullptr;
+    EXPECT_TRUE(ChartLayout(request).showsEveryCount());
+}
+
+struct PlotUsageCase
+{
+    const char* name;
+    Arguments arguments;
+    std::string_view mentioned;
+};
+
+void PrintTo(const PlotUsageCase& testCase, std::ostream* os)
+{
+    *os << testCase.name;
+}
+
+class PlotUsageTest : public testing::TestWithParam<PlotUsageCase>
+{};
+
+TEST_P(PlotUsageTest, RefusesTheCommandLine)
+{
+    Arguments arguments = {"--engines", "3", "--reliability", "0,9", "--runs", "5"};
+    arguments.insert(arguments.end(), GetParam().arguments.begin(), GetParam().arguments.end());
+    std::ostringstream out;
+    std::ostringstream err;
+    EXPECT_EQ(runReportCommand(arguments, out, err), 2);
+    EXPECT_EQ(out.str(), "");
+    EXPECT_NE(err.str().find(GetParam().mentioned), std::string::npos) << err.str();
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    cli, PlotUsageTest,
+    testing::Values(
+        PlotUsageCase{"unknownExtension", {"--plot", "bild.gif"}, ".png"},
+        PlotUsageCase{"noExtension", {"--plot", "bild"}, "--plot"},
+        PlotUsageCase{"logWithoutPlot", {"--log"}, "--log"},
+        PlotUsageCase{"sizeWithoutPlot", {"--size", "800x600"}, "--size"},
+        PlotUsageCase{"sizeTooSmall", {"--plot", "a.png", "--size", "100x600"}, "--size"},
+        PlotUsageCase{"sizeMalformed", {"--plot", "a.png", "--size", "800*600"}, "--size"},
+        PlotUsageCase{"sizeWithSign", {"--plot", "a.png", "--size", "+800x600"}, "--size"},
+        PlotUsageCase{"exactWithReportAlone", {"--exact"}, "--exact"}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST_F(ChartTest, AnUnwritablePictureIsAnErrorBeforeAnyOutput)
+{
+    std::string out;
+    std::string err;
+    const std::string file = path("missing/chart.png");
+    EXPECT_EQ(
+        run({"--engines", "3", "--reliability", "0,9", "--runs", "5", "--plot", file}, &out, &err),
+        1);
+    EXPECT_EQ(out, "");
+    EXPECT_EQ(err, "triebwerke-report: Das Diagramm konnte nicht geschrieben werden: Die Datei \"" +
+                       file + "\" lässt sich nicht anlegen\n");
+}
+
+TEST_F(ChartTest, NoRunsIsTheSameErrorAsForTheReport)
+{
+    std::string out;
+    std::string err;
+    const std::string file = path("chart.png");
+    EXPECT_EQ(
+        run({"--engines", "3", "--reliability", "0,9", "--runs", "0", "--counts", "--plot", file},
+            &out, &err),
+        1);
+    EXPECT_EQ(err, "Ungültige Gleitkommaoperation.\n");
+    EXPECT_EQ(out, "");
+    EXPECT_FALSE(std::filesystem::exists(file));
+}
+
+} // namespace
