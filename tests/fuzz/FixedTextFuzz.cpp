@@ -53,8 +53,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (std::fabs(value) < 1e18L) {
         // Eighteen significant digits, cut to the decimals: off by at most half a unit of the
         // last decimal or of the eighteenth digit, whichever is larger.
-        const long double unit = std::max(0.5L * std::pow(10.0L, -decimals),
-                                          std::fabs(value) * 1e-17L);
+        const long double unit =
+            std::max(0.5L * std::pow(10.0L, -decimals), std::fabs(value) * 1e-17L);
         if (std::fabs(shown - value) > unit * 1.0001L + LDBL_TRUE_MIN)
             std::abort();
     } else {
