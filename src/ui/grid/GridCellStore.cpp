@@ -3,7 +3,6 @@
 #include "platform/Exceptions.h"
 
 #include <cstring>
-#include <functional>
 #include <limits>
 #include <stdexcept>
 
@@ -13,34 +12,6 @@ namespace {
 constexpr std::size_t minCompactedGarbage = 4096;
 
 } // namespace
-
-std::uint64_t GridCellStore::Slot::offset() const
-{
-    std::uint64_t value;
-    std::memcpy(&value, bytes, sizeof value);
-    return value;
-}
-
-std::uint32_t GridCellStore::Slot::length() const
-{
-    std::uint32_t value;
-    std::memcpy(&value, bytes + 8, sizeof value);
-    return value;
-}
-
-void GridCellStore::Slot::setArena(std::uint64_t offset, std::uint32_t length)
-{
-    std::memcpy(bytes, &offset, sizeof offset);
-    std::memcpy(bytes + 8, &length, sizeof length);
-    bytes[15] = arenaTag;
-}
-
-void GridCellStore::Slot::setInline(std::string_view value)
-{
-    // The value may be a view of this very slot.
-    std::memmove(bytes, value.data(), value.size());
-    bytes[15] = static_cast<unsigned char>(value.size());
-}
 
 GridCellStore::GridCellStore(GridCellStore&& other) noexcept
     : m_chunks(std::move(other.m_chunks))
@@ -88,12 +59,13 @@ std::string_view GridCellStore::text(int col, int row) const
     return found == m_outside.end() ? std::string_view{} : std::string_view(found->second);
 }
 
-void GridCellStore::setText(int col, int row, std::string_view value)
+void GridCellStore::setTextElsewhere(int col, int row, std::string_view value)
 {
     if (row < 0)
         throw EListError(row);
     if (col < 0)
         throw EListError(col);
+    std::string kept;
     if (!inBlock(col, row)) {
         const bool addsRow = canAddRow(col, row);
         if (value.empty() || (!addsRow && !canAddCol(col, row))) {
@@ -102,7 +74,6 @@ void GridCellStore::setText(int col, int row, std::string_view value)
         }
         // Growing moves cells from the map into the block and, for a new column, the block's
         // first chunk; the text may be a view of either.
-        std::string kept;
         if (!addsRow || !m_outside.empty()) {
             kept.assign(value);
             value = kept;
@@ -111,11 +82,10 @@ void GridCellStore::setText(int col, int row, std::string_view value)
             addRow();
         else
             addCol();
-        writeSlot(rowSlots(row)[col], value);
-    } else {
-        writeSlot(rowSlots(row)[col], value);
     }
-    compactArenaIfWasteful();
+    writeSlot(rowSlots(row)[col], value);
+    if (m_arenaGarbage >= minCompactedGarbage)
+        compactArenaIfWasteful();
 }
 
 bool GridCellStore::canAddCol(int col, int row) const
@@ -169,13 +139,6 @@ void GridCellStore::takeFromOutside(int col, int row)
     m_outside.erase(found);
 }
 
-bool GridCellStore::insideArena(std::string_view value) const
-{
-    const std::less<const char*> before;
-    const char* begin = m_arena.data();
-    return !before(value.data(), begin) && before(value.data(), begin + m_arena.size());
-}
-
 void GridCellStore::writeSlot(Slot& slot, std::string_view value)
 {
     const bool wasEmpty = slot.empty();
@@ -204,13 +167,9 @@ void GridCellStore::writeSlot(Slot& slot, std::string_view value)
             m_arenaGarbage += slot.length() - length;
             slot.setArena(slot.offset(), length);
         } else {
-            std::string kept;
-            if (insideArena(value)) {
-                kept.assign(value);
-                value = kept;
-            }
+            // Appending copes with a value that is a view of the arena itself.
             const std::uint64_t offset = m_arena.size();
-            m_arena.insert(m_arena.end(), value.begin(), value.end());
+            m_arena.append(value);
             releaseLong(slot);
             slot.setArena(offset, length);
         }
@@ -232,9 +191,9 @@ void GridCellStore::compactArenaIfWasteful()
     const std::size_t live = m_arena.size() - m_arenaGarbage;
     const std::size_t blockBytes = sizeof(Slot) * static_cast<std::size_t>(m_blockRows) *
                                    static_cast<std::size_t>(m_blockCols);
-    if (m_arenaGarbage < minCompactedGarbage || m_arenaGarbage <= live + blockBytes)
+    if (m_arenaGarbage <= live + blockBytes)
         return;
-    std::vector<char> compacted;
+    std::string compacted;
     compacted.reserve(live);
     for (int row = 0; row < m_blockRows; ++row) {
         Slot* rowCells = rowSlots(row);
@@ -243,8 +202,7 @@ void GridCellStore::compactArenaIfWasteful()
             if (!slot.inArena())
                 continue;
             const std::uint64_t offset = compacted.size();
-            const char* text = m_arena.data() + slot.offset();
-            compacted.insert(compacted.end(), text, text + slot.length());
+            compacted.append(m_arena, slot.offset(), slot.length());
             slot.setArena(offset, slot.length());
         }
     }

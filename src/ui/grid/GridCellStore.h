@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
 #include <map>
 #include <memory>
 #include <string>
@@ -32,7 +33,20 @@ public:
     std::string_view text(int col, int row) const;
     // Writing the empty text removes the cell. Throws EListError for a negative index. The text
     // may be a view of a cell of this very store.
-    void setText(int col, int row, std::string_view text);
+    void setText(int col, int row, std::string_view text)
+    {
+        // The program's tables write short texts into a block that is already there.
+        if (row >= 0 && col >= 0 && inBlock(col, row) && !text.empty() &&
+            text.size() <= inlineCapacity) {
+            Slot& slot = rowSlots(row)[col];
+            if (!slot.inArena()) {
+                m_blockSize += slot.empty() ? 1 : 0;
+                slot.setInline(text);
+                return;
+            }
+        }
+        setTextElsewhere(col, row, text);
+    }
 
     std::size_t size() const { return m_blockSize + m_outside.size(); }
 
@@ -65,10 +79,30 @@ private:
 
         bool empty() const { return bytes[15] == 0; }
         bool inArena() const { return bytes[15] == arenaTag; }
-        std::uint64_t offset() const;
-        std::uint32_t length() const;
-        void setArena(std::uint64_t offset, std::uint32_t length);
-        void setInline(std::string_view value);
+        std::uint64_t offset() const
+        {
+            std::uint64_t value;
+            std::memcpy(&value, bytes, sizeof value);
+            return value;
+        }
+        std::uint32_t length() const
+        {
+            std::uint32_t value;
+            std::memcpy(&value, bytes + 8, sizeof value);
+            return value;
+        }
+        void setArena(std::uint64_t offset, std::uint32_t length)
+        {
+            std::memcpy(bytes, &offset, sizeof offset);
+            std::memcpy(bytes + 8, &length, sizeof length);
+            bytes[15] = arenaTag;
+        }
+        void setInline(std::string_view value)
+        {
+            // The value may be a view of this very slot.
+            std::memmove(bytes, value.data(), value.size());
+            bytes[15] = static_cast<unsigned char>(value.size());
+        }
     };
 
     static std::uint64_t keyOf(int col, int row)
@@ -110,10 +144,10 @@ private:
     bool inBlock(int col, int row) const { return row < m_blockRows && col < m_blockCols; }
     bool canAddRow(int col, int row) const { return row == m_blockRows && col < m_blockCols; }
     bool canAddCol(int col, int row) const;
+    void setTextElsewhere(int col, int row, std::string_view value);
     void addRow();
     void addCol();
     void takeFromOutside(int col, int row);
-    bool insideArena(std::string_view value) const;
 
     void writeSlot(Slot& slot, std::string_view value);
     void releaseLong(const Slot& slot);
@@ -126,7 +160,7 @@ private:
     std::size_t m_blockSize = 0;
     // Texts of block cells longer than a slot holds. Bytes of rewritten or removed texts stay
     // behind as garbage until they outweigh the live ones.
-    std::vector<char> m_arena;
+    std::string m_arena;
     std::size_t m_arenaGarbage = 0;
     std::map<std::uint64_t, std::string> m_outside;
 };
