@@ -77,31 +77,34 @@ bool FontTextMeasurer::interchangeableBeside(Metrics& metrics, char neighbour)
     return known > 0;
 }
 
-std::string_view FontTextMeasurer::keyOf(Metrics& metrics, std::string_view utf8)
+std::optional<std::string_view> FontTextMeasurer::keyOf(Metrics& metrics, std::string_view utf8)
 {
-    if (!metrics.digitsAlike)
-        return utf8;
-    m_shape.resize(utf8.size());
-    bool hasDigit = false;
+    bool shaped = metrics.digitsAlike;
+    if (shaped)
+        m_shape.resize(utf8.size());
     for (std::size_t i = 0; i < utf8.size(); ++i) {
         const char c = utf8[i];
+        if (c == '\t' || c == '\n' || c == '\r')
+            return std::nullopt;
+        if (!shaped)
+            continue;
         if (!isDigit(c)) {
             m_shape[i] = c;
             continue;
         }
+        // The table answers once a neighbour was checked; only the first meeting asks the font.
         const auto alikeBeside = [&metrics](char neighbour) {
             const auto index = static_cast<unsigned char>(neighbour);
-            return index < metrics.neighbours.size() && metrics.neighbours[index] > 0
-                       ? true
-                       : interchangeableBeside(metrics, neighbour);
+            return (index < metrics.neighbours.size() && metrics.neighbours[index] > 0) ||
+                   interchangeableBeside(metrics, neighbour);
         };
         if ((i > 0 && !alikeBeside(utf8[i - 1])) ||
             (i + 1 < utf8.size() && !alikeBeside(utf8[i + 1])))
-            return utf8;
-        m_shape[i] = '0';
-        hasDigit = true;
+            shaped = false;
+        else
+            m_shape[i] = '0';
     }
-    return hasDigit ? std::string_view(m_shape) : utf8;
+    return shaped ? std::string_view(m_shape) : utf8;
 }
 
 int FontTextMeasurer::textWidth(std::string_view utf8, GridFont font, int zoomFactor)
@@ -109,22 +112,25 @@ int FontTextMeasurer::textWidth(std::string_view utf8, GridFont font, int zoomFa
     if (utf8.empty())
         return 0;
     Metrics& metrics = metricsFor(font, zoomFactor);
-    // Texts of several lines are rare in a grid, and long ones would make the memory heavy.
-    if (utf8.size() > maxKeyLength || utf8.find_first_of("\t\n\r") != std::string_view::npos)
+    // Long texts would make the memory heavy.
+    if (utf8.size() > maxKeyLength)
         return measure(metrics, utf8);
-    const std::string_view key = keyOf(metrics, utf8);
-    if (key == metrics.lastKey)
+    const std::optional<std::string_view> key = keyOf(metrics, utf8);
+    // Texts of several lines are rare in a grid.
+    if (!key)
+        return measure(metrics, utf8);
+    if (*key == metrics.lastKey)
         return metrics.lastWidth;
     int width;
-    if (const auto found = metrics.widths.find(key); found != metrics.widths.end()) {
+    if (const auto found = metrics.widths.find(*key); found != metrics.widths.end()) {
         width = found->second;
     } else {
         if (metrics.widths.size() >= maxKeys)
             metrics.widths.clear();
-        width = measure(metrics, key);
-        metrics.widths.emplace(key, width);
+        width = measure(metrics, *key);
+        metrics.widths.emplace(*key, width);
     }
-    metrics.lastKey.assign(key);
+    metrics.lastKey.assign(*key);
     metrics.lastWidth = width;
     return width;
 }

@@ -54,8 +54,9 @@ private:
 
     Metrics& metricsFor(GridFont font, int zoomFactor);
     static int measure(const Metrics& metrics, std::string_view utf8);
-    // The text with its digits read as 0, when the font allows it; else the text itself.
-    std::string_view keyOf(Metrics& metrics, std::string_view utf8);
+    // The text with its digits read as 0, when the font allows it; else the text itself. Nothing
+    // for a text with tabs or line breaks.
+    std::optional<std::string_view> keyOf(Metrics& metrics, std::string_view utf8);
     static bool interchangeableBeside(Metrics& metrics, char neighbour);
 
     GridFonts m_fonts;
