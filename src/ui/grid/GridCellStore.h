@@ -49,6 +49,9 @@ public:
     }
 
     std::size_t size() const { return m_blockSize + m_outside.size(); }
+    // What the block's texts too long for a slot take, including those given up and not yet
+    // reclaimed.
+    std::size_t longTextBytes() const { return m_arena.size(); }
 
     // Calls f(col, row, text) for every stored cell, in no particular order. The texts stay valid
     // until the store is next written.
