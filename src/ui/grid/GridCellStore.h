@@ -4,6 +4,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
+#include <limits>
 #include <map>
 #include <memory>
 #include <string>
@@ -145,7 +146,10 @@ private:
     }
 
     bool inBlock(int col, int row) const { return row < m_blockRows && col < m_blockCols; }
-    bool canAddRow(int col, int row) const { return row == m_blockRows && col < m_blockCols; }
+    bool canAddRow(int col, int row) const
+    {
+        return row == m_blockRows && col < m_blockCols && row < std::numeric_limits<int>::max();
+    }
     bool canAddCol(int col, int row) const;
     void setTextElsewhere(int col, int row, std::string_view value);
     void addRow();
@@ -162,7 +166,7 @@ private:
     int m_blockCols = 0;
     std::size_t m_blockSize = 0;
     // Texts of block cells longer than a slot holds. Bytes of rewritten or removed texts stay
-    // behind as garbage until they outweigh the live ones.
+    // behind as garbage until they outweigh the live ones and the block's slots together.
     std::string m_arena;
     std::size_t m_arenaGarbage = 0;
     std::map<std::uint64_t, std::string> m_outside;
