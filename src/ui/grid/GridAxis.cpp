@@ -258,10 +258,7 @@ std::optional<GridSpan> GridAxis::spanOf(int index) const
 {
     if (index < 0 || index >= m_count || (index >= m_fixedCount && index < m_origin))
         return std::nullopt;
-    // Tables are written row after row, mostly far below the view: the normal cells before the
-    // index settle that alone, without the fixed ones.
-    if (!m_sizes && index >= m_fixedCount &&
-        static_cast<std::int64_t>(index - m_origin) * std::max(0, m_defaultSize) >= m_viewLength)
+    if (pastViewByDefaultSize(index))
         return std::nullopt;
     std::int64_t start = 0;
     int first = 0;

@@ -215,10 +215,8 @@ void ResultGridState::setClientSize(int width, int height)
     clampView();
 }
 
-std::optional<PixelRect> ResultGridState::cellRect(int col, int row) const
+std::optional<PixelRect> ResultGridState::visibleCellRect(int col, int row) const
 {
-    // Rows first: a long table's writes fall mostly on rows out of view, which the row alone
-    // settles.
     const auto rowSpan = m_rows.spanOf(row);
     if (!rowSpan)
         return std::nullopt;
