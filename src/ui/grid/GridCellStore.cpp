@@ -40,13 +40,6 @@ GridCellStore& GridCellStore::operator=(GridCellStore&& other) noexcept
     return *this;
 }
 
-std::string_view GridCellStore::view(const Slot& slot) const
-{
-    if (slot.inArena())
-        return {m_arena.data() + slot.offset(), slot.length()};
-    return {reinterpret_cast<const char*>(slot.bytes), slot.bytes[15]};
-}
-
 std::string_view GridCellStore::text(int col, int row) const
 {
     if (col < 0 || row < 0)

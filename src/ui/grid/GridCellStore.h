@@ -124,7 +124,12 @@ private:
                    static_cast<std::size_t>(m_blockCols);
     }
     Slot* rowSlots(int row) { return const_cast<Slot*>(std::as_const(*this).rowSlots(row)); }
-    std::string_view view(const Slot& slot) const;
+    std::string_view view(const Slot& slot) const
+    {
+        if (slot.inArena())
+            return {m_arena.data() + slot.offset(), slot.length()};
+        return {reinterpret_cast<const char*>(slot.bytes), slot.bytes[15]};
+    }
 
     template <typename F> void visit(std::int64_t colLimit, std::int64_t rowLimit, F& f) const
     {
