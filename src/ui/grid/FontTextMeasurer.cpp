@@ -7,8 +7,9 @@
 
 namespace {
 
-// Shapes of text are few; the bound only keeps an unusual table from growing the map for ever.
-constexpr std::size_t maxShapes = 65536;
+// Shapes of text are few; the bounds only keep an unusual table from growing the map for ever.
+constexpr std::size_t maxKeys = 65536;
+constexpr std::size_t maxKeyLength = 256;
 
 bool isDigit(char c)
 {
@@ -36,7 +37,8 @@ FontTextMeasurer::Metrics& FontTextMeasurer::metricsFor(GridFont font, int zoomF
         entry.exact.emplace(zoomed);
         entry.zoomFactor = zoomFactor;
         entry.neighbours.fill(0);
-        entry.shapeWidths.clear();
+        entry.widths.clear();
+        entry.lastKey.clear();
         const qreal zero = entry.exact->horizontalAdvance(QLatin1Char('0'));
         entry.digitsAlike = true;
         for (char digit = '1'; digit <= '9'; ++digit)
@@ -75,19 +77,34 @@ bool FontTextMeasurer::interchangeableBeside(Metrics& metrics, char neighbour)
     return known > 0;
 }
 
-bool FontTextMeasurer::digitsInterchangeable(Metrics& metrics, std::string_view utf8)
+std::optional<std::string_view> FontTextMeasurer::keyOf(Metrics& metrics, std::string_view utf8)
 {
-    if (!metrics.digitsAlike)
-        return false;
+    bool shaped = metrics.digitsAlike;
+    if (shaped)
+        m_shape.resize(utf8.size());
     for (std::size_t i = 0; i < utf8.size(); ++i) {
-        if (!isDigit(utf8[i]))
+        const char c = utf8[i];
+        if (c == '\t' || c == '\n' || c == '\r')
+            return std::nullopt;
+        if (!shaped)
             continue;
-        if (i > 0 && !interchangeableBeside(metrics, utf8[i - 1]))
-            return false;
-        if (i + 1 < utf8.size() && !interchangeableBeside(metrics, utf8[i + 1]))
-            return false;
+        if (!isDigit(c)) {
+            m_shape[i] = c;
+            continue;
+        }
+        // The table answers once a neighbour was checked; only the first meeting asks the font.
+        const auto alikeBeside = [&metrics](char neighbour) {
+            const auto index = static_cast<unsigned char>(neighbour);
+            return (index < metrics.neighbours.size() && metrics.neighbours[index] > 0) ||
+                   interchangeableBeside(metrics, neighbour);
+        };
+        if ((i > 0 && !alikeBeside(utf8[i - 1])) ||
+            (i + 1 < utf8.size() && !alikeBeside(utf8[i + 1])))
+            shaped = false;
+        else
+            m_shape[i] = '0';
     }
-    return true;
+    return shaped ? std::string_view(m_shape) : utf8;
 }
 
 int FontTextMeasurer::textWidth(std::string_view utf8, GridFont font, int zoomFactor)
@@ -95,18 +112,25 @@ int FontTextMeasurer::textWidth(std::string_view utf8, GridFont font, int zoomFa
     if (utf8.empty())
         return 0;
     Metrics& metrics = metricsFor(font, zoomFactor);
-    const bool plainLine = utf8.find_first_of("\t\n\r") == std::string_view::npos;
-    const bool hasDigit = std::any_of(utf8.begin(), utf8.end(), isDigit);
-    if (!plainLine || !hasDigit || !digitsInterchangeable(metrics, utf8))
+    // Long texts would make the memory heavy.
+    if (utf8.size() > maxKeyLength)
         return measure(metrics, utf8);
-    std::string shape(utf8);
-    std::replace_if(shape.begin(), shape.end(), isDigit, '0');
-    const auto found = metrics.shapeWidths.find(shape);
-    if (found != metrics.shapeWidths.end())
-        return found->second;
-    if (metrics.shapeWidths.size() >= maxShapes)
-        metrics.shapeWidths.clear();
-    const int width = measure(metrics, shape);
-    metrics.shapeWidths.emplace(std::move(shape), width);
+    const std::optional<std::string_view> key = keyOf(metrics, utf8);
+    // Texts of several lines are rare in a grid.
+    if (!key)
+        return measure(metrics, utf8);
+    if (*key == metrics.lastKey)
+        return metrics.lastWidth;
+    int width;
+    if (const auto found = metrics.widths.find(*key); found != metrics.widths.end()) {
+        width = found->second;
+    } else {
+        if (metrics.widths.size() >= maxKeys)
+            metrics.widths.clear();
+        width = measure(metrics, *key);
+        metrics.widths.emplace(*key, width);
+    }
+    metrics.lastKey.assign(*key);
+    metrics.lastWidth = width;
     return width;
 }

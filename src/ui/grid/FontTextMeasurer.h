@@ -8,16 +8,19 @@
 
 #include <array>
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <unordered_map>
 
 // Measures cell texts with Qt's font metrics in the grid's zoomed fonts.
 //
 // Result tables hold a million different numbers but few different shapes of text, and in most
 // fonts the digits are interchangeable: they have one advance and no digit kerns differently with
-// its neighbours. Where the font proves that for the characters met, a text is measured once per
-// shape (its digits read as 0); elsewhere every text is measured as it is.
+// its neighbours. Where the font proves that for the characters met, a text is measured as its
+// shape (its digits read as 0); elsewhere as it is. Either way each distinct single-line text or
+// shape is measured once and remembered.
 class FontTextMeasurer final : public TextMeasurer
 {
 public:
@@ -26,6 +29,15 @@ public:
     int textWidth(std::string_view utf8, GridFont font, int zoomFactor) override;
 
 private:
+    struct KeyHash
+    {
+        using is_transparent = void;
+        std::size_t operator()(std::string_view key) const
+        {
+            return std::hash<std::string_view>{}(key);
+        }
+    };
+
     struct Metrics
     {
         int zoomFactor = 0;
@@ -34,14 +46,20 @@ private:
         bool digitsAlike = false;
         // Per ASCII character: 0 not yet checked, 1 digits beside it are interchangeable, -1 not.
         std::array<std::int8_t, 128> neighbours{};
-        std::unordered_map<std::string, int> shapeWidths;
+        // Width per text or shape; a table's rows mostly repeat the shape of the row before.
+        std::unordered_map<std::string, int, KeyHash, std::equal_to<>> widths;
+        std::string lastKey;
+        int lastWidth = 0;
     };
 
     Metrics& metricsFor(GridFont font, int zoomFactor);
     static int measure(const Metrics& metrics, std::string_view utf8);
-    static bool digitsInterchangeable(Metrics& metrics, std::string_view utf8);
+    // The text with its digits read as 0, when the font allows it; else the text itself. Nothing
+    // for a text with tabs or line breaks.
+    std::optional<std::string_view> keyOf(Metrics& metrics, std::string_view utf8);
     static bool interchangeableBeside(Metrics& metrics, char neighbour);
 
     GridFonts m_fonts;
     Metrics m_metrics[2];
+    std::string m_shape;
 };

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <algorithm>
 #include <cstdint>
 #include <optional>
 #include <vector>
@@ -78,6 +79,14 @@ public:
     // The index under a client position, or -1 beside the cells or outside the client area.
     int indexAt(int position) const;
     std::optional<GridSpan> spanOf(int index) const;
+    // Whether a normal index lies past the end of the view, as far as the default size alone can
+    // tell: a long table's writes fall mostly there.
+    bool pastViewByDefaultSize(int index) const
+    {
+        return !m_sizes && index >= m_fixedCount && index >= m_origin &&
+               static_cast<std::int64_t>(index - m_origin) * std::max(0, m_defaultSize) >=
+                   m_viewLength;
+    }
     // The fixed cells and then the normal ones from the origin, as far as the view reaches.
     std::vector<GridSpan> visibleSpans() const;
 

@@ -5,187 +5,211 @@
 #include <cstring>
 #include <limits>
 #include <stdexcept>
-#include <string>
-#include <utility>
 
 namespace {
 
-// Kept below 3/4 so that linear probing stays short.
-constexpr std::size_t maxLoadNumerator = 3;
-constexpr std::size_t maxLoadDenominator = 4;
-constexpr std::size_t initialCapacity = 16;
+// Below this much garbage the arena is not worth a walk over the block.
+constexpr std::size_t minCompactedGarbage = 4096;
 
 } // namespace
 
-std::string_view GridCellStore::Slot::view() const
-{
-    if (text[15] != heapTag)
-        return {reinterpret_cast<const char*>(text), text[15]};
-    const char* data;
-    std::uint32_t length;
-    std::memcpy(&data, text, sizeof data);
-    std::memcpy(&length, text + 8, sizeof length);
-    return {data, length};
-}
-
-void GridCellStore::Slot::assign(std::string_view value)
-{
-    if (value.size() <= inlineCapacity) {
-        // The value may be a view of this very slot's text.
-        std::memmove(text, value.data(), value.size());
-        text[15] = static_cast<unsigned char>(value.size());
-        return;
-    }
-    if (value.size() > std::numeric_limits<std::uint32_t>::max())
-        throw std::length_error("cell text too long");
-    char* data = new char[value.size()];
-    std::memcpy(data, value.data(), value.size());
-    const auto length = static_cast<std::uint32_t>(value.size());
-    std::memcpy(text, &data, sizeof data);
-    std::memcpy(text + 8, &length, sizeof length);
-    text[15] = heapTag;
-}
-
-void GridCellStore::Slot::release()
-{
-    if (text[15] == heapTag) {
-        char* data;
-        std::memcpy(&data, text, sizeof data);
-        delete[] data;
-    }
-    key = emptyKey;
-}
-
-GridCellStore::~GridCellStore()
-{
-    for (std::size_t i = 0; i < m_capacity; ++i) {
-        if (m_slots[i].key != emptyKey)
-            m_slots[i].release();
-    }
-}
-
 GridCellStore::GridCellStore(GridCellStore&& other) noexcept
-    : m_slots(std::move(other.m_slots))
-    , m_capacity(std::exchange(other.m_capacity, 0))
-    , m_size(std::exchange(other.m_size, 0))
-    , m_shift(std::exchange(other.m_shift, 64))
-{}
+    : m_chunks(std::move(other.m_chunks))
+    , m_blockRows(std::exchange(other.m_blockRows, 0))
+    , m_blockCols(std::exchange(other.m_blockCols, 0))
+    , m_blockSize(std::exchange(other.m_blockSize, 0))
+    , m_arena(std::move(other.m_arena))
+    , m_arenaGarbage(std::exchange(other.m_arenaGarbage, 0))
+    , m_outside(std::move(other.m_outside))
+{
+    other.m_chunks.clear();
+    other.m_arena.clear();
+    other.m_outside.clear();
+}
 
 GridCellStore& GridCellStore::operator=(GridCellStore&& other) noexcept
 {
     GridCellStore moved(std::move(other));
-    std::swap(m_slots, moved.m_slots);
-    std::swap(m_capacity, moved.m_capacity);
-    std::swap(m_size, moved.m_size);
-    std::swap(m_shift, moved.m_shift);
+    std::swap(m_chunks, moved.m_chunks);
+    std::swap(m_blockRows, moved.m_blockRows);
+    std::swap(m_blockCols, moved.m_blockCols);
+    std::swap(m_blockSize, moved.m_blockSize);
+    std::swap(m_arena, moved.m_arena);
+    std::swap(m_arenaGarbage, moved.m_arenaGarbage);
+    std::swap(m_outside, moved.m_outside);
     return *this;
-}
-
-std::size_t GridCellStore::home(std::uint64_t key) const
-{
-    // Fibonacci hashing spreads consecutive rows and columns over the whole table.
-    return static_cast<std::size_t>((key * 0x9E3779B97F4A7C15ull) >> m_shift);
-}
-
-std::size_t GridCellStore::find(std::uint64_t key) const
-{
-    if (m_capacity == 0)
-        return m_capacity;
-    const std::size_t mask = m_capacity - 1;
-    for (std::size_t i = home(key);; i = (i + 1) & mask) {
-        if (m_slots[i].key == key)
-            return i;
-        if (m_slots[i].key == emptyKey)
-            return m_capacity;
-    }
 }
 
 std::string_view GridCellStore::text(int col, int row) const
 {
     if (col < 0 || row < 0)
         return {};
-    const std::size_t index = find(keyOf(col, row));
-    return index == m_capacity ? std::string_view{} : m_slots[index].view();
+    if (inBlock(col, row))
+        return view(rowSlots(row)[col]);
+    if (m_outside.empty())
+        return {};
+    const auto found = m_outside.find(keyOf(col, row));
+    return found == m_outside.end() ? std::string_view{} : std::string_view(found->second);
 }
 
-void GridCellStore::setText(int col, int row, std::string_view value)
+void GridCellStore::setTextElsewhere(int col, int row, std::string_view value)
 {
     if (row < 0)
         throw EListError(row);
     if (col < 0)
         throw EListError(col);
-    const std::uint64_t key = keyOf(col, row);
-    const std::size_t found = find(key);
-    if (found != m_capacity) {
-        Slot& slot = m_slots[found];
-        if (value.empty()) {
-            erase(found);
+    std::string kept;
+    if (!inBlock(col, row)) {
+        const bool addsRow = canAddRow(col, row);
+        if (value.empty() || (!addsRow && !canAddCol(col, row))) {
+            writeOutside(col, row, value);
             return;
         }
-        // The new text may be a view of the old one; keep the old block until it is copied.
-        Slot old = slot;
-        slot.assign(value);
-        old.release();
-        return;
+        // Growing moves cells from the map into the block and, for a new column, the block's
+        // first chunk; the text may be a view of either.
+        if (!addsRow || !m_outside.empty()) {
+            kept.assign(value);
+            value = kept;
+        }
+        if (addsRow)
+            addRow();
+        else
+            addCol();
     }
-    if (value.empty())
-        return;
-    std::string kept;
-    if ((m_size + 1) * maxLoadDenominator > m_capacity * maxLoadNumerator) {
-        // The text may be a view of another stored cell, whose slot growing frees.
-        kept.assign(value);
-        value = kept;
-        grow();
-    }
-    const std::size_t mask = m_capacity - 1;
-    std::size_t i = home(key);
-    while (m_slots[i].key != emptyKey)
-        i = (i + 1) & mask;
-    m_slots[i].assign(value);
-    m_slots[i].key = key;
-    ++m_size;
+    writeSlot(rowSlots(row)[col], value);
+    if (m_arenaGarbage >= minCompactedGarbage)
+        compactArenaIfWasteful();
 }
 
-void GridCellStore::erase(std::size_t index)
+bool GridCellStore::canAddCol(int col, int row) const
 {
-    m_slots[index].release();
-    --m_size;
-    // Backward-shift deletion: pull later members of the probe chain into the gap, so that
-    // lookups never need tombstones.
-    const std::size_t mask = m_capacity - 1;
-    std::size_t gap = index;
-    for (std::size_t i = (gap + 1) & mask; m_slots[i].key != emptyKey; i = (i + 1) & mask) {
-        const std::size_t want = home(m_slots[i].key);
-        const bool gapBetween = gap <= i ? (want <= gap || want > i) : (want <= gap && want > i);
-        if (gapBetween) {
-            m_slots[gap] = m_slots[i];
-            m_slots[i].key = emptyKey;
-            gap = i;
+    // An empty store starts its block with the cell at the top left.
+    return col == m_blockCols && m_blockCols < maxBlockCols && m_blockRows <= chunkRows &&
+           row < std::max(m_blockRows, 1);
+}
+
+void GridCellStore::addRow()
+{
+    if ((m_blockRows & (chunkRows - 1)) == 0)
+        m_chunks.push_back(std::make_unique<Slot[]>(static_cast<std::size_t>(chunkRows) *
+                                                    static_cast<std::size_t>(m_blockCols)));
+    ++m_blockRows;
+    if (m_outside.empty())
+        return;
+    const int row = m_blockRows - 1;
+    for (int col = 0; col < m_blockCols; ++col)
+        takeFromOutside(col, row);
+}
+
+void GridCellStore::addCol()
+{
+    const int oldCols = m_blockCols;
+    const int newCols = oldCols + 1;
+    auto chunk = std::make_unique<Slot[]>(static_cast<std::size_t>(chunkRows) *
+                                          static_cast<std::size_t>(newCols));
+    for (int row = 0; row < m_blockRows; ++row) {
+        std::memcpy(chunk.get() + static_cast<std::size_t>(row) * static_cast<std::size_t>(newCols),
+                    rowSlots(row), sizeof(Slot) * static_cast<std::size_t>(oldCols));
+    }
+    if (m_chunks.empty())
+        m_chunks.push_back(std::move(chunk));
+    else
+        m_chunks.front() = std::move(chunk);
+    m_blockCols = newCols;
+    m_blockRows = std::max(m_blockRows, 1);
+    if (m_outside.empty())
+        return;
+    for (int row = 0; row < m_blockRows; ++row)
+        takeFromOutside(oldCols, row);
+}
+
+void GridCellStore::takeFromOutside(int col, int row)
+{
+    const auto found = m_outside.find(keyOf(col, row));
+    if (found == m_outside.end())
+        return;
+    writeSlot(rowSlots(row)[col], found->second);
+    m_outside.erase(found);
+}
+
+void GridCellStore::writeSlot(Slot& slot, std::string_view value)
+{
+    const bool wasEmpty = slot.empty();
+    if (value.empty()) {
+        if (!wasEmpty) {
+            releaseLong(slot);
+            slot = Slot{};
+            --m_blockSize;
+        }
+        return;
+    }
+    if (value.size() <= inlineCapacity) {
+        // The old arena text is dropped only after the value, which may be a view of it, is
+        // copied.
+        const Slot old = slot;
+        slot.setInline(value);
+        releaseLong(old);
+    } else {
+        if (value.size() > std::numeric_limits<std::uint32_t>::max())
+            throw std::length_error("cell text too long");
+        const auto length = static_cast<std::uint32_t>(value.size());
+        if (slot.inArena() && slot.length() >= length) {
+            // A text no longer than the old one takes its place, so that rewriting a table with
+            // texts of the same shapes leaves no garbage.
+            std::memmove(m_arena.data() + slot.offset(), value.data(), length);
+            m_arenaGarbage += slot.length() - length;
+            slot.setArena(slot.offset(), length);
+        } else {
+            // Appending copes with a value that is a view of the arena itself.
+            const std::uint64_t offset = m_arena.size();
+            m_arena.append(value);
+            releaseLong(slot);
+            slot.setArena(offset, length);
         }
     }
+    if (wasEmpty)
+        ++m_blockSize;
 }
 
-void GridCellStore::grow()
+void GridCellStore::releaseLong(const Slot& slot)
 {
-    const std::size_t newCapacity = m_capacity == 0 ? initialCapacity : m_capacity * 2;
-    std::unique_ptr<Slot[]> slots(new Slot[newCapacity]);
-    for (std::size_t i = 0; i < newCapacity; ++i)
-        slots[i].key = emptyKey;
-    std::unique_ptr<Slot[]> old = std::move(m_slots);
-    const std::size_t oldCapacity = m_capacity;
-    m_slots = std::move(slots);
-    m_capacity = newCapacity;
-    m_shift = 64;
-    for (std::size_t c = newCapacity; c > 1; c >>= 1)
-        --m_shift;
-    const std::size_t mask = m_capacity - 1;
-    for (std::size_t j = 0; j < oldCapacity; ++j) {
-        if (old[j].key == emptyKey)
-            continue;
-        std::size_t i = home(old[j].key);
-        while (m_slots[i].key != emptyKey)
-            i = (i + 1) & mask;
-        // Slots are moved bytewise: the heap block changes its owner, not its place.
-        m_slots[i] = old[j];
+    if (slot.inArena())
+        m_arenaGarbage += slot.length();
+}
+
+void GridCellStore::compactArenaIfWasteful()
+{
+    // The walk over the block is paid for by at least as many bytes of garbage as the block's
+    // slots take, and the garbage never outgrows what is stored.
+    const std::size_t live = m_arena.size() - m_arenaGarbage;
+    const std::size_t blockBytes = sizeof(Slot) * static_cast<std::size_t>(m_blockRows) *
+                                   static_cast<std::size_t>(m_blockCols);
+    if (m_arenaGarbage <= live + blockBytes)
+        return;
+    std::string compacted;
+    compacted.reserve(live);
+    for (int row = 0; row < m_blockRows; ++row) {
+        Slot* rowCells = rowSlots(row);
+        for (int col = 0; col < m_blockCols; ++col) {
+            Slot& slot = rowCells[col];
+            if (!slot.inArena())
+                continue;
+            const std::uint64_t offset = compacted.size();
+            compacted.append(m_arena, slot.offset(), slot.length());
+            slot.setArena(offset, slot.length());
+        }
     }
+    m_arena = std::move(compacted);
+    m_arenaGarbage = 0;
+}
+
+void GridCellStore::writeOutside(int col, int row, std::string_view value)
+{
+    if (value.empty()) {
+        if (!m_outside.empty())
+            m_outside.erase(keyOf(col, row));
+        return;
+    }
+    // Assigning from a view of the same string is safe; other entries never move.
+    m_outside[keyOf(col, row)].assign(value);
 }

@@ -5,53 +5,10 @@
 
 #include <algorithm>
 #include <cstdint>
-#include <functional>
 #include <string>
 #include <vector>
 
 namespace {
-
-// Result tables repeat few texts many times ("0,000000"), so one measurement per distinct text
-// and font is enough. The cache is direct-mapped and bounded: a table of a million distinct
-// texts only evicts, it never grows. Its views point into the cell store, which AutoSizeColumns
-// does not write while it measures.
-class WidthCache
-{
-public:
-    WidthCache(TextMeasurer& measurer, int zoomFactor)
-        : m_measurer(measurer)
-        , m_zoomFactor(zoomFactor)
-        , m_entries(entryCount)
-    {}
-
-    int width(std::string_view text, GridFont font)
-    {
-        const std::size_t hash = std::hash<std::string_view>{}(text);
-        const bool fixed = font == GridFont::Fixed;
-        Entry& entry = m_entries[(hash ^ (fixed ? entryCount / 2 : 0)) & (entryCount - 1)];
-        if (entry.used && entry.hash == hash && entry.fixed == fixed && entry.text == text)
-            return entry.width;
-        const int width = m_measurer.textWidth(text, font, m_zoomFactor);
-        entry = {hash, text, width, fixed, true};
-        return width;
-    }
-
-private:
-    static constexpr std::size_t entryCount = 4096;
-
-    struct Entry
-    {
-        std::size_t hash = 0;
-        std::string_view text;
-        int width = 0;
-        bool fixed = false;
-        bool used = false;
-    };
-
-    TextMeasurer& m_measurer;
-    int m_zoomFactor;
-    std::vector<Entry> m_entries;
-};
 
 int clampIndex(std::int64_t value, int first, int last)
 {
@@ -179,19 +136,34 @@ void ResultGridState::AutoSizeColumns(bool DoFixedCols, int Padding, TextMeasure
     m_cols.ensureSizeList();
     // Every processed column gets its width from its widest text; an empty cell measures 0, so
     // visiting the stored cells gives the same widths as visiting every row.
-    std::vector<int> widest(static_cast<std::size_t>(count - first), 0);
-    WidthCache cache(measurer, m_zoomFactor);
-    const int rowCount = RowCount();
-    m_cells.forEach([&](int col, int row, std::string_view text) {
-        if (col < first || col >= count || row >= rowCount)
+    struct Column
+    {
+        int widest = 0;
+        // Neighbouring cells of a column often hold the same text ("0,000000"), measured once.
+        // The view points into the cell store, which nothing writes while the columns are sized.
+        std::string_view lastText;
+        GridFont lastFont = GridFont::Normal;
+        int lastWidth = 0;
+    };
+    std::vector<Column> columns(static_cast<std::size_t>(count - first));
+    const int fixedRows = FixedRows();
+    const int fixedCols = FixedCols();
+    m_cells.forEachWithin(count, RowCount(), [&](int col, int row, std::string_view text) {
+        if (col < first)
             return;
-        const GridFont font = isFixed({col, row}) ? GridFont::Fixed : GridFont::Normal;
-        int& max = widest[static_cast<std::size_t>(col - first)];
-        max = std::max(max, cache.width(text, font));
+        const bool fixed = row < fixedRows || col < fixedCols;
+        const GridFont font = fixed ? GridFont::Fixed : GridFont::Normal;
+        Column& column = columns[static_cast<std::size_t>(col - first)];
+        if (column.lastText.empty() || text != column.lastText || font != column.lastFont) {
+            column.lastWidth = measurer.textWidth(text, font, m_zoomFactor);
+            column.lastText = text;
+            column.lastFont = font;
+        }
+        column.widest = std::max(column.widest, column.lastWidth);
     });
     const int margins = 2 * cellMargin + 2 * gridLineWidth + 2;
     for (int col = first; col < count; ++col) {
-        int width = limitColWidth(widest[static_cast<std::size_t>(col - first)] + margins);
+        int width = limitColWidth(columns[static_cast<std::size_t>(col - first)].widest + margins);
         if (Padding != 0)
             width = limitColWidth(width + Padding);
         m_cols.setSize(col, width);
@@ -243,13 +215,13 @@ void ResultGridState::setClientSize(int width, int height)
     clampView();
 }
 
-std::optional<PixelRect> ResultGridState::cellRect(int col, int row) const
+std::optional<PixelRect> ResultGridState::visibleCellRect(int col, int row) const
 {
-    const auto colSpan = m_cols.spanOf(col);
-    if (!colSpan)
-        return std::nullopt;
     const auto rowSpan = m_rows.spanOf(row);
     if (!rowSpan)
+        return std::nullopt;
+    const auto colSpan = m_cols.spanOf(col);
+    if (!colSpan)
         return std::nullopt;
     return PixelRect{colSpan->start, rowSpan->start, colSpan->size, rowSpan->size};
 }

@@ -107,7 +107,10 @@ public:
     const GridAxis& cols() const { return m_cols; }
     bool isFixed(GridCoord cell) const { return cell.row < FixedRows() || cell.col < FixedCols(); }
     // The cell's rectangle when some of it is visible.
-    std::optional<PixelRect> cellRect(int col, int row) const;
+    std::optional<PixelRect> cellRect(int col, int row) const
+    {
+        return m_rows.pastViewByDefaultSize(row) ? std::nullopt : visibleCellRect(col, row);
+    }
     // The cell under a client position; -1 in a coordinate beside the cells.
     GridCoord cellAt(int x, int y) const;
 
@@ -138,6 +141,7 @@ public:
     void releaseHorizontalThumb(int position);
 
 private:
+    std::optional<PixelRect> visibleCellRect(int col, int row) const;
     void changeFixed(GridAxis& axis, int value, std::string_view tooBigMessage);
     void resize(GridAxis& axis, int value, std::string_view tooBigMessage);
     void resetToFirstNormalCell();

@@ -3,11 +3,16 @@
 #include "platform/Exceptions.h"
 
 #include <cstdint>
+#include <functional>
 #include <gtest/gtest.h>
+#include <malloc.h>
 #include <map>
+#include <ostream>
 #include <random>
+#include <set>
 #include <string>
 #include <utility>
+#include <vector>
 
 namespace {
 
@@ -130,6 +135,284 @@ TEST(GridCellStore, AgreesWithAMapUnderRandomWritesAndRemovals)
     store.forEach([&](int c, int r, std::string_view text) {
         ++visited;
         EXPECT_EQ(text, reference.at({c, r}));
+    });
+    EXPECT_EQ(visited, reference.size());
+}
+
+// The rules of the store, whatever part of it a cell lands in: the block that tables fill from
+// the top, or the map for everything else.
+struct Cell
+{
+    int col;
+    int row;
+    std::string text;
+};
+
+struct StoreCase
+{
+    const char* name;
+    std::function<void(GridCellStore&)> write;
+    // What must be read afterwards; an empty text checks that the cell is empty.
+    std::vector<Cell> reads;
+    std::size_t size;
+};
+
+void PrintTo(const StoreCase& c, std::ostream* out)
+{
+    *out << c.name;
+}
+
+const std::string longText = "ein Text, der zu lang für einen Platz im Block ist";
+const std::string otherLongText = "noch ein langer Text, diesmal von außerhalb des Blocks";
+
+std::string rowText(int col, int row)
+{
+    // Column 0 holds texts too long for a slot, as the program's "1000000 Triebwerke" is.
+    return col == 0 ? "Zeile " + std::to_string(row) + " mit langem Text"
+                    : std::to_string(col) + "," + std::to_string(row);
+}
+
+void writeTable(GridCellStore& store, int rows, int cols)
+{
+    for (int row = 0; row < rows; ++row) {
+        for (int col = 0; col < cols; ++col)
+            store.setText(col, row, rowText(col, row));
+    }
+}
+
+class GridCellStoreRules : public testing::TestWithParam<StoreCase>
+{};
+
+TEST_P(GridCellStoreRules, ReadsWhatTheWritesLeft)
+{
+    GridCellStore store;
+    GetParam().write(store);
+    for (const Cell& cell : GetParam().reads)
+        EXPECT_EQ(store.text(cell.col, cell.row), cell.text) << cell.col << "," << cell.row;
+    EXPECT_EQ(store.size(), GetParam().size);
+    std::size_t visited = 0;
+    store.forEach([&](int col, int row, std::string_view text) {
+        ++visited;
+        EXPECT_FALSE(text.empty());
+        EXPECT_EQ(store.text(col, row), text) << col << "," << row;
+    });
+    EXPECT_EQ(visited, store.size());
+}
+
+constexpr int maxInt = 2'147'483'647;
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, GridCellStoreRules,
+    testing::Values(
+        StoreCase{"ATableWrittenRowByRowAcrossManyBlockChunks",
+                  [](GridCellStore& s) { writeTable(s, 1001, 5); },
+                  {{0, 0, rowText(0, 0)},
+                   {4, 0, rowText(4, 0)},
+                   {2, 255, rowText(2, 255)},
+                   {3, 256, rowText(3, 256)},
+                   {0, 257, rowText(0, 257)},
+                   {4, 1000, rowText(4, 1000)},
+                   {5, 500, ""},
+                   {0, 1001, ""}},
+                  5 * 1001},
+        StoreCase{"FarCellsOfTheLargestGrid",
+                  [](GridCellStore& s) {
+                      writeTable(s, 3, 5);
+                      s.setText(1, 2'000'000'000, "fern");
+                      s.setText(4, maxInt - 1, "letzte Zeile");
+                      s.setText(maxInt - 1, maxInt - 1, "Ecke");
+                      s.setText(maxInt, maxInt, longText);
+                      s.setText(maxInt, 0, "ganz rechts");
+                  },
+                  {{1, 2'000'000'000, "fern"},
+                   {4, maxInt - 1, "letzte Zeile"},
+                   {maxInt - 1, maxInt - 1, "Ecke"},
+                   {maxInt, maxInt, longText},
+                   {maxInt, 0, "ganz rechts"},
+                   {1, 2, rowText(1, 2)},
+                   {1, 3, ""},
+                   {0, maxInt, ""}},
+                  15 + 5},
+        StoreCase{"CellsBelowTheBlockJoinItWhenItGrowsOverThem",
+                  [](GridCellStore& s) {
+                      writeTable(s, 2, 2);
+                      s.setText(1, 3, "unten");
+                      s.setText(5, 2, "rechts");
+                      s.setText(0, 2, "c0");
+                      s.setText(1, 2, "c1");
+                      s.setText(0, 3, "d0");
+                      s.setText(1, 3, "neu unten");
+                  },
+                  {{1, 3, "neu unten"},
+                   {5, 2, "rechts"},
+                   {0, 3, "d0"},
+                   {1, 1, rowText(1, 1)},
+                   {2, 3, ""}},
+                  9},
+        StoreCase{"CellsRightOfTheBlockJoinItWhenItWidens",
+                  [](GridCellStore& s) {
+                      writeTable(s, 3, 1);
+                      s.setText(3, 1, "x");
+                      s.setText(1, 0, "b");
+                      s.setText(2, 0, "c");
+                      s.setText(3, 0, "d");
+                      s.setText(3, 2, longText);
+                  },
+                  {{3, 1, "x"}, {3, 0, "d"}, {3, 2, longText}, {1, 1, ""}, {0, 2, rowText(0, 2)}},
+                  8},
+        StoreCase{"ACellWrittenManyTimesKeepsOnlyItsLastText",
+                  [](GridCellStore& s) {
+                      writeTable(s, 2, 2);
+                      for (const std::string& text :
+                           {std::string("kurz"), longText, otherLongText, std::string(16, 'x'),
+                            std::string(), longText + longText, std::string("ende")}) {
+                          s.setText(0, 0, text);
+                          s.setText(1, 1, text);
+                          s.setText(7, 9000, text);
+                      }
+                      s.setText(0, 1, otherLongText);
+                  },
+                  {{0, 0, "ende"}, {1, 1, "ende"}, {7, 9000, "ende"}, {0, 1, otherLongText}},
+                  5},
+        StoreCase{"EmptyTextsRemoveCellsInsideAndOutsideTheBlock",
+                  [](GridCellStore& s) {
+                      writeTable(s, 3, 3);
+                      s.setText(9, 9, "weit");
+                      for (int row = 0; row < 3; ++row) {
+                          for (int col = 0; col < 3; ++col)
+                              s.setText(col, row, "");
+                      }
+                      s.setText(9, 9, "");
+                      s.setText(3, 3, "");
+                  },
+                  {{0, 0, ""}, {1, 1, ""}, {9, 9, ""}},
+                  0},
+        StoreCase{"CopiesOfStoredTextsWhileTheBlockGrows",
+                  [](GridCellStore& s) {
+                      writeTable(s, 2, 2);
+                      s.setText(1, 1, "kurz");
+                      s.setText(1, 3, otherLongText);
+                      s.setText(0, 2, "c");
+                      // The row added moves (1,3), whose text is the value, into the block.
+                      s.setText(0, 3, s.text(1, 3));
+                      // A new column moves the block's first chunk, where "kurz" lives.
+                      s.setText(2, 0, s.text(1, 1));
+                      // A new column with a text of the arena.
+                      s.setText(3, 0, s.text(0, 0));
+                      s.setText(2, 1, s.text(2, 0).substr(1));
+                  },
+                  {{0, 3, otherLongText},
+                   {1, 3, otherLongText},
+                   {2, 0, "kurz"},
+                   {3, 0, rowText(0, 0)},
+                   {2, 1, "urz"}},
+                  10}),
+    [](const testing::TestParamInfo<StoreCase>& info) { return info.param.name; });
+
+TEST(GridCellStore, RewritingLongTextsGivesTheirSpaceBack)
+{
+    GridCellStore store;
+    writeTable(store, 2, 5);
+    std::string last;
+    for (int round = 0; round < 20'000; ++round) {
+        // Ever longer texts cannot take the place of the one before.
+        last = "Runde " + std::to_string(round) +
+               std::string(static_cast<std::size_t>(round % 40), '.');
+        last.resize(std::max<std::size_t>(last.size(), 16), '-');
+        for (int col = 0; col < 5; ++col)
+            store.setText(col, 1, last);
+    }
+    for (int col = 0; col < 5; ++col)
+        EXPECT_EQ(store.text(col, 1), last);
+    EXPECT_EQ(store.text(0, 0), rowText(0, 0));
+    EXPECT_LT(store.longTextBytes(), 64u * 1024u);
+}
+
+TEST(GridCellStore, FarRowsCostNoMemoryForTheRowsBetween)
+{
+    GridCellStore store;
+    writeTable(store, 3, 5);
+    const std::size_t before = mallinfo2().uordblks + mallinfo2().hblkhd;
+    for (int i = 0; i < 10; ++i)
+        store.setText(i % 5, 2'000'000'000 + i * 10'000'000, "fern");
+    store.setText(0, 3'000, "nicht anschließend");
+    const std::size_t after = mallinfo2().uordblks + mallinfo2().hblkhd;
+    EXPECT_LT(after - before, 64u * 1024u);
+    EXPECT_EQ(store.size(), 15u + 11u);
+}
+
+TEST(GridCellStore, VisitsOnlyTheCellsWithinTheLimits)
+{
+    GridCellStore store;
+    writeTable(store, 4, 3);
+    store.setText(1, 2'000'000'000, "fern");
+    store.setText(7, 1, "rechts");
+    store.setText(2, 6, "unten");
+    std::set<std::pair<int, int>> visited;
+    store.forEachWithin(3, 2, [&](int col, int row, std::string_view text) {
+        EXPECT_EQ(text, store.text(col, row));
+        visited.insert({col, row});
+    });
+    const std::set<std::pair<int, int>> expected{{0, 0}, {1, 0}, {2, 0}, {0, 1}, {1, 1}, {2, 1}};
+    EXPECT_EQ(visited, expected);
+
+    visited.clear();
+    store.forEachWithin(8, 7, [&](int col, int row, std::string_view) {
+        visited.insert({col, row});
+    });
+    EXPECT_EQ(visited.size(), 12u + 2u);
+    EXPECT_TRUE(visited.count({7, 1}) && visited.count({2, 6}));
+}
+
+// A table filled from the top, as the program writes it, among random writes, removals and copies
+// of stored texts: the block, its growth and the map must agree with a plain map.
+TEST(GridCellStore, AgreesWithAMapWhileTablesAreWrittenAmongOtherCells)
+{
+    std::mt19937 random(4711);
+    std::uniform_int_distribution<int> percent(0, 99);
+    std::uniform_int_distribution<int> length(0, 40);
+    std::uniform_int_distribution<int> nearRow(0, 700);
+    std::uniform_int_distribution<int> col(0, 7);
+    GridCellStore store;
+    std::map<std::pair<int, int>, std::string> reference;
+    const auto write = [&](int c, int r, std::string_view text) {
+        const std::string copy(text);
+        store.setText(c, r, text);
+        if (copy.empty())
+            reference.erase({c, r});
+        else
+            reference[{c, r}] = copy;
+    };
+    int tableRow = 0;
+    for (int step = 0; step < 40'000; ++step) {
+        const int kind = percent(random);
+        if (kind < 60) {
+            const int c = step % 5;
+            write(c, tableRow, std::string(static_cast<std::size_t>(length(random)), 'a' + c));
+            if (c == 4)
+                tableRow = tableRow > 600 ? 0 : tableRow + 1;
+        } else if (kind < 80) {
+            write(col(random), nearRow(random), std::to_string(step) + std::string(15, '#'));
+        } else if (kind < 90) {
+            write(col(random), nearRow(random), "");
+        } else if (kind < 98) {
+            const int fromCol = col(random);
+            const int fromRow = nearRow(random);
+            write(col(random), kind < 94 ? tableRow : nearRow(random),
+                  store.text(fromCol, fromRow));
+        } else {
+            write(col(random), 1'000'000'000 + nearRow(random), "fern");
+        }
+    }
+    ASSERT_EQ(store.size(), reference.size());
+    for (const auto& [cell, text] : reference)
+        EXPECT_EQ(store.text(cell.first, cell.second), text);
+    std::size_t visited = 0;
+    store.forEach([&](int c, int r, std::string_view text) {
+        ++visited;
+        const auto found = reference.find({c, r});
+        ASSERT_NE(found, reference.end()) << c << "," << r;
+        EXPECT_EQ(text, found->second);
     });
     EXPECT_EQ(visited, reference.size());
 }

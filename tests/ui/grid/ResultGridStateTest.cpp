@@ -227,6 +227,19 @@ TEST(ResultGridState, TextOutsideTheCountsStaysAndComesBack)
     EXPECT_EQ(grid.Cells(1, 7), "später");
 }
 
+TEST(ResultGridState, RowsCutOffByAShorterTableComeBackWithTheirTexts)
+{
+    ResultGridState grid;
+    simulate(grid, 300);
+    simulate(grid, 3);
+    ASSERT_EQ(grid.RowCount(), 5);
+    grid.setRowCount(302);
+    EXPECT_EQ(grid.Cells(0, 301), "300 Triebwerke");
+    EXPECT_EQ(grid.Cells(4, 200), "10,000 Prozent");
+    EXPECT_EQ(grid.Cells(0, 4), "3 Triebwerke");
+    EXPECT_EQ(grid.Cells(0, 302), "");
+}
+
 TEST(ResultGridState, CellsWithNegativeIndexFail)
 {
     ResultGridState grid;
@@ -352,6 +365,14 @@ INSTANTIATE_TEST_SUITE_P(
                                      g.setCells(0, 4, "a");
                                  },
                                  {18, 14, 14, 14}},
+                    AutoSizeCase{"RowsOfALongerTableCutOffIgnored",
+                                 true,
+                                 4,
+                                 [](ResultGridState& g) {
+                                     for (int row = 0; row < 300; ++row)
+                                         g.setCells(0, row, row == 200 ? "abcdefghij" : "ab");
+                                 },
+                                 {26, 14, 14, 14}},
                     AutoSizeCase{"LinesAndTabs",
                                  true,
                                  4,
