@@ -58,50 +58,40 @@ void TableWriter::forEachRow(std::string_view separator, const Format& format)
     }
 }
 
-void TableWriter::appendCsvTail(const Row& row, std::string& text) const
+void TableWriter::appendTail(const Row& row, std::string& text, TableFormat format) const
 {
+    // CSV writes the values alone, in the header's order; JSON names each one.
+    const auto field = [&text, format](std::string_view name) {
+        if (format == TableFormat::Csv) {
+            text += ',';
+        } else {
+            text += ",\"";
+            text += name;
+            text += "\":";
+        }
+    };
     const double runs = m_inputs.runs;
-    text += ',';
+    const double share = row.count / runs;
+    field("count");
     appendInteger(text, row.count);
-    text += ',';
-    appendDouble(text, row.count / runs);
-    text += ',';
+    field("probability");
+    appendDouble(text, share);
+    field("percent");
     appendDouble(text, 100.0 * row.count / runs);
-    text += ',';
+    field("cumulative");
     appendDouble(text, row.sum);
-    text += ',';
+    field("cumulative_percent");
     appendDouble(text, static_cast<double>(100.0L * row.sum));
     if (m_exact) {
-        const double share = row.count / runs;
-        text += ',';
+        field("exact_probability");
         appendDouble(text, row.exact);
-        text += ',';
+        field("standard_error");
         appendDouble(text, std::sqrt(share * (1 - share) / runs));
     }
-    text += "\r\n";
-}
-
-void TableWriter::appendJsonTail(const Row& row, std::string& text) const
-{
-    const double runs = m_inputs.runs;
-    text += ",\"count\":";
-    appendInteger(text, row.count);
-    text += ",\"probability\":";
-    appendDouble(text, row.count / runs);
-    text += ",\"percent\":";
-    appendDouble(text, 100.0 * row.count / runs);
-    text += ",\"cumulative\":";
-    appendDouble(text, row.sum);
-    text += ",\"cumulative_percent\":";
-    appendDouble(text, static_cast<double>(100.0L * row.sum));
-    if (m_exact) {
-        const double share = row.count / runs;
-        text += ",\"exact_probability\":";
-        appendDouble(text, row.exact);
-        text += ",\"standard_error\":";
-        appendDouble(text, std::sqrt(share * (1 - share) / runs));
-    }
-    text += '}';
+    if (format == TableFormat::Csv)
+        text += "\r\n";
+    else
+        text += '}';
 }
 
 void TableWriter::writeCsv()
@@ -111,7 +101,10 @@ void TableWriter::writeCsv()
     struct Csv
     {
         const TableWriter& table;
-        void operator()(const Row& row, std::string& text) const { table.appendCsvTail(row, text); }
+        void operator()(const Row& row, std::string& text) const
+        {
+            table.appendTail(row, text, TableFormat::Csv);
+        }
         void writeRow(std::int64_t k, const std::string& tail) const
         {
             table.m_writer.appendInteger(k);
@@ -152,7 +145,7 @@ void TableWriter::writeJson(const std::optional<ChiSquare>& chiSquare)
         const TableWriter& table;
         void operator()(const Row& row, std::string& text) const
         {
-            table.appendJsonTail(row, text);
+            table.appendTail(row, text, TableFormat::Json);
         }
         void writeRow(std::int64_t k, const std::string& tail) const
         {

@@ -46,8 +46,8 @@ private:
     // where it differs from the row before (long tables are mostly rows of nothing).
     template <typename Format> void forEachRow(std::string_view separator, const Format& format);
 
-    void appendCsvTail(const Row& row, std::string& text) const;
-    void appendJsonTail(const Row& row, std::string& text) const;
+    enum class TableFormat { Csv, Json };
+    void appendTail(const Row& row, std::string& text, TableFormat format) const;
 
     const SimulationInputs& m_inputs;
     std::span<const std::int32_t> m_histogram;

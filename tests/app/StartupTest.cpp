@@ -2,6 +2,7 @@
 
 #include "platform/Exceptions.h"
 #include "platform/MessageBoxes.h"
+#include "support/RecordedBoxes.h"
 
 #include <QString>
 
@@ -13,23 +14,6 @@
 #include <vector>
 
 namespace {
-
-class RecordedBoxes final : public platform::MessageBoxes
-{
-public:
-    struct Box
-    {
-        Icon icon;
-        QString title;
-        QString text;
-    };
-    std::vector<Box> boxes;
-
-    void show(QWidget*, Icon icon, const QString& title, const QString& text) override
-    {
-        boxes.push_back({icon, title, text});
-    }
-};
 
 struct StartupFailure
 {

@@ -8,6 +8,7 @@
 #include "presentation/FormatSettings.h"
 #include "presentation/ResultTable.h"
 #include "simulation/SimuliereAusfaelle.h"
+#include "support/RecordedBoxes.h"
 #include "ui/field/TValidateEdit.h"
 #include "ui/grid/TResultGrid.h"
 #include "ui/window/MainUnit.h"
@@ -25,23 +26,6 @@
 #include <vector>
 
 namespace {
-
-// Every box the window would show, recorded instead of shown.
-class RecordedBoxes final : public platform::MessageBoxes
-{
-public:
-    struct Box
-    {
-        Icon icon;
-        QString title;
-        QString text;
-    };
-    void show(QWidget*, Icon icon, const QString& title, const QString& text) override
-    {
-        boxes.push_back({icon, title, text});
-    }
-    std::vector<Box> boxes;
-};
 
 class FakeClipboard final : public platform::Clipboard
 {
