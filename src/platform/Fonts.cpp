@@ -58,7 +58,7 @@ QFont programFixedFont()
     return font;
 }
 
-int textMetricsHeight(const QFont& font)
+TextMetrics textMetrics(const QFont& font)
 {
     const QRawFont raw = QRawFont::fromFont(font);
     const QByteArray os2 = raw.fontTable("OS/2");
@@ -71,10 +71,16 @@ int textMetricsHeight(const QFont& font)
         const int unitsPerEm = bigEndian16(head, 18);
         const qreal pixels = raw.pixelSize();
         if (unitsPerEm > 0)
-            return qRound(bigEndian16(os2, 74) * pixels / unitsPerEm) +
-                   qRound(bigEndian16(os2, 76) * pixels / unitsPerEm);
+            return {qRound(bigEndian16(os2, 74) * pixels / unitsPerEm),
+                    qRound(bigEndian16(os2, 76) * pixels / unitsPerEm)};
     }
-    return QFontMetrics(font).height();
+    const QFontMetrics metrics(font);
+    return {metrics.ascent(), metrics.descent()};
+}
+
+int textMetricsHeight(const QFont& font)
+{
+    return textMetrics(font).height();
 }
 
 } // namespace platform

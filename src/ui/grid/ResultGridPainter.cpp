@@ -1,6 +1,5 @@
 #include "ui/grid/ResultGridPainter.h"
 
-#include <QFontMetrics>
 #include <QFontMetricsF>
 #include <QPainter>
 #include <QPalette>
@@ -58,6 +57,8 @@ ResultGridPainter::ResultGridPainter(const ResultGridState& state, const GridCol
     , m_colors(colors)
     , m_font(fonts.zoomed(GridFont::Normal, state.ZoomFactor()))
     , m_fixedFont(fonts.zoomed(GridFont::Fixed, state.ZoomFactor()))
+    , m_metrics(platform::textMetrics(m_font))
+    , m_fixedMetrics(platform::textMetrics(m_fixedFont))
     , m_hasFocus(hasFocus)
 {}
 
@@ -107,7 +108,7 @@ void ResultGridPainter::paintNormalCell(QPainter& painter, GridCoord cell, const
     painter.fillRect(QRect(x + w - 1, y, 1, h), line);
     painter.setPen(selected ? QColor(GridColors::selectionTextColor) : m_colors.windowText);
     painter.setFont(m_font);
-    paintText(painter, cell, QRect(x + 3, y + 3, w - 6, h - 4));
+    paintText(painter, cell, QRect(x + 3, y + 3, w - 6, h - 4), m_metrics);
     if (m_hasFocus && cell == m_state.current())
         paintFocusRect(painter, QRect(x, y, w - 1, h - 1));
 }
@@ -129,7 +130,7 @@ void ResultGridPainter::paintHeaderCell(QPainter& painter, GridCoord cell, const
     painter.fillRect(QRect(x, y, 1, h - 1), Qt::white);
     painter.setPen(m_colors.windowText);
     painter.setFont(m_fixedFont);
-    paintText(painter, cell, QRect(x + 2, y + 2, w - 5, h - 4));
+    paintText(painter, cell, QRect(x + 2, y + 2, w - 5, h - 4), m_fixedMetrics);
 }
 
 // A vertical gradient from white at the top row to the face colour at the bottom row, in at most
@@ -158,8 +159,11 @@ void ResultGridPainter::paintGradient(QPainter& painter, const QRect& rect, int 
 // Lines break at spaces and at explicit line breaks only: a number such as "0,960812" is one word
 // however narrow the column, where Qt's own wrapping would break it after the comma. A word wider
 // than the rectangle keeps a line of its own and is cut at the rectangle's edge, as is everything
-// below its bottom.
-void ResultGridPainter::paintText(QPainter& painter, GridCoord cell, const QRect& textRect) const
+// below its bottom. Lines follow each other at the desktop's text-metrics height with the
+// baseline at its ascent, so that every glyph lies inside its line (Qt's ascent of Wine's Tahoma
+// is two to four pixels short of its tallest letters).
+void ResultGridPainter::paintText(QPainter& painter, GridCoord cell, const QRect& textRect,
+                                  const platform::TextMetrics& lineMetrics) const
 {
     const std::string_view utf8 = m_state.Cells(cell.col, cell.row);
     if (utf8.empty() || textRect.width() <= 0 || textRect.height() <= 0)
@@ -167,25 +171,18 @@ void ResultGridPainter::paintText(QPainter& painter, GridCoord cell, const QRect
     QString text = QString::fromUtf8(utf8.data(), static_cast<qsizetype>(utf8.size()));
     text.replace(u'\n', QChar::LineSeparator);
 
-    // Each line is drawn as Qt draws a single line of text, one below the other where Qt's own
-    // wrapping puts them: on whole pixels, the font's leading above each.
     const QFontMetricsF metrics(painter.font());
-    const qreal leading = QFontMetrics(painter.font()).leading();
-    const qreal firstTop = std::ceil(leading);
     painter.save();
     painter.setClipRect(textRect, Qt::IntersectClip);
-    qreal height = 0;
-    for (qsizetype start = 0; start < text.size();) {
+    int top = textRect.top();
+    for (qsizetype start = 0; start < text.size() && top <= textRect.bottom();) {
         const qsizetype length = lineLength(text, start, textRect.width(), metrics);
-        height = std::ceil(height + leading);
-        const QRectF lineRect(textRect.x(), textRect.y() + height - firstTop, 1e6,
-                              textRect.height());
-        painter.drawText(lineRect, Qt::AlignLeft | Qt::AlignTop | Qt::TextExpandTabs,
-                         text.mid(start, length));
-        height += metrics.ascent() + metrics.descent();
+        QString line = text.mid(start, length);
+        if (line.endsWith(QChar::LineSeparator))
+            line.chop(1);
+        painter.drawText(QPointF(textRect.left(), top + lineMetrics.ascent), line);
+        top += lineMetrics.height();
         start += length;
-        if (height - firstTop >= textRect.height())
-            break;
     }
     painter.restore();
 }

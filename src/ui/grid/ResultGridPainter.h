@@ -1,5 +1,6 @@
 #pragma once
 
+#include "platform/Fonts.h"
 #include "ui/grid/GridFonts.h"
 #include "ui/grid/ResultGridState.h"
 
@@ -44,12 +45,15 @@ private:
     void paintNormalCell(QPainter& painter, GridCoord cell, const QRect& rect) const;
     void paintHeaderCell(QPainter& painter, GridCoord cell, const QRect& rect) const;
     void paintGradient(QPainter& painter, const QRect& rect, int maxSteps) const;
-    void paintText(QPainter& painter, GridCoord cell, const QRect& textRect) const;
+    void paintText(QPainter& painter, GridCoord cell, const QRect& textRect,
+                   const platform::TextMetrics& lineMetrics) const;
     static void paintFocusRect(QPainter& painter, const QRect& ring);
 
     const ResultGridState& m_state;
     const GridColors& m_colors;
     QFont m_font;
     QFont m_fixedFont;
+    platform::TextMetrics m_metrics;
+    platform::TextMetrics m_fixedMetrics;
     bool m_hasFocus;
 };

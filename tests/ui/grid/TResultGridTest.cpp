@@ -441,6 +441,7 @@ void TResultGridTest::textRectanglesWrapAndClip()
     const QFontMetrics metrics(font);
     QVERIFY(metrics.horizontalAdvance(QStringLiteral("(Summe)")) < textRect.width());
     QVERIFY(metrics.horizontalAdvance(text) > textRect.width());
+    const platform::TextMetrics lines = platform::textMetrics(font);
 
     // A white button face makes the header's gradient and highlight white, so that its text
     // stands on white like the normal cell's.
@@ -456,14 +457,15 @@ void TResultGridTest::textRectanglesWrapAndClip()
         QPainter painter(&drawn);
         painter.setFont(font);
         painter.setPen(QColor(Qt::black));
-        painter.drawText(QRect(QPoint(0, 0), size),
-                         Qt::AlignLeft | Qt::AlignTop | Qt::TextWordWrap | Qt::TextExpandTabs,
-                         text);
+        // Two lines, broken at the space, one text-metrics height apart with the baseline at
+        // the text-metrics ascent, as the desktop draws them.
+        painter.drawText(QPointF(0, lines.ascent), QStringLiteral("Inhalt "));
+        painter.drawText(QPointF(0, lines.ascent + lines.height()), QStringLiteral("(Summe)"));
         return drawn;
     };
     const QImage reference = draw(textRect.size());
     const QImage uncut = draw(textRect.size() + QSize(0, 20));
-    QVERIFY(hasInkInRows(reference, metrics.height(), textRect.height() - 1));
+    QVERIFY(hasInkInRows(reference, lines.height(), textRect.height() - 1));
     QVERIFY(hasInkInRows(reference, textRect.height() - 1, textRect.height() - 1));
     QVERIFY(hasInkInRows(uncut, textRect.height(), textRect.height()));
 
@@ -476,8 +478,7 @@ void TResultGridTest::textRectanglesWrapAndClip()
     }
     const QPoint offset = textRect.topLeft() - QPoint(x, y);
     QCOMPARE(firstInk(cell), firstInk(reference) + offset);
-    QVERIFY2(hasInkInRows(cell, offset.y() + metrics.height(), cell.height() - 1),
-             "no second line");
+    QVERIFY2(hasInkInRows(cell, offset.y() + lines.height(), cell.height() - 1), "no second line");
     for (int cy = 0; cy < cell.height(); ++cy) {
         for (int cx = 0; cx < cell.width(); ++cx) {
             const QPoint inRect = QPoint(cx, cy) - offset;
@@ -516,6 +517,7 @@ void TResultGridTest::textWrapsAtSpacesOnly()
     QFETCH(QString, text);
     QFETCH(bool, secondLine);
     const QFontMetrics metrics(m_grid->font());
+    const platform::TextMetrics lines = platform::textMetrics(m_grid->font());
     QVERIFY(metrics.horizontalAdvance(text) > 58);
     m_grid->setCells(1, 2, text);
     const QImage shot = image();
@@ -524,8 +526,8 @@ void TResultGridTest::textWrapsAtSpacesOnly()
     for (int y = 0; y < textArea.height(); ++y)
         for (int x = 0; x < textArea.width(); ++x)
             textArea.setPixelColor(x, y, clientPixel(shot, 64 + 3 + x, 48 + 3 + y));
-    QVERIFY(hasInkInRows(textArea, 0, metrics.height() - 1));
-    QCOMPARE(hasInkInRows(textArea, metrics.height(), textArea.height() - 1), secondLine);
+    QVERIFY(hasInkInRows(textArea, 0, lines.height() - 1));
+    QCOMPARE(hasInkInRows(textArea, lines.height(), textArea.height() - 1), secondLine);
     // The first line is the text's beginning, unbroken: what the text drawn on one line shows.
     QImage oneLine(textArea.size(), shot.format());
     oneLine.fill(Qt::white);
@@ -533,9 +535,9 @@ void TResultGridTest::textWrapsAtSpacesOnly()
         QPainter painter(&oneLine);
         painter.setFont(m_grid->font());
         painter.setPen(QColor(Qt::black));
-        painter.drawText(0, metrics.ascent(), text);
+        painter.drawText(0, lines.ascent, text);
     }
-    for (int y = 0; y < metrics.height(); ++y)
+    for (int y = 0; y < lines.height(); ++y)
         for (int x = 0; x < textArea.width(); ++x)
             if (!secondLine && textArea.pixelColor(x, y) != oneLine.pixelColor(x, y))
                 QFAIL(qPrintable(QStringLiteral("text pixel (%1,%2) differs").arg(x).arg(y)));
