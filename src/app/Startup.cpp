@@ -45,9 +45,9 @@ int runProgram(int& argc, char** argv, const StartupProbe& probe)
         if (probe)
             probe(next);
     };
-    platform::takeOverDisplayScaling();
     std::unique_ptr<TApplication> application;
     try {
+        platform::takeOverDisplayScaling();
         stage(StartupStage::Formats);
         LoadFormatSettings();
         stage(StartupStage::Seed);
