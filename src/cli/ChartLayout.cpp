@@ -1,10 +1,10 @@
 #include "cli/ChartLayout.h"
 
+#include "cli/ScriptNumbers.h"
 #include "presentation/FormatSettings.h"
 #include "presentation/TextEncoding.h"
 
 #include <algorithm>
-#include <charconv>
 #include <cmath>
 
 namespace {
@@ -32,9 +32,9 @@ std::string localeNumber(std::string text)
 
 std::string shortest(double value)
 {
-    char digits[32];
-    const auto end = std::to_chars(digits, digits + sizeof digits, value).ptr;
-    return std::string(digits, end);
+    std::string text;
+    appendShortest(text, value);
+    return text;
 }
 
 // A step of 1, 2 or 5 times a power of ten that cuts `span` into at most `parts` pieces.
@@ -97,8 +97,10 @@ bool ChartLayout::showsEveryCount() const
 
 double ChartLayout::share(std::int64_t k) const
 {
-    const std::int32_t count = m_request.histogram[static_cast<std::size_t>(k)];
-    return m_request.runs > 0 ? static_cast<double>(count) / m_request.runs : 0.0;
+    // A negative engine count leaves no histogram at all, and an empty chart.
+    if (k < 0 || k >= static_cast<std::int64_t>(m_request.histogram.size()) || m_request.runs <= 0)
+        return 0.0;
+    return static_cast<double>(m_request.histogram[static_cast<std::size_t>(k)]) / m_request.runs;
 }
 
 double ChartLayout::exactProbability(std::int64_t k) const

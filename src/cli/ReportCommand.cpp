@@ -472,5 +472,12 @@ int runReportCommand(std::span<const std::string_view> arguments, std::ostream& 
     } catch (const std::bad_alloc&) {
         err << errorBoxText(ErrorMessages::outOfMemory) << '\n';
         return 1;
+    } catch (const std::exception& error) {
+        // No failure may end the tool without its exit code: whatever else went wrong is one.
+        err << "triebwerke-report: " << error.what() << '\n';
+        return 1;
+    } catch (...) {
+        err << "triebwerke-report: Unbekannter Fehler\n";
+        return 1;
     }
 }

@@ -1,30 +1,10 @@
 #include "cli/TableWriter.h"
 
+#include "cli/ScriptNumbers.h"
 #include "presentation/ResultTable.h"
 
-#include <charconv>
 #include <cmath>
 #include <string>
-
-namespace {
-
-// The shortest text that reads back as the same double, with a full stop in every locale.
-void appendDouble(std::string& text, double value)
-{
-    char digits[32];
-    // A negative zero (a count divided by a negative run count) is a zero to a script.
-    const auto end = std::to_chars(digits, digits + sizeof digits, value == 0 ? 0.0 : value).ptr;
-    text.append(digits, end);
-}
-
-void appendInteger(std::string& text, std::int64_t value)
-{
-    char digits[24];
-    const auto end = std::to_chars(digits, digits + sizeof digits, value).ptr;
-    text.append(digits, end);
-}
-
-} // namespace
 
 TableWriter::TableWriter(const SimulationInputs& inputs, std::span<const std::int32_t> histogram,
                          const ExactDistribution* exact, LineWriter& writer)
@@ -75,18 +55,18 @@ void TableWriter::appendTail(const Row& row, std::string& text, TableFormat form
     field("count");
     appendInteger(text, row.count);
     field("probability");
-    appendDouble(text, share);
+    appendShortest(text, share);
     field("percent");
-    appendDouble(text, 100.0 * row.count / runs);
+    appendShortest(text, 100.0 * row.count / runs);
     field("cumulative");
-    appendDouble(text, row.sum);
+    appendShortest(text, row.sum);
     field("cumulative_percent");
-    appendDouble(text, static_cast<double>(100.0L * row.sum));
+    appendShortest(text, static_cast<double>(100.0L * row.sum));
     if (m_exact) {
         field("exact_probability");
-        appendDouble(text, row.exact);
+        appendShortest(text, row.exact);
         field("standard_error");
-        appendDouble(text, std::sqrt(share * (1 - share) / runs));
+        appendShortest(text, std::sqrt(share * (1 - share) / runs));
     }
     if (format == TableFormat::Csv)
         text += "\r\n";
@@ -121,19 +101,19 @@ void TableWriter::writeJson(const std::optional<ChiSquare>& chiSquare)
     head += ",\"runs\":";
     appendInteger(head, m_inputs.runs);
     head += ",\"reliability\":";
-    appendDouble(head, m_inputs.reliability);
+    appendShortest(head, m_inputs.reliability);
     head += ",\"seed\":";
     appendInteger(head, m_inputs.seed);
     head += ",\"failure_probability\":";
-    appendDouble(head, m_inputs.failureProbability);
+    appendShortest(head, m_inputs.failureProbability);
     if (chiSquare) {
         head += ",\"chi_square\":{\"statistic\":";
-        appendDouble(head, chiSquare->statistic);
+        appendShortest(head, chiSquare->statistic);
         head += ",\"degrees_of_freedom\":";
         appendInteger(head, chiSquare->degreesOfFreedom);
         head += ",\"p_value\":";
         if (chiSquare->pValue)
-            appendDouble(head, *chiSquare->pValue);
+            appendShortest(head, *chiSquare->pValue);
         else
             head += "null";
         head += '}';

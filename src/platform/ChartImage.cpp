@@ -8,6 +8,7 @@
 #include <QRegularExpression>
 #include <QSvgGenerator>
 
+#include <cstdio>
 #include <optional>
 
 namespace platform {
@@ -28,10 +29,20 @@ public:
     {
         if (QGuiApplication::instance() != nullptr)
             return;
-        // Qt's notes about the session (no runtime directory, no display) mean nothing to the
-        // user of a command-line tool; its own messages are all it prints.
-        m_previousHandler =
-            qInstallMessageHandler([](QtMsgType, const QMessageLogContext&, const QString&) {});
+        // Qt's notes and warnings about the session (no runtime directory, no display) mean
+        // nothing to the user of a command-line tool; its own messages are all it prints. Critical
+        // errors still get through.
+        m_previousHandler = qInstallMessageHandler(
+            [](QtMsgType type, const QMessageLogContext& context, const QString& message) {
+                if (type != QtCriticalMsg && type != QtFatalMsg)
+                    return;
+                if (s_passOn)
+                    s_passOn(type, context, message);
+                else
+                    std::fprintf(stderr, "%s\n",
+                                 qPrintable(qFormatLogMessage(type, context, message)));
+            });
+        s_passOn = m_previousHandler;
         m_application.emplace(m_argc, m_argv);
     }
     ~DrawingApplication()
@@ -54,6 +65,7 @@ private:
     char* m_argv[4] = {s_name, s_platformOption, s_platformName, nullptr};
     std::optional<QGuiApplication> m_application;
     QtMessageHandler m_previousHandler = nullptr;
+    static inline QtMessageHandler s_passOn = nullptr;
 };
 
 void paint(const ChartImage& image, QPainter& painter)

@@ -43,6 +43,10 @@ def main() -> int:
             match = INCLUDE.match(line)
             if not match:
                 continue
+            if ".." in match.group(1).split("/"):
+                problems.append(f"{relative}:{number}: includes {match.group(1)}, a path that "
+                                "climbs out of its folder; name the header from src/")
+                continue
             target = module_of(match.group(1))
             if target is None:
                 if not (file.parent / match.group(1)).exists():

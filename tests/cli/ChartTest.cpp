@@ -238,6 +238,20 @@ TEST_F(ChartTest, AnUnwritablePictureIsAnErrorBeforeAnyOutput)
                        file + "\" lässt sich nicht anlegen\n");
 }
 
+// A negative engine count simulates nothing: with no runs the table has no rows and no error to
+// report, and the chart is an empty one of the requested size.
+TEST_F(ChartTest, NoHistogramDrawsAnEmptyChart)
+{
+    const std::string file = path("empty.png");
+    std::string out;
+    EXPECT_EQ(run({"--engines", "-1", "--reliability", "0,9", "--runs", "0", "--format", "csv",
+                   "--plot", file},
+                  &out),
+              0);
+    const QImage chart(QString::fromStdString(file));
+    EXPECT_EQ(chart.size(), QSize(1200, 700));
+}
+
 TEST_F(ChartTest, NoRunsIsTheSameErrorAsForTheReport)
 {
     std::string out;

@@ -260,8 +260,6 @@ std::optional<GridSpan> GridAxis::spanOf(int index) const
 {
     if (index < 0 || index >= m_count || (index >= m_fixedCount && index < m_origin))
         return std::nullopt;
-    if (pastViewByDefaultSize(index))
-        return std::nullopt;
     std::int64_t start = 0;
     int first = 0;
     if (index >= m_fixedCount) {

@@ -19,8 +19,46 @@ int gradientChannel(int from, int to, int step, int steps)
     return (2 * numerator + steps) / (2 * steps);
 }
 
+// Tab stops stand at multiples of eight "x" widths, as in Qt's text drawing with expanded tabs,
+// by which the columns are sized.
+class ExpandedTabs
+{
+public:
+    explicit ExpandedTabs(const QFontMetricsF& metrics)
+        : m_metrics(metrics)
+        , m_stop(qRound(8 * metrics.horizontalAdvance(u'x')))
+    {}
+
+    // Calls f(x, run) for each run of the line between tabs, x being where it starts; returns
+    // the line's width.
+    template <typename F> qreal walk(const QString& line, F&& f) const
+    {
+        qreal x = 0;
+        qsizetype from = 0;
+        for (;;) {
+            const qsizetype tab = line.indexOf(u'\t', from);
+            const QString run = line.mid(from, (tab < 0 ? line.size() : tab) - from);
+            f(x, run);
+            x += m_metrics.horizontalAdvance(run);
+            if (tab < 0)
+                return x;
+            if (m_stop > 0)
+                x = (std::floor(x / m_stop) + 1) * m_stop;
+            from = tab + 1;
+        }
+    }
+    qreal width(const QString& line) const
+    {
+        return walk(line, [](qreal, const QString&) {});
+    }
+
+private:
+    const QFontMetricsF& m_metrics;
+    int m_stop;
+};
+
 // How many characters from `start` go on one line of `width` pixels.
-qsizetype lineLength(const QString& text, qsizetype start, int width, const QFontMetricsF& metrics)
+qsizetype lineLength(const QString& text, qsizetype start, int width, const ExpandedTabs& tabs)
 {
     qsizetype end = start;
     while (end < text.size()) {
@@ -31,7 +69,7 @@ qsizetype lineLength(const QString& text, qsizetype start, int width, const QFon
                text[wordEnd] != QChar::LineSeparator)
             ++wordEnd;
         // Spaces after a word hang at the line's end and take no room.
-        const bool fits = metrics.horizontalAdvance(text.mid(start, wordEnd - start)) <= width;
+        const bool fits = tabs.width(text.mid(start, wordEnd - start)) <= width;
         if (!fits && end > start)
             return end - start;
         while (wordEnd < text.size() && text[wordEnd] == u' ')
@@ -159,9 +197,9 @@ void ResultGridPainter::paintGradient(QPainter& painter, const QRect& rect, int 
 // Lines break at spaces and at explicit line breaks only: a number such as "0,960812" is one word
 // however narrow the column, where Qt's own wrapping would break it after the comma. A word wider
 // than the rectangle keeps a line of its own and is cut at the rectangle's edge, as is everything
-// below its bottom. Lines follow each other at the desktop's text-metrics height with the
-// baseline at its ascent, so that every glyph lies inside its line (Qt's ascent of Wine's Tahoma
-// is two to four pixels short of its tallest letters).
+// below its bottom; tabs are expanded. Lines follow each other at the desktop's text-metrics height
+// with the baseline at its ascent, so that every glyph lies inside its line (Qt's ascent of Wine's
+// Tahoma is two to four pixels short of its tallest letters).
 void ResultGridPainter::paintText(QPainter& painter, GridCoord cell, const QRect& textRect,
                                   const platform::TextMetrics& lineMetrics) const
 {
@@ -172,15 +210,20 @@ void ResultGridPainter::paintText(QPainter& painter, GridCoord cell, const QRect
     text.replace(u'\n', QChar::LineSeparator);
 
     const QFontMetricsF metrics(painter.font());
+    const ExpandedTabs tabs(metrics);
     painter.save();
     painter.setClipRect(textRect, Qt::IntersectClip);
     int top = textRect.top();
     for (qsizetype start = 0; start < text.size() && top <= textRect.bottom();) {
-        const qsizetype length = lineLength(text, start, textRect.width(), metrics);
+        const qsizetype length = lineLength(text, start, textRect.width(), tabs);
         QString line = text.mid(start, length);
         if (line.endsWith(QChar::LineSeparator))
             line.chop(1);
-        painter.drawText(QPointF(textRect.left(), top + lineMetrics.ascent), line);
+        const qreal baseline = top + lineMetrics.ascent;
+        tabs.walk(line, [&painter, &textRect, baseline](qreal x, const QString& run) {
+            if (!run.isEmpty())
+                painter.drawText(QPointF(textRect.left() + x, baseline), run);
+        });
         top += lineMetrics.height();
         start += length;
     }

@@ -157,6 +157,7 @@ private slots:
     void textRectanglesWrapAndClip();
     void textWrapsAtSpacesOnly_data();
     void textWrapsAtSpacesOnly();
+    void tabsAreExpandedAsTheColumnsAreMeasured();
     void writingACellShowsIt();
     void scrollBarsOnlyWhenNeeded();
     void headerStaysWhileScrolling();
@@ -541,6 +542,38 @@ void TResultGridTest::textWrapsAtSpacesOnly()
         for (int x = 0; x < textArea.width(); ++x)
             if (!secondLine && textArea.pixelColor(x, y) != oneLine.pixelColor(x, y))
                 QFAIL(qPrintable(QStringLiteral("text pixel (%1,%2) differs").arg(x).arg(y)));
+}
+
+// A tab moves the text to the next tab stop, where the measuring of the columns puts it too.
+void TResultGridTest::tabsAreExpandedAsTheColumnsAreMeasured()
+{
+    const QString text = QStringLiteral("1\t2");
+    const QFontMetrics metrics(m_grid->font());
+    const int expanded = metrics.size(Qt::TextExpandTabs, text).width();
+    QVERIFY(expanded > metrics.horizontalAdvance(QStringLiteral("12")) + 10);
+    QVERIFY(expanded < 58);
+    m_grid->setCells(1, 2, text);
+    const QImage shot = image();
+    // The text rectangle of column 1, row 2; its rightmost ink is the end of the "2".
+    int rightmost = -1;
+    for (int y = 0; y < 20; ++y)
+        for (int x = 0; x < 58; ++x)
+            if (clientPixel(shot, 64 + 3 + x, 48 + 3 + y) != QColor(Qt::white))
+                rightmost = std::max(rightmost, x);
+    QImage reference(80, 20, shot.format());
+    reference.fill(Qt::white);
+    {
+        QPainter painter(&reference);
+        painter.setFont(m_grid->font());
+        painter.setPen(QColor(Qt::black));
+        painter.drawText(reference.rect(), Qt::AlignLeft | Qt::AlignTop | Qt::TextExpandTabs, text);
+    }
+    int expectedRightmost = -1;
+    for (int y = 0; y < reference.height(); ++y)
+        for (int x = 0; x < reference.width(); ++x)
+            if (reference.pixelColor(x, y) != QColor(Qt::white))
+                expectedRightmost = std::max(expectedRightmost, x);
+    QCOMPARE(rightmost, expectedRightmost);
 }
 
 void TResultGridTest::writingACellShowsIt()
