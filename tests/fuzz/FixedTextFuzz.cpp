@@ -51,10 +51,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
     const long double shown = readBack(grouped);
     if (std::fabs(value) < 1e18L) {
-        // Eighteen significant digits, cut to the decimals: off by at most half a unit of the
-        // last decimal or of the eighteenth digit, whichever is larger.
-        const long double unit =
-            std::max(0.5L * std::pow(10.0L, -decimals), std::fabs(value) * 1e-17L);
+        // Eighteen significant digits, rounded, then cut to the decimals by the first dropped
+        // digit: off by at most half a unit of the eighteenth digit plus half a unit of the last
+        // decimal (the two roundings may add up, as they do in -1.99999999812098394|7 with 16
+        // decimals, shown as -1,9999999981209840).
+        const long double unit = 0.5L * std::pow(10.0L, -decimals) + std::fabs(value) * 1e-17L;
         if (std::fabs(shown - value) > unit * 1.0001L + LDBL_TRUE_MIN)
             std::abort();
     } else {
