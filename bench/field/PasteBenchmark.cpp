@@ -4,10 +4,8 @@
 // interrupts the paste.
 
 #include "platform/Clipboard.h"
-#include "presentation/FormatSettings.h"
 #include "ui/field/TValidateEdit.h"
 
-#include <QApplication>
 #include <QString>
 
 #include <benchmark/benchmark.h>
@@ -53,18 +51,3 @@ BENCHMARK(pasteIntoTheReliabilityField)
     ->Complexity();
 
 } // namespace
-
-int main(int argc, char** argv)
-{
-    // The field is a widget, but needs no screen.
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication application(argc, argv);
-    LoadFormatSettings();
-    benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv))
-        return 1;
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
-}

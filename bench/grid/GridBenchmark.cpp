@@ -5,8 +5,6 @@
 #include "ui/grid/FontTextMeasurer.h"
 #include "ui/grid/ResultGridState.h"
 
-#include <QGuiApplication>
-
 #include <algorithm>
 #include <benchmark/benchmark.h>
 #include <chrono>
@@ -106,17 +104,3 @@ void AutoSizeColumns(benchmark::State& state)
 BENCHMARK(AutoSizeColumns)->Unit(benchmark::kMillisecond)->Iterations(3);
 
 } // namespace
-
-int main(int argc, char** argv)
-{
-    // Fonts need a GUI application, but no screen.
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    QGuiApplication application(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv))
-        return 1;
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
-}

@@ -3,6 +3,7 @@
 #include <QByteArray>
 #include <QFontDatabase>
 #include <QFontMetrics>
+#include <QHash>
 #include <QRawFont>
 #include <QString>
 #include <QStringList>
@@ -58,7 +59,9 @@ QFont programFixedFont()
     return font;
 }
 
-TextMetrics textMetrics(const QFont& font)
+namespace {
+
+TextMetrics readTextMetrics(const QFont& font)
 {
     const QRawFont raw = QRawFont::fromFont(font);
     const QByteArray os2 = raw.fontTable("OS/2");
@@ -76,6 +79,20 @@ TextMetrics textMetrics(const QFont& font)
     }
     const QFontMetrics metrics(font);
     return {metrics.ascent(), metrics.descent()};
+}
+
+} // namespace
+
+TextMetrics textMetrics(const QFont& font)
+{
+    // Every repaint of the grid asks for its two fonts; their tables are read once. Fonts live on
+    // the user-interface thread only.
+    static QHash<QString, TextMetrics> known;
+    const QString key = font.key();
+    const auto found = known.constFind(key);
+    if (found != known.constEnd())
+        return *found;
+    return *known.insert(key, readTextMetrics(font));
 }
 
 int textMetricsHeight(const QFont& font)
