@@ -3,7 +3,8 @@
 # they are all there already. Usage: ensure-packages.sh [run|test|package]
 set -euo pipefail
 
-packages=(cmake ninja-build g++ qt6-base-dev qt6-svg-dev qt6-translations-l10n fonts-dejavu-core fonts-wine)
+packages=(cmake ninja-build g++ pkg-config qt6-base-dev qt6-svg-dev libwayland-dev qt6-wayland
+          qt6-translations-l10n fonts-dejavu-core fonts-wine)
 # The Debian package: dpkg-shlibdeps (dpkg-dev) finds its dependencies, CPack recognises the
 # binaries with file, and appstreamcli checks the AppStream metainfo.
 packaging=(dpkg-dev file appstream)

@@ -12,7 +12,9 @@ namespace platform {
 
 namespace {
 
-// fontconfig does not scan Wine's font folder, so the files are handed to Qt directly.
+const QString fallbackFamily = QStringLiteral("DejaVu Sans");
+const QString tahoma = QStringLiteral("Tahoma");
+// fontconfig does not scan Wine's font folder, so its files are handed to Qt directly.
 const char* const tahomaFiles[] = {
     "/usr/share/wine/fonts/tahoma.ttf",
     "/usr/share/wine/fonts/tahomabd.ttf",
@@ -21,6 +23,10 @@ const char* const tahomaFiles[] = {
 QString registeredFamily()
 {
     static const QString family = [] {
+        // A Tahoma among the system's fonts, wherever the distribution keeps it, comes first;
+        // fontconfig lists real families here, not the substitutes it would choose for a name.
+        if (QFontDatabase::families().contains(tahoma, Qt::CaseInsensitive))
+            return tahoma;
         QString found;
         for (const char* file : tahomaFiles) {
             const int id = QFontDatabase::addApplicationFont(QString::fromLatin1(file));
@@ -45,7 +51,7 @@ bool tahomaAvailable()
 QFont programFont()
 {
     const QString family = registeredFamily();
-    QFont font(family.isEmpty() ? QStringLiteral("DejaVu Sans") : family);
+    QFont font(family.isEmpty() ? fallbackFamily : family);
     font.setPixelSize(11);
     font.setWeight(QFont::Normal);
     font.setStyleHint(QFont::SansSerif);

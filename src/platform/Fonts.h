@@ -4,9 +4,10 @@
 
 namespace platform {
 
-// The program's font: Tahoma, characters 11 pixels high, regular. The free Tahoma of Wine is
-// registered with the application on first use; without it the font is DejaVu Sans. Needs a
-// QGuiApplication.
+// The program's font: Tahoma, characters 11 pixels high, regular. A Tahoma that fontconfig knows
+// is taken first, else the free Tahoma of Wine, registered with the application on first use;
+// without either the font is the fallback family, which is wider: the window fits its captions to
+// it. Needs a QGuiApplication.
 QFont programFont();
 // The same font in bold, for the grid's header.
 QFont programFixedFont();

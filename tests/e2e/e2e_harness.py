@@ -214,11 +214,15 @@ class RunningProgram:
     """One Triebwerke process on a virtual display, and the person in front of it."""
 
     def __init__(self, program: str, screen_grab: str, display: VirtualDisplay, lang: str,
-                 lifetime: float = 900):
+                 lifetime: float = 900, extra_env: dict[str, str] | None = None,
+                 wrapper: list[str] | None = None):
+        """extra_env adds to the pinned environment (what a desktop session exports); wrapper is
+        a command line the program is started through, its own path appended."""
         self.screen_grab = screen_grab
         self.dpi = display.dpi
         self.work_dir = Path(tempfile.mkdtemp(prefix="triebwerke-e2e-"))
         self.env = pinned_environment(display.name, lang, self.work_dir)
+        self.env.update(extra_env or {})
         # Tools that only talk to the X server get the display and nothing else of ours.
         self.tool_env = {"PATH": self.env["PATH"], "HOME": self.env["HOME"], "DISPLAY": display.name,
                          "LANG": "C.UTF-8", "XDG_RUNTIME_DIR": self.env["XDG_RUNTIME_DIR"]}
@@ -227,7 +231,8 @@ class RunningProgram:
         self.clipboard_owners: list[subprocess.Popen] = []
         self.marker_count = 0
         with open(self.stdout_path, "wb") as out, open(self.stderr_path, "wb") as err:
-            self.process = start_long_lived([program], lifetime, env=self.env, cwd=self.work_dir,
+            self.process = start_long_lived([*(wrapper or []), program], lifetime, env=self.env,
+                                            cwd=self.work_dir,
                                             stdout=out, stderr=err, stdin=subprocess.DEVNULL)
         try:
             self.window = self._find_main_window()

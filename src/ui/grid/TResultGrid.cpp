@@ -2,7 +2,9 @@
 
 #include "platform/Fonts.h"
 #include "ui/grid/FontTextMeasurer.h"
+#include "ui/grid/ResultGridAccessible.h"
 
+#include <QAccessible>
 #include <QApplication>
 #include <QKeyEvent>
 #include <QMouseEvent>
@@ -69,6 +71,11 @@ TResultGrid::TResultGrid(QWidget* parent)
     : QAbstractScrollArea(parent)
     , m_wheelScrollLines(QApplication::wheelScrollLines())
 {
+    static const bool readableAsTable = [] {
+        QAccessible::installFactory(&ResultGridAccessible::create);
+        return true;
+    }();
+    Q_UNUSED(readableAsTable);
     setFont(platform::programFont());
     setFrameStyle(QFrame::Box | QFrame::Plain);
     setLineWidth(borderWidth);
@@ -102,18 +109,21 @@ TResultGrid::TResultGrid(QWidget* parent)
 void TResultGrid::setRowCount(int value)
 {
     m_state.setRowCount(value);
+    tableChanged();
     changed();
 }
 
 void TResultGrid::setColCount(int value)
 {
     m_state.setColCount(value);
+    tableChanged();
     changed();
 }
 
 void TResultGrid::setFixedRows(int value)
 {
     m_state.setFixedRows(value);
+    tableChanged();
     changed();
 }
 
@@ -185,6 +195,46 @@ void TResultGrid::changed()
 {
     syncScrollBars();
     viewport()->update();
+    announceCurrentCell(false);
+}
+
+void TResultGrid::tableChanged()
+{
+    if (!QAccessible::isActive())
+        return;
+    // Cells a reader holds may name rows that are gone or have moved.
+    QAccessibleTableModelChangeEvent reset(this, QAccessibleTableModelChangeEvent::ModelReset);
+    QAccessible::updateAccessibility(&reset);
+    // The window fills the cells after it has shaped the table; the reader hears of the new table
+    // once, when the click is done.
+    if (m_tableAnnouncementPending)
+        return;
+    m_tableAnnouncementPending = true;
+    QMetaObject::invokeMethod(
+        this,
+        [this] {
+            m_tableAnnouncementPending = false;
+            QAccessibleEvent described(this, QAccessible::DescriptionChanged);
+            QAccessible::updateAccessibility(&described);
+        },
+        Qt::QueuedConnection);
+}
+
+void TResultGrid::announceCurrentCell(bool always)
+{
+    const GridCoord current = m_state.current();
+    if (current == m_announcedCell && !always)
+        return;
+    m_announcedCell = current;
+    if (!QAccessible::isActive() || !hasFocus())
+        return;
+    m_focusAnnouncementPending = false;
+    const int index = ResultGridAccessible::childIndexOf(this, current.col, current.row);
+    if (index < 0)
+        return;
+    QAccessibleEvent focus(this, QAccessible::Focus);
+    focus.setChild(index);
+    QAccessible::updateAccessibility(&focus);
 }
 
 void TResultGrid::syncScrollBars()
@@ -372,6 +422,16 @@ void TResultGrid::focusInEvent(QFocusEvent* event)
 {
     QAbstractScrollArea::focusInEvent(event);
     viewport()->update();
+    // A reader hears the cell the keys act on after the grid itself, whose focus Qt tells only
+    // once this handler is done; unless a click has moved the cell and told it by then.
+    m_focusAnnouncementPending = true;
+    QMetaObject::invokeMethod(
+        this,
+        [this] {
+            if (m_focusAnnouncementPending)
+                announceCurrentCell(true);
+        },
+        Qt::QueuedConnection);
 }
 
 void TResultGrid::focusOutEvent(QFocusEvent* event)

@@ -20,7 +20,9 @@
 //   screen and is tested without one;
 // - painting: ResultGridPainter, which only reads the state;
 // - input: this widget, where every key, mouse, wheel and scroll-bar event ends in one verb on the
-//   state, followed by update().
+//   state, followed by update();
+// - what assistive technology reads: ResultGridAccessible, a table over the state; the widget
+//   tells it when the current cell moves and when the table is shaped anew.
 class TResultGrid : public QAbstractScrollArea
 {
     Q_OBJECT
@@ -80,6 +82,10 @@ protected:
 private:
     // After a verb: scroll bars follow the state, and the client area is repainted.
     void changed();
+    // For assistive technology: the table changed its shape and is filled anew.
+    void tableChanged();
+    // For assistive technology: the current cell takes the focus when it moved, or `always`.
+    void announceCurrentCell(bool always);
     void syncScrollBars();
     void scrollBarAction(Qt::Orientation orientation, int action);
     void scrollBarValue(Qt::Orientation orientation, int value);
@@ -92,5 +98,8 @@ private:
     QPoint m_pointer;
     bool m_selecting = false;
     bool m_syncing = false;
+    bool m_tableAnnouncementPending = false;
+    bool m_focusAnnouncementPending = false;
+    GridCoord m_announcedCell;
     int m_wheelScrollLines;
 };

@@ -20,6 +20,7 @@
 #include <QLabel>
 #include <QPushButton>
 
+#include <algorithm>
 #include <array>
 
 TForm4* Form4 = nullptr;
@@ -30,6 +31,11 @@ constexpr int layoutDpi = 96;
 constexpr int clientWidth = 618;
 constexpr int clientHeight = 307;
 constexpr int fontHeight = -11;
+// Room left between a caption and the next control, or its button's frame, at 96 DPI.
+constexpr int captionGap = 4;
+// How far a stand-in font is narrowed (per cent) and made smaller (pixels) to fit the captions.
+constexpr int minCaptionStretch = 75;
+constexpr int minCaptionPixelSize = 8;
 
 struct Placement
 {
@@ -91,6 +97,7 @@ TForm4::TForm4(int targetDpi, QWidget* parent)
         targetDpi = platform::displayDpi();
     if (targetDpi != layoutDpi)
         scaleTo(targetDpi);
+    fitCaptions(targetDpi);
     Anzahl->setFocus(Qt::OtherFocusReason);
 }
 
@@ -154,6 +161,15 @@ void TForm4::createComponents()
     for (TValidateEdit* loaded : {Anzahl, Zuverlaessigkeit, Durchlaeufe})
         loaded->Loaded();
 
+    // A screen reader names each field by its caption and the grid by what it holds; the panel
+    // and the hidden report have no caption of their own.
+    Label1->setBuddy(Anzahl);
+    Label2->setBuddy(Zuverlaessigkeit);
+    Label3->setBuddy(Durchlaeufe);
+    GroupBox1->setAccessibleName(QStringLiteral("Eingaben"));
+    Tab->setAccessibleName(QStringLiteral("Ergebnis"));
+    Memo1->setAccessibleName(QStringLiteral("Bericht für die Zwischenablage"));
+
     setTabOrder(Anzahl, Zuverlaessigkeit);
     setTabOrder(Zuverlaessigkeit, Button1);
     setTabOrder(Button1, Durchlaeufe);
@@ -204,6 +220,47 @@ void TForm4::scaleTo(int targetDpi)
     resize(MulDiv(clientWidth, targetDpi, layoutDpi), MulDiv(clientHeight, targetDpi, layoutDpi));
     // A window not yet shown gets its resize event only when it shows.
     alignToClientArea();
+}
+
+void TForm4::fitCaptions(int targetDpi)
+{
+    // Tahoma's captions fit the layout with room to spare. A wider font that stands in for a
+    // missing Tahoma would run a label into the next one and a caption into its button's frame;
+    // the panel's font is then narrowed, or made smaller where narrowing alone is not enough.
+    const int gap = MulDiv(captionGap, targetDpi, layoutDpi);
+    struct Caption
+    {
+        QString text;
+        int room;
+    };
+    const auto labelRoom = [&](const Placement& label, const Placement& next) {
+        return scaled(next, targetDpi).left() - scaled(label, targetDpi).left() - gap;
+    };
+    const std::array<Caption, 5> captions{{
+        {Label1->text(), labelRoom(label1, label2)},
+        {Label2->text(), labelRoom(label2, label3)},
+        {Label3->text(), labelRoom(label3, button1)},
+        {Button1->text(), Button1->width() - 2 * gap},
+        {Button2->text(), Button2->width() - 2 * gap},
+    }};
+    const auto fits = [&captions](const QFont& candidate) {
+        const QFontMetrics metrics(candidate);
+        return std::all_of(captions.begin(), captions.end(), [&metrics](const Caption& caption) {
+            return metrics.horizontalAdvance(caption.text) <= caption.room;
+        });
+    };
+    QFont panelFont = font();
+    if (fits(panelFont))
+        return;
+    for (int stretch = 95; stretch >= minCaptionStretch && !fits(panelFont); stretch -= 5)
+        panelFont.setStretch(stretch);
+    while (!fits(panelFont) && panelFont.pixelSize() > minCaptionPixelSize)
+        panelFont.setPixelSize(panelFont.pixelSize() - 1);
+    GroupBox1->setFont(panelFont);
+    for (QLabel* caption : {Label1, Label2, Label3})
+        caption->adjustSize();
+    for (TValidateEdit* field : {Anzahl, Zuverlaessigkeit, Durchlaeufe})
+        field->adjustHeightToFont();
 }
 
 void TForm4::resizeEvent(QResizeEvent* event)

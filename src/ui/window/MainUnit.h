@@ -44,6 +44,7 @@ protected:
 private:
     void createComponents();
     void scaleTo(int targetDpi);
+    void fitCaptions(int targetDpi);
     void alignToClientArea();
     void connectButton(QPushButton* button, void (TForm4::*handler)(QObject*));
     bool moveFocusFromButton(QPushButton* button, int key);

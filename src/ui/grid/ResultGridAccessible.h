@@ -1,0 +1,68 @@
+#pragma once
+
+#include <QAccessibleWidget>
+#include <QHash>
+
+class TResultGrid;
+
+// What a screen reader reads of the result grid: a table whose rows are the grid's normal rows
+// and whose column headers are the cells of its fixed rows. Children are the normal cells, row by
+// row, so that a child's index is row * columns + column, the numbering AT-SPI assumes. The
+// header cells are reached through the cells' column headers. Everything is read from the grid's
+// state when asked; nothing of it is copied.
+class ResultGridAccessible : public QAccessibleWidget, public QAccessibleTableInterface
+{
+public:
+    explicit ResultGridAccessible(TResultGrid* grid);
+    ~ResultGridAccessible() override;
+
+    // The accessibility factory for TResultGrid; installed once by the first grid.
+    static QAccessibleInterface* create(const QString& className, QObject* object);
+    // The child index of a grid cell, -1 for a fixed or missing cell and where the index would not
+    // fit an int.
+    static int childIndexOf(const TResultGrid* grid, int col, int gridRow);
+
+    QAccessible::Role role() const override;
+    QAccessible::State state() const override;
+    QString text(QAccessible::Text kind) const override;
+    int childCount() const override;
+    QAccessibleInterface* child(int index) const override;
+    int indexOfChild(const QAccessibleInterface* child) const override;
+    QAccessibleInterface* childAt(int x, int y) const override;
+    QAccessibleInterface* focusChild() const override;
+    void* interface_cast(QAccessible::InterfaceType type) override;
+
+    QAccessibleInterface* caption() const override;
+    QAccessibleInterface* summary() const override;
+    QAccessibleInterface* cellAt(int row, int column) const override;
+    int selectedCellCount() const override;
+    QList<QAccessibleInterface*> selectedCells() const override;
+    QString columnDescription(int column) const override;
+    QString rowDescription(int row) const override;
+    int selectedColumnCount() const override;
+    int selectedRowCount() const override;
+    int columnCount() const override;
+    int rowCount() const override;
+    QList<int> selectedColumns() const override;
+    QList<int> selectedRows() const override;
+    bool isColumnSelected(int column) const override;
+    bool isRowSelected(int row) const override;
+    bool selectRow(int row) override;
+    bool selectColumn(int column) override;
+    bool unselectRow(int row) override;
+    bool unselectColumn(int column) override;
+    void modelChange(QAccessibleTableModelChangeEvent* event) override;
+
+    // A cell by the grid's own coordinates: a header cell in a fixed row, a table cell below.
+    QAccessibleInterface* gridCell(int col, int gridRow) const;
+
+private:
+    const TResultGrid* grid() const;
+    void trimCells() const;
+    void forgetCells();
+
+    // Cell interfaces live in Qt's registry under these ids, made when first asked for and
+    // dropped when the table changes its shape or too many have been made, so that a grid of
+    // millions of cells costs only a few thousand interfaces.
+    mutable QHash<quint64, QAccessible::Id> m_cells;
+};
