@@ -8,11 +8,13 @@ packages=(cmake ninja-build g++ pkg-config qt6-base-dev qt6-svg-dev libwayland-d
 # The Debian package: dpkg-shlibdeps (dpkg-dev) finds its dependencies, CPack recognises the
 # binaries with file, and appstreamcli checks the AppStream metainfo.
 packaging=(dpkg-dev file appstream)
-# The desktop tests declare a DPI with xrdb and read window properties with xprop; the fuzz
-# targets are built by clang with its libFuzzer runtime.
+# The desktop tests declare a DPI with xrdb and read window properties with xprop; a screen
+# reader's view comes through AT-SPI (at-spi2-core, python3-pyatspi, a session bus from dbus);
+# Wayland is weston's; the fuzz targets are built by clang with its libFuzzer runtime.
 case "${1:-run}" in
     test) packages+=(libgtest-dev libgmock-dev libbenchmark-dev python3 xvfb xauth xdotool xclip
-                     x11-xserver-utils x11-utils clang-format clang libclang-rt-14-dev man-db
+                     x11-xserver-utils x11-utils weston at-spi2-core python3-pyatspi dbus
+                     clang-format clang libclang-rt-14-dev man-db
                      "${packaging[@]}") ;;
     package) packages+=("${packaging[@]}") ;;
 esac

@@ -56,6 +56,9 @@ int runProgram(int& argc, char** argv, const StartupProbe& probe)
         application = std::make_unique<TApplication>(argc, argv);
         stage(StartupStage::Icon);
         application->setWindowIcon(programIcon());
+        // Docks find the program's entry and icon by these names: the Wayland app id is the
+        // entry's name, and on X11 the entry names the window's class.
+        QGuiApplication::setDesktopFileName(QStringLiteral("triebwerke"));
         stage(StartupStage::Initialize);
         application->Initialize();
         application->MainFormOnTaskBar = true;

@@ -27,7 +27,7 @@ private slots:
         }
     }
 
-    void theDesktopEntryStartsTheProgramWithItsIcon()
+    void theDesktopEntryStartsTheProgramWithItsIconAndKnowsItsWindows()
     {
         QFile file(QStringLiteral(TRIEBWERKE_DESKTOP_FILE));
         QVERIFY(file.open(QIODevice::ReadOnly | QIODevice::Text));
@@ -43,6 +43,8 @@ private slots:
         QCOMPARE(entry.value(QStringLiteral("Name")), QStringLiteral("Triebwerke"));
         QCOMPARE(entry.value(QStringLiteral("Exec")), QStringLiteral("Triebwerke"));
         QCOMPARE(entry.value(QStringLiteral("Icon")), QStringLiteral("triebwerke"));
+        // The class of the program's windows on X11, which Qt takes from the program file's name.
+        QCOMPARE(entry.value(QStringLiteral("StartupWMClass")), QStringLiteral("Triebwerke"));
         QVERIFY(entry.value(QStringLiteral("Comment")).contains(QStringLiteral("Triebwerke")));
     }
 };

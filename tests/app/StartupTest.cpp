@@ -4,6 +4,8 @@
 #include "platform/MessageBoxes.h"
 #include "support/RecordedBoxes.h"
 
+#include <QFileInfo>
+#include <QGuiApplication>
 #include <QString>
 
 #include <functional>
@@ -78,6 +80,25 @@ TEST_P(StartupTest, anErrorBeforeTheEventLoopEndsInTheStartupBoxAndExitCodeOne)
     const QString expectedEnd =
         QStringLiteral(".\r\n%1\r\n").arg(QString::fromUtf8(failure.message));
     EXPECT_TRUE(box.text.endsWith(expectedEnd)) << box.text.toStdString();
+}
+
+TEST(StartupDesktopEntry, theWindowsCarryTheNameOfTheDesktopEntry)
+{
+    RecordedBoxes boxes;
+    const platform::ScopedMessageBoxes scopedBoxes(boxes);
+    char program[] = "startup_tests";
+    char* argv[] = {program, nullptr};
+    int argc = 1;
+    QString named;
+    // The window itself is not needed: start-up is ended where it would be created.
+    runProgram(argc, argv, [&](StartupStage stage) {
+        if (stage == StartupStage::CreateForm) {
+            named = QGuiApplication::desktopFileName();
+            throw std::runtime_error("genug");
+        }
+    });
+    EXPECT_EQ(named + QStringLiteral(".desktop"),
+              QFileInfo(QStringLiteral(TRIEBWERKE_DESKTOP_FILE)).fileName());
 }
 
 INSTANTIATE_TEST_SUITE_P(EveryStage, StartupTest, testing::ValuesIn(failures),

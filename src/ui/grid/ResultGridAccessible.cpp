@@ -21,8 +21,7 @@ constexpr int maxKnownCells = 4096;
 
 quint64 cellKey(int col, int gridRow)
 {
-    return (static_cast<quint64>(static_cast<quint32>(gridRow)) << 32) |
-           static_cast<quint32>(col);
+    return (static_cast<quint64>(static_cast<quint32>(gridRow)) << 32) | static_cast<quint32>(col);
 }
 
 // The normal cells of the selection; empty when it lies in the fixed rows.
@@ -55,10 +54,7 @@ public:
         return m_grid != nullptr && m_col < m_grid->ColCount() && m_row < m_grid->RowCount();
     }
     QObject* object() const override { return nullptr; }
-    QWindow* window() const override
-    {
-        return m_grid ? m_grid->window()->windowHandle() : nullptr;
-    }
+    QWindow* window() const override { return m_grid ? m_grid->window()->windowHandle() : nullptr; }
     QAccessibleInterface* childAt(int, int) const override { return nullptr; }
     QAccessibleInterface* parent() const override
     {
@@ -176,8 +172,7 @@ int ResultGridAccessible::childIndexOf(const TResultGrid* grid, int col, int gri
     if (col < 0 || col >= grid->ColCount() || gridRow < grid->FixedRows() ||
         gridRow >= grid->RowCount())
         return -1;
-    const qint64 index =
-        static_cast<qint64>(gridRow - grid->FixedRows()) * grid->ColCount() + col;
+    const qint64 index = static_cast<qint64>(gridRow - grid->FixedRows()) * grid->ColCount() + col;
     return index <= INT_MAX ? static_cast<int>(index) : -1;
 }
 
@@ -285,8 +280,7 @@ QAccessibleInterface* ResultGridAccessible::gridCell(int col, int gridRow) const
     const auto known = m_cells.constFind(key);
     if (known != m_cells.constEnd())
         return QAccessible::accessibleInterface(*known);
-    auto* cell =
-        new ResultGridCellAccessible(const_cast<TResultGrid*>(grid()), col, gridRow);
+    auto* cell = new ResultGridCellAccessible(const_cast<TResultGrid*>(grid()), col, gridRow);
     m_cells.insert(key, QAccessible::registerAccessibleInterface(cell));
     return cell;
 }
@@ -339,9 +333,8 @@ int ResultGridAccessible::selectedColumnCount() const
 int ResultGridAccessible::selectedRowCount() const
 {
     const GridRect selection = selectedNormalCells(grid()->state());
-    return isRowSelected(selection.top - grid()->FixedRows())
-               ? selection.bottom - selection.top + 1
-               : 0;
+    return isRowSelected(selection.top - grid()->FixedRows()) ? selection.bottom - selection.top + 1
+                                                              : 0;
 }
 
 int ResultGridAccessible::columnCount() const

@@ -1,10 +1,10 @@
 #include "ui/grid/ResultGridAccessible.h"
+
 #include "ui/grid/TResultGrid.h"
 
 #include <QAccessible>
 #include <QApplication>
 #include <QTest>
-
 
 namespace {
 
