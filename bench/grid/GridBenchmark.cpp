@@ -1,7 +1,7 @@
 // The result table at its largest plausible size: a million engines, 1,000,002 rows of five
 // texts, then AutoSizeColumns with the program's fonts.
 
-#include "platform/Fonts.h"
+#include "platform/desktop/Fonts.h"
 #include "ui/grid/FontTextMeasurer.h"
 #include "ui/grid/ResultGridState.h"
 

@@ -1,11 +1,9 @@
 #include "cli/ReportCommand.h"
 
-#include "cli/ChartLayout.h"
-#include "cli/ChiSquare.h"
-#include "cli/ExactDistribution.h"
+#include "chart/ChartFile.h"
+#include "chart/ChartLayout.h"
 #include "cli/LineWriter.h"
 #include "cli/TableWriter.h"
-#include "platform/ChartImage.h"
 #include "platform/Clock.h"
 #include "platform/Exceptions.h"
 #include "presentation/CheckedArithmetic.h"
@@ -13,6 +11,8 @@
 #include "presentation/NumberReading.h"
 #include "presentation/TextEncoding.h"
 #include "simulation/SimuliereAusfaelle.h"
+#include "statistics/ChiSquare.h"
+#include "statistics/ExactDistribution.h"
 
 #include <algorithm>
 #include <cctype>
@@ -222,22 +222,22 @@ struct Request
     bool exact = false;
     std::string_view reliabilityText;
     std::optional<std::string> plot;
-    platform::ChartFileType plotType = platform::ChartFileType::Png;
+    ChartFileType plotType = ChartFileType::Png;
     int plotWidth = 1200;
     int plotHeight = 700;
     bool logarithmic = false;
 };
 
 // The picture's type follows the file's extension, in either case.
-platform::ChartFileType readPlotType(std::string_view path)
+ChartFileType readPlotType(std::string_view path)
 {
     std::string extension(path.substr(std::min(path.size(), path.rfind('.'))));
     std::transform(extension.begin(), extension.end(), extension.begin(),
                    [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
     if (extension == ".png")
-        return platform::ChartFileType::Png;
+        return ChartFileType::Png;
     if (extension == ".svg")
-        return platform::ChartFileType::Svg;
+        return ChartFileType::Svg;
     throw UsageError("Der Dateiname von --plot endet weder auf .png noch auf .svg: \"" +
                      std::string(path) + "\"");
 }
@@ -361,7 +361,7 @@ void writePlot(const Request& request, std::uint32_t seed, std::span<const std::
                   ", Durchläufe: " + std::to_string(request.runs) +
                   ", Startwert: " + std::to_string(seed);
     const std::string problem =
-        platform::writeChartImage(ChartLayout(chart).image(), *request.plot, request.plotType);
+        writeChartImage(ChartLayout(chart).image(), *request.plot, request.plotType);
     if (!problem.empty())
         throw PlotFailed(problem);
 }

@@ -1,7 +1,7 @@
 #include "cli/TableWriter.h"
 
-#include "cli/ScriptNumbers.h"
 #include "presentation/ResultTable.h"
+#include "presentation/ScriptNumbers.h"
 
 #include <cmath>
 #include <string>

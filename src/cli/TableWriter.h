@@ -1,8 +1,8 @@
 #pragma once
 
-#include "cli/ChiSquare.h"
-#include "cli/ExactDistribution.h"
 #include "cli/LineWriter.h"
+#include "statistics/ChiSquare.h"
+#include "statistics/ExactDistribution.h"
 
 #include <cstdint>
 #include <optional>

@@ -1,7 +1,7 @@
 #include "app/Startup.h"
 
 #include "platform/Exceptions.h"
-#include "platform/MessageBoxes.h"
+#include "platform/desktop/MessageBoxes.h"
 #include "support/RecordedBoxes.h"
 
 #include <QString>

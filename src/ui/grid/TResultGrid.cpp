@@ -1,6 +1,6 @@
 #include "ui/grid/TResultGrid.h"
 
-#include "platform/Fonts.h"
+#include "platform/desktop/Fonts.h"
 #include "ui/grid/FontTextMeasurer.h"
 
 #include <QApplication>

@@ -1,10 +1,10 @@
 #include "ui/window/MainUnit.h"
 
-#include "platform/Display.h"
 #include "platform/Exceptions.h"
-#include "platform/Fonts.h"
-#include "platform/MessageBoxes.h"
 #include "platform/MulDiv.h"
+#include "platform/desktop/Display.h"
+#include "platform/desktop/Fonts.h"
+#include "platform/desktop/MessageBoxes.h"
 #include "presentation/ClipboardReport.h"
 #include "presentation/FormatSettings.h"
 #include "presentation/ResultTable.h"

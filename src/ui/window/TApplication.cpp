@@ -1,7 +1,7 @@
 #include "ui/window/TApplication.h"
 
 #include "platform/Exceptions.h"
-#include "platform/MessageBoxes.h"
+#include "platform/desktop/MessageBoxes.h"
 #include "presentation/FormatSettings.h"
 
 #include <QEvent>

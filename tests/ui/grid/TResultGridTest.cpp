@@ -1,7 +1,7 @@
 #include "ui/grid/TResultGrid.h"
 
 #include "platform/Exceptions.h"
-#include "platform/Fonts.h"
+#include "platform/desktop/Fonts.h"
 #include "ui/grid/FontTextMeasurer.h"
 
 #include <QApplication>
