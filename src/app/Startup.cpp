@@ -1,6 +1,7 @@
 #include "app/Startup.h"
 
 #include "app/ProgramIcon.h"
+#include "app/StartupErrorText.h"
 #include "platform/desktop/Display.h"
 #include "platform/desktop/MessageBoxes.h"
 #include "presentation/FormatSettings.h"

@@ -19,7 +19,6 @@
 #include <QGroupBox>
 #include <QImage>
 #include <QPushButton>
-#include <QRegularExpression>
 #include <QTest>
 
 #include <memory>
@@ -507,20 +506,6 @@ private slots:
         };
         for (const auto& [path, title] : cases)
             QCOMPARE(applicationTitle(QString::fromUtf8(path)), QString::fromUtf8(title));
-    }
-
-    void describesAStartupErrorWithClassModuleAddressAndMessage()
-    {
-        const QString text = startupErrorText(EInvalidOp(), QStringLiteral("Triebwerke"));
-        QVERIFY2(
-            QRegularExpression(
-                QStringLiteral("^Exception EInvalidOp in Modul Triebwerke bei [0-9A-F]{16}\\.\r\n"
-                               "Ungültige Gleitkommaoperation\\.\r\n$"))
-                .match(text)
-                .hasMatch(),
-            qPrintable(text));
-        const QString withStop = startupErrorText(Exception("Schon da."), QStringLiteral("T"));
-        QVERIFY(withStop.endsWith(QStringLiteral("\r\nSchon da.\r\n")));
     }
 };
 
