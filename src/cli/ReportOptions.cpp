@@ -122,117 +122,95 @@ constexpr OutputFormat formats[] = {OutputFormat::Report, OutputFormat::Counts, 
 
 std::vector<ReportOption> optionTable()
 {
-    std::vector<ReportOption> table;
-    ReportOption& engines = table.emplace_back();
-    engines.name = "--engines";
-    engines.valueName = "N";
-    engines.help = "Anzahl Triebwerke, ganze Zahl";
-    engines.required = true;
-    engines.read = [](const ReportOption& option, std::string_view value, ReportRequest& request) {
-        request.engines = static_cast<std::int32_t>(readInteger(option, value));
-    };
-
-    ReportOption& reliability = table.emplace_back();
-    reliability.name = "--reliability";
-    reliability.valueName = "R";
-    reliability.help = "Zuverlässigkeit eines Triebwerks, z. B. 0,999; über 1 als Prozent\n"
-                       "gelesen (99,9); Komma oder Punkt als Dezimaltrennzeichen, in jeder\n"
-                       "Sprachumgebung; ohne Tausendertrennzeichen";
-    reliability.required = true;
-    reliability.read = [](const ReportOption&, std::string_view value, ReportRequest& request) {
-        request.reliability = readReliability(value);
-        request.reliabilityText = value;
-    };
-
-    ReportOption& runs = table.emplace_back();
-    runs.name = "--runs";
-    runs.valueName = "M";
-    runs.help = "Simulationsdurchläufe, ganze Zahl";
-    runs.required = true;
-    runs.read = [](const ReportOption& option, std::string_view value, ReportRequest& request) {
-        request.runs = static_cast<std::int32_t>(readInteger(option, value));
-    };
-
-    ReportOption& seed = table.emplace_back();
-    seed.name = "--seed";
-    seed.valueName = "S";
-    seed.help = "Startzustand des Zufallsgenerators, 0 bis 4294967295;\n"
-                "ohne diese Angabe startet er von der Uhr";
-    seed.range = {0, 0xFFFFFFFF};
-    seed.read = [](const ReportOption& option, std::string_view value, ReportRequest& request) {
-        request.seed = static_cast<std::uint32_t>(readInteger(option, value));
-    };
-
-    ReportOption& format = table.emplace_back();
-    format.name = "--format";
-    format.valueName = "F";
-    format.help = "report: der Bericht (Vorgabe);\n"
-                  "counts: je Ausfallzahl k eine Zeile \"k Anzahl\";\n"
-                  "csv: Tabelle nach RFC 4180 mit Kopfzeile;\n"
-                  "json: ein Objekt mit den Eingaben und den Zeilen der Tabelle;\n"
-                  "in csv und json Zahlen mit Punkt, in jeder Sprachumgebung";
-    format.choices = {"report", "counts", "csv", "json"};
-    format.read = [](const ReportOption& option, std::string_view value, ReportRequest& request) {
-        request.format = formats[readChoice(option, value)];
-    };
-
-    ReportOption& counts = table.emplace_back();
-    counts.name = "--counts";
-    counts.help = "dasselbe wie --format counts";
-    counts.conflictsWith = "--format";
-    counts.conflictAllows = "counts";
-    counts.read = [](const ReportOption&, std::string_view, ReportRequest& request) {
-        request.format = OutputFormat::Counts;
-    };
-
-    ReportOption& exact = table.emplace_back();
-    exact.name = "--exact";
-    exact.help = "mit csv und json: je Ausfallzahl die exakte\n"
+    using Request = ReportRequest;
+    using Option = ReportOption;
+    return {
+        {.name = "--engines",
+         .valueName = "N",
+         .help = "Anzahl Triebwerke, ganze Zahl",
+         .required = true,
+         .read =
+             [](const Option& option, std::string_view value, Request& request) {
+                 request.engines = static_cast<std::int32_t>(readInteger(option, value));
+             }},
+        {.name = "--reliability",
+         .valueName = "R",
+         .help = "Zuverlässigkeit eines Triebwerks, z. B. 0,999; über 1 als Prozent\n"
+                 "gelesen (99,9); Komma oder Punkt als Dezimaltrennzeichen, in jeder\n"
+                 "Sprachumgebung; ohne Tausendertrennzeichen",
+         .required = true,
+         .read =
+             [](const Option&, std::string_view value, Request& request) {
+                 request.reliability = readReliability(value);
+                 request.reliabilityText = value;
+             }},
+        {.name = "--runs",
+         .valueName = "M",
+         .help = "Simulationsdurchläufe, ganze Zahl",
+         .required = true,
+         .read =
+             [](const Option& option, std::string_view value, Request& request) {
+                 request.runs = static_cast<std::int32_t>(readInteger(option, value));
+             }},
+        {.name = "--seed",
+         .valueName = "S",
+         .help = "Startzustand des Zufallsgenerators, 0 bis 4294967295;\n"
+                 "ohne diese Angabe startet er von der Uhr",
+         .range = std::pair<std::int64_t, std::int64_t>{0, 0xFFFFFFFF},
+         .read =
+             [](const Option& option, std::string_view value, Request& request) {
+                 request.seed = static_cast<std::uint32_t>(readInteger(option, value));
+             }},
+        {.name = "--format",
+         .valueName = "F",
+         .help = "report: der Bericht (Vorgabe);\n"
+                 "counts: je Ausfallzahl k eine Zeile \"k Anzahl\";\n"
+                 "csv: Tabelle nach RFC 4180 mit Kopfzeile;\n"
+                 "json: ein Objekt mit den Eingaben und den Zeilen der Tabelle;\n"
+                 "in csv und json Zahlen mit Punkt, in jeder Sprachumgebung",
+         .choices = {"report", "counts", "csv", "json"},
+         .read = [](const Option& option, std::string_view value,
+                    Request& request) { request.format = formats[readChoice(option, value)]; }},
+        {.name = "--counts",
+         .help = "dasselbe wie --format counts",
+         .conflictsWith = "--format",
+         .conflictAllows = "counts",
+         .read = [](const Option&, std::string_view,
+                    Request& request) { request.format = OutputFormat::Counts; }},
+        {.name = "--exact",
+         .help = "mit csv und json: je Ausfallzahl die exakte\n"
                  "Binomialwahrscheinlichkeit und der Standardfehler des simulierten\n"
                  "Anteils; in json dazu der Chi-Quadrat-Anpassungstest; mit --plot\n"
-                 "die exakten Wahrscheinlichkeiten als Punkte im Diagramm";
-    exact.onlyWith = {"--format csv", "--format json", "--plot"};
-    exact.read = [](const ReportOption&, std::string_view, ReportRequest& request) {
-        request.exact = true;
+                 "die exakten Wahrscheinlichkeiten als Punkte im Diagramm",
+         .onlyWith = {"--format csv", "--format json", "--plot"},
+         .read = [](const Option&, std::string_view, Request& request) { request.exact = true; }},
+        {.name = "--plot",
+         .valueName = "DATEI",
+         .help = "zeichnet die simulierte Verteilung als Säulendiagramm, als PNG oder\n"
+                 "SVG nach der Endung der Datei",
+         .read =
+             [](const Option&, std::string_view value, Request& request) {
+                 request.plotType = readPlotType(value);
+                 request.plot = std::string(value);
+             }},
+        {.name = "--log",
+         .help = "logarithmische Achse der Wahrscheinlichkeit (seltene Ausfallzahlen)",
+         .onlyWith = {"--plot"},
+         .read = [](const Option&, std::string_view,
+                    Request& request) { request.logarithmic = true; }},
+        {.name = "--size",
+         .valueName = "BxH",
+         .help = "Größe des Diagramms in Pixeln, Vorgabe 1200x700",
+         .onlyWith = {"--plot"},
+         .read =
+             [](const Option&, std::string_view value, Request& request) {
+                 std::tie(request.plotWidth, request.plotHeight) = readPlotSize(value);
+             }},
+        {.name = "--help", .help = "diese Hilfe", .answer = usageText},
+        {.name = "--version",
+         .help = "die Version des Programms",
+         .answer = [] { return std::string("triebwerke-report " TRIEBWERKE_VERSION "\n"); }},
     };
-
-    ReportOption& plot = table.emplace_back();
-    plot.name = "--plot";
-    plot.valueName = "DATEI";
-    plot.help = "zeichnet die simulierte Verteilung als Säulendiagramm, als PNG oder\n"
-                "SVG nach der Endung der Datei";
-    plot.read = [](const ReportOption&, std::string_view value, ReportRequest& request) {
-        request.plotType = readPlotType(value);
-        request.plot = std::string(value);
-    };
-
-    ReportOption& logarithmic = table.emplace_back();
-    logarithmic.name = "--log";
-    logarithmic.help = "logarithmische Achse der Wahrscheinlichkeit (seltene Ausfallzahlen)";
-    logarithmic.onlyWith = {"--plot"};
-    logarithmic.read = [](const ReportOption&, std::string_view, ReportRequest& request) {
-        request.logarithmic = true;
-    };
-
-    ReportOption& size = table.emplace_back();
-    size.name = "--size";
-    size.valueName = "BxH";
-    size.help = "Größe des Diagramms in Pixeln, Vorgabe 1200x700";
-    size.onlyWith = {"--plot"};
-    size.read = [](const ReportOption&, std::string_view value, ReportRequest& request) {
-        std::tie(request.plotWidth, request.plotHeight) = readPlotSize(value);
-    };
-
-    ReportOption& help = table.emplace_back();
-    help.name = "--help";
-    help.help = "diese Hilfe";
-    help.answer = usageText;
-
-    ReportOption& version = table.emplace_back();
-    version.name = "--version";
-    version.help = "die Version des Programms";
-    version.answer = [] { return std::string("triebwerke-report " TRIEBWERKE_VERSION "\n"); };
-    return table;
 }
 
 const ReportOption* findOption(std::string_view name)
