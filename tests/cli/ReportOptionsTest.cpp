@@ -40,8 +40,8 @@ TEST(ReportOptions, theManualPageDescribesEveryOption)
         for (const std::string& item : items) {
             for (const std::string_view macro : {".B ", ".BI "}) {
                 const std::string start = std::string(macro) + opening;
-                const bool endsThere = item.size() == start.size() || item[start.size()] == ' ';
-                described = described || (item.starts_with(start) && endsThere);
+                described = described || (item.starts_with(start) && (item.size() == start.size() ||
+                                                                      item[start.size()] == ' '));
             }
         }
         EXPECT_TRUE(described) << option.name << " has no item of its own in the manual page";
