@@ -3,7 +3,7 @@
 // digits on the number lies beyond even the extended range and reads as 0, so no overflow error
 // interrupts the paste.
 
-#include "platform/Clipboard.h"
+#include "platform/desktop/Clipboard.h"
 #include "ui/field/TValidateEdit.h"
 
 #include <QString>

@@ -1,9 +1,10 @@
 // The result table at its largest plausible size: a million engines, 1,000,002 rows of five
 // texts, then AutoSizeColumns with the program's fonts.
 
-#include "platform/Fonts.h"
+#include "platform/desktop/Fonts.h"
 #include "ui/grid/FontTextMeasurer.h"
 #include "ui/grid/ResultGridState.h"
+#include "ui/grid/ResultTableLayout.h"
 
 #include <algorithm>
 #include <benchmark/benchmark.h>
@@ -36,14 +37,7 @@ std::string formatted(const char* pattern, double value)
 // A histogram shaped like a real run: a million runs, failures around 1000 of a million engines.
 void fillResultTable(ResultGridState& grid)
 {
-    grid.setRowCount(rowCount);
-    grid.setColCount(colCount);
-    grid.setFixedRows(1);
-    const char* headers[] = {"Ausgefallene Triebwerke", "Wahrscheinlichkeit", "Prozentwert",
-                             "Summiert", "Summiert Prozent"};
-    for (int col = 0; col < colCount; ++col)
-        grid.setCells(col, 0, headers[col]);
-    grid.setDefaultColWidth(120);
+    ResultTableLayout::applyShape(grid, engines);
     const double runs = 1'000'000;
     const double pi = std::acos(-1.0);
     double sum = 0;
@@ -92,7 +86,7 @@ void AutoSizeColumns(benchmark::State& state)
     for (auto _ : state) {
         FontTextMeasurer measurer(fonts);
         const auto start = std::chrono::steady_clock::now();
-        grid.AutoSizeColumns(true, 4, measurer);
+        grid.AutoSizeColumns(true, ResultTableLayout::textPadding, measurer);
         spent += std::chrono::steady_clock::now() - start;
         measured += static_cast<std::int64_t>(rowCount) * colCount;
     }

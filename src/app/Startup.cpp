@@ -1,8 +1,9 @@
 #include "app/Startup.h"
 
 #include "app/ProgramIcon.h"
-#include "platform/Display.h"
-#include "platform/MessageBoxes.h"
+#include "app/StartupErrorText.h"
+#include "platform/desktop/Display.h"
+#include "platform/desktop/MessageBoxes.h"
 #include "presentation/FormatSettings.h"
 #include "simulation/Generator.h"
 #include "ui/window/MainUnit.h"

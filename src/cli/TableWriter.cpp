@@ -1,7 +1,8 @@
 #include "cli/TableWriter.h"
 
-#include "cli/ScriptNumbers.h"
+#include "cli/RowTailCache.h"
 #include "presentation/ResultTable.h"
+#include "presentation/ScriptNumbers.h"
 
 #include <cmath>
 #include <string>
@@ -17,8 +18,7 @@ TableWriter::TableWriter(const SimulationInputs& inputs, std::span<const std::in
 template <typename Format>
 void TableWriter::forEachRow(std::string_view separator, const Format& format)
 {
-    std::optional<Row> previous;
-    std::string tail;
+    RowTailCache<Row> tails;
     double sum = 0;
     for (std::size_t k = 0; k < m_histogram.size(); ++k) {
         Row row;
@@ -27,14 +27,9 @@ void TableWriter::forEachRow(std::string_view separator, const Format& format)
             sum = ResultTable::addShare(sum, row.count, m_inputs.runs);
         row.sum = sum;
         row.exact = m_exact ? m_exact->probability(static_cast<std::int64_t>(k)) : 0;
-        if (row != previous) {
-            tail.clear();
-            format(row, tail);
-            previous = row;
-        }
         if (k > 0)
             m_writer.append(separator);
-        format.writeRow(static_cast<std::int64_t>(k), tail);
+        format.writeRow(static_cast<std::int64_t>(k), tails.tail(row, format));
     }
 }
 

@@ -1,8 +1,8 @@
 #pragma once
 
-#include "cli/ChiSquare.h"
-#include "cli/ExactDistribution.h"
 #include "cli/LineWriter.h"
+#include "statistics/ChiSquare.h"
+#include "statistics/ExactDistribution.h"
 
 #include <cstdint>
 #include <optional>
@@ -42,8 +42,8 @@ private:
         bool operator==(const Row&) const = default;
     };
 
-    // Calls `writeRow(k, tail)` per failure count with the row's text after k, formatted anew only
-    // where it differs from the row before (long tables are mostly rows of nothing).
+    // Calls `format.writeRow(k, tail)` per failure count with the row's text after k, which
+    // `format(row, text)` writes once per run of equal rows.
     template <typename Format> void forEachRow(std::string_view separator, const Format& format);
 
     enum class TableFormat { Csv, Json };

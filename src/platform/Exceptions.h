@@ -1,6 +1,7 @@
 #pragma once
 
 #include <exception>
+#include <new>
 #include <string>
 #include <string_view>
 #include <typeinfo>
@@ -88,6 +89,26 @@ inline constexpr std::string_view gridTooLarge = "Gitter zu groß für Operation
 inline constexpr std::string_view listIndexOutOfRange =
     "Listenindex außerhalb des gültigen Bereichs (%d)";
 } // namespace ErrorMessages
+
+// Hands an error of any kind to the handler that fits it: `own` takes the program's own errors, and
+// no memory as its own EOutOfMemory; `other` any other standard exception; `unknown` whatever
+// else was thrown. Returns what the handler returns.
+template <typename Own, typename Other, typename Unknown>
+auto visitError(std::exception_ptr error, const Own& own, const Other& other,
+                const Unknown& unknown)
+{
+    try {
+        std::rethrow_exception(error);
+    } catch (const Exception& exception) {
+        return own(exception);
+    } catch (const std::bad_alloc&) {
+        return own(EOutOfMemory());
+    } catch (const std::exception& exception) {
+        return other(exception);
+    } catch (...) {
+        return unknown();
+    }
+}
 
 // The text an error box shows for a message: a full stop is added when the last character's code
 // lies above that of the full stop, so "Fehler)" or "Fehler." stay as they are.

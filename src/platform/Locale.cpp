@@ -1,15 +1,11 @@
 #include "platform/Locale.h"
 
+#include "platform/Utf16Text.h"
+
 #include <QLocale>
-#include <QString>
 
 namespace platform {
 namespace {
-
-std::u16string toU16(const QString& text)
-{
-    return {reinterpret_cast<const char16_t*>(text.utf16()), static_cast<std::size_t>(text.size())};
-}
 
 class SystemLocale final : public LocaleSource
 {

@@ -23,9 +23,10 @@ double addShare(double sum, std::int32_t count, std::int32_t runs);
 
 using CellWriter = std::function<void(int column, int row, const std::string& text)>;
 
-// Writes the cells of rows 1 .. engines + 1, column by column, each text before the next value is
-// computed, so that a failure (EInvalidOp for runs = 0) leaves exactly the cells before it
-// written. Nothing for a negative engine count. `histogram` holds at least engines + 1 counts.
+// Writes the cells of rows 1 .. engines + 1, row by row and in each row column by column, each text
+// before the next value is computed, so that a failure (EInvalidOp for runs = 0) leaves exactly the
+// cells before it written. Nothing for a negative engine count. `histogram` holds at least
+// engines + 1 counts.
 void writeRows(std::int32_t engines, std::int32_t runs, std::span<const std::int32_t> histogram,
                const CellWriter& setCell);
 

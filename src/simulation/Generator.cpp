@@ -4,13 +4,17 @@
 
 std::uint32_t GeneratorSeed = 0;
 
-void SeedFromClock()
+std::uint32_t clockSeed()
 {
     std::uint64_t counter = 0;
     if (platform::QueryPerformanceCounter(counter))
-        GeneratorSeed = static_cast<std::uint32_t>(counter);
-    else
-        GeneratorSeed = platform::GetTickCount();
+        return static_cast<std::uint32_t>(counter);
+    return platform::GetTickCount();
+}
+
+void SeedFromClock()
+{
+    GeneratorSeed = clockSeed();
 }
 
 double NextUniform()

@@ -35,8 +35,11 @@ constexpr std::uint32_t jump(std::uint32_t state, std::uint64_t steps)
 }
 } // namespace Lcg
 
-// Seeds the generator from the high-resolution counter, or from the millisecond tick count when
-// the counter cannot be read. Only the low 32 bits of the counter count.
+// The state the clock gives: the high-resolution counter, or the millisecond tick count when the
+// counter cannot be read. Only the low 32 bits of the counter count.
+std::uint32_t clockSeed();
+
+// Seeds the generator with clockSeed().
 void SeedFromClock();
 
 // Advances the generator one step and returns the new state divided by 2^32, 0 <= v <= 1 - 2^-32.

@@ -1,4 +1,4 @@
-#include "simulation/SimulationKernel.h"
+#include "simulation/KernelBlock.h"
 
 #include <immintrin.h>
 

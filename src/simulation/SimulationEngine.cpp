@@ -1,7 +1,7 @@
 #include "simulation/SimulationEngine.h"
 
 #include "simulation/Generator.h"
-#include "simulation/LaneKernel.h"
+#include "simulation/KernelInterface.h"
 
 #include <algorithm>
 #include <array>
@@ -45,7 +45,8 @@ void sequentialRuns(std::uint32_t state, std::int32_t engines, std::int64_t runs
     }
 }
 
-// Runs of 16 engines and more are counted through memory, one increment per run and lane.
+// Runs of packedEngineLimit engines and more are counted through memory, one increment per run
+// and lane.
 // Increments of the same count (most runs fail alike) wait for each other unless they go to
 // different copies of the histogram; the copies' stride is kept off multiples of 4 KiB, whose
 // equal page offsets the processor mistakes for overlapping addresses.
@@ -57,7 +58,7 @@ void countInLanes(const SimulationKernel::LaneKernel& kernel, const std::uint32_
                   std::uint32_t* histogram)
 {
     const auto counts = static_cast<std::size_t>(engines) + 1;
-    if (engines < 16 || engines > maxEnginesForCopies) {
+    if (engines < SimulationKernel::packedEngineLimit || engines > maxEnginesForCopies) {
         kernel.simulate(laneStarts, engines, runsPerLane, threshold, {histogram, 1, counts});
         return;
     }

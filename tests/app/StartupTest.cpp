@@ -1,11 +1,13 @@
 #include "app/Startup.h"
 
+#include "app/StartupErrorText.h"
 #include "platform/Exceptions.h"
-#include "platform/MessageBoxes.h"
+#include "platform/desktop/MessageBoxes.h"
 #include "support/RecordedBoxes.h"
 
 #include <QFileInfo>
 #include <QGuiApplication>
+#include <QRegularExpression>
 #include <QString>
 
 #include <functional>
@@ -109,5 +111,19 @@ INSTANTIATE_TEST_SUITE_P(EveryStage, StartupTest, testing::ValuesIn(failures),
                                      c = '_';
                              return name;
                          });
+
+TEST(StartupErrorText, namesClassModuleAddressAndMessage)
+{
+    const QString text = startupErrorText(EInvalidOp(), QStringLiteral("Triebwerke"));
+    EXPECT_TRUE(
+        QRegularExpression(
+            QStringLiteral("^Exception EInvalidOp in Modul Triebwerke bei [0-9A-F]{16}\\.\r\n"
+                           "Ungültige Gleitkommaoperation\\.\r\n$"))
+            .match(text)
+            .hasMatch())
+        << text.toStdString();
+    const QString withStop = startupErrorText(Exception("Schon da."), QStringLiteral("T"));
+    EXPECT_TRUE(withStop.endsWith(QStringLiteral("\r\nSchon da.\r\n"))) << withStop.toStdString();
+}
 
 } // namespace

@@ -1,8 +1,8 @@
-#include "cli/ChartLayout.h"
-#include "cli/ExactDistribution.h"
+#include "chart/ChartLayout.h"
 #include "cli/ReportCommand.h"
 #include "platform/Locale.h"
 #include "presentation/FormatSettings.h"
+#include "statistics/ExactDistribution.h"
 
 #include <QImage>
 
@@ -60,7 +60,7 @@ private:
     std::optional<platform::ScopedLocale> m_locale;
 };
 
-bool sameColor(QRgb pixel, platform::ChartColor color)
+bool sameColor(QRgb pixel, ChartColor color)
 {
     return qRed(pixel) == color.red && qGreen(pixel) == color.green && qBlue(pixel) == color.blue;
 }
@@ -153,37 +153,6 @@ TEST_F(ChartTest, SvgIsMeasuredInPixelsAndHoldsTheTexts)
           "Triebwerke: 12, Zuverlässigkeit: 0,8, Durchläufe: 5000, Startwert: 5", "#4682b4",
           "#c81e1e"})
         EXPECT_NE(svg.find(text), std::string::npos) << text;
-}
-
-// Of 100,000 engines at reliability 0.5 only a few hundred counts around 50,000 ever occur; the
-// axis spans those, not the whole range.
-TEST(ChartLayoutTest, ManyEnginesShowOnlyTheCountsThatCarryProbability)
-{
-    std::vector<std::int32_t> histogram(100'001, 0);
-    histogram[49'800] = 1;
-    histogram[50'000] = 3;
-    histogram[50'150] = 1;
-    ChartRequest request;
-    request.histogram = histogram;
-    request.runs = 5;
-    const ChartLayout simulated(request);
-    EXPECT_EQ(simulated.firstShown(), 49'800);
-    EXPECT_EQ(simulated.lastShown(), 50'150);
-    EXPECT_FALSE(simulated.showsEveryCount());
-
-    const ExactDistribution exact(100'000, 0.5);
-    request.exact = &exact;
-    const ChartLayout withExact(request);
-    EXPECT_LT(withExact.firstShown(), 49'800);
-    EXPECT_GT(withExact.lastShown(), 50'150);
-    // Probabilities of 1e-12 lie about 7.4 standard deviations (of 158 counts) from the mean.
-    EXPECT_LT(withExact.lastShown() - withExact.firstShown(), 16 * 158);
-    EXPECT_LT(exact.probability(withExact.firstShown() - 1), 1e-12);
-
-    std::vector<std::int32_t> few = {0, 5, 0, 0};
-    request.histogram = few;
-    request.exact = nullptr;
-    EXPECT_TRUE(ChartLayout(request).showsEveryCount());
 }
 
 struct PlotUsageCase

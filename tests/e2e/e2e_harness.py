@@ -48,7 +48,6 @@ GRID_LEFT, GRID_TOP, GRID_RIGHT, GRID_BOTTOM = 2, 55, 615, 304
 START_TIMEOUT = 90
 WORK_TIMEOUT = 120  # a click that runs a simulation, until its box or its table shows
 TOOL_TIMEOUT = 20  # one call of xdotool, xclip or screen-grab
-QUIET_PERIOD = 1.5  # how long "nothing happens" is watched for
 
 
 class HarnessError(Exception):

@@ -1,21 +1,8 @@
 #include "platform/Clock.h"
 
+#include "support/FakeClock.h"
+
 #include <gtest/gtest.h>
-
-namespace {
-
-class FakeClock final : public platform::ClockSource
-{
-public:
-    bool queryPerformanceCounter(std::uint64_t& counter) override
-    {
-        counter = 77;
-        return true;
-    }
-    std::uint32_t tickCount() override { return 5; }
-};
-
-} // namespace
 
 TEST(Clock, systemCounterIsReadableAndDoesNotGoBackwards)
 {
@@ -30,6 +17,8 @@ TEST(Clock, scopedSourceRedirectsBothFunctionsUntilItEnds)
 {
     {
         FakeClock fake;
+        fake.counter = 77;
+        fake.ticks = 5;
         platform::ScopedClockSource scoped(fake);
         std::uint64_t counter = 0;
         EXPECT_TRUE(platform::QueryPerformanceCounter(counter));

@@ -1,5 +1,5 @@
-#include "platform/Clipboard.h"
-#include "platform/MessageBoxes.h"
+#include "platform/desktop/Clipboard.h"
+#include "platform/desktop/MessageBoxes.h"
 
 #include <QApplication>
 #include <QMessageBox>

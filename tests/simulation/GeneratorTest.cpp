@@ -1,34 +1,8 @@
 #include "simulation/Generator.h"
 
-#include "platform/Clock.h"
+#include "support/FakeClock.h"
 
 #include <gtest/gtest.h>
-
-namespace {
-
-class FakeClock final : public platform::ClockSource
-{
-public:
-    FakeClock(bool counterWorks, std::uint64_t counter, std::uint32_t ticks)
-        : m_counterWorks(counterWorks)
-        , m_counter(counter)
-        , m_ticks(ticks)
-    {}
-    bool queryPerformanceCounter(std::uint64_t& counter) override
-    {
-        if (m_counterWorks)
-            counter = m_counter;
-        return m_counterWorks;
-    }
-    std::uint32_t tickCount() override { return m_ticks; }
-
-private:
-    bool m_counterWorks;
-    std::uint64_t m_counter;
-    std::uint32_t m_ticks;
-};
-
-} // namespace
 
 TEST(NextUniform, followsTheGeneratorFromStateZero)
 {
@@ -75,7 +49,9 @@ TEST(LcgJump, equalsThatManySingleSteps)
 
 TEST(SeedFromClock, takesTheLow32BitsOfTheCounter)
 {
-    FakeClock clock(true, (std::uint64_t{1} << 32) + 5, 999);
+    FakeClock clock;
+    clock.counter = (std::uint64_t{1} << 32) + 5;
+    clock.ticks = 999;
     platform::ScopedClockSource scoped(clock);
     GeneratorSeed = 42;
     SeedFromClock();
@@ -84,7 +60,10 @@ TEST(SeedFromClock, takesTheLow32BitsOfTheCounter)
 
 TEST(SeedFromClock, fallsBackToTheTickCountWhenTheCounterFails)
 {
-    FakeClock clock(false, 123, 0xCAFEu);
+    FakeClock clock;
+    clock.counterWorks = false;
+    clock.counter = 123;
+    clock.ticks = 0xCAFEu;
     platform::ScopedClockSource scoped(clock);
     SeedFromClock();
     EXPECT_EQ(GeneratorSeed, 0xCAFEu);

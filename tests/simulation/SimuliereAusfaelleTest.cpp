@@ -1,9 +1,9 @@
 #include "simulation/SimuliereAusfaelle.h"
 
 #include "ReferenceSimulation.h"
-#include "platform/Clock.h"
 #include "platform/Exceptions.h"
 #include "simulation/Generator.h"
+#include "support/FakeClock.h"
 
 #include <cmath>
 #include <gtest/gtest.h>
@@ -12,18 +12,6 @@
 
 namespace {
 
-class FixedClock final : public platform::ClockSource
-{
-public:
-    std::uint32_t state = 0;
-    bool queryPerformanceCounter(std::uint64_t& counter) override
-    {
-        counter = state;
-        return true;
-    }
-    std::uint32_t tickCount() override { return state; }
-};
-
 // Every simulation starts from a state the test chooses.
 class SimuliereAusfaelleTest : public ::testing::Test
 {
@@ -31,7 +19,7 @@ protected:
     void seed(std::uint32_t state) { m_clock.state = state; }
 
 private:
-    FixedClock m_clock;
+    FakeClock m_clock;
     platform::ScopedClockSource m_scoped{m_clock};
 };
 

@@ -1,8 +1,9 @@
 #include "ui/field/TValidateEdit.h"
 
-#include "platform/Clipboard.h"
 #include "platform/Exceptions.h"
-#include "platform/Fonts.h"
+#include "platform/Utf16Text.h"
+#include "platform/desktop/Clipboard.h"
+#include "platform/desktop/Fonts.h"
 #include "presentation/CheckedArithmetic.h"
 #include "presentation/FormatSettings.h"
 
@@ -19,15 +20,8 @@
 
 namespace {
 
-std::u16string toU16(const QString& text)
-{
-    return {reinterpret_cast<const char16_t*>(text.utf16()), static_cast<std::size_t>(text.size())};
-}
-
-QString fromU16(const std::u16string& text)
-{
-    return QString::fromUtf16(text.data(), static_cast<qsizetype>(text.size()));
-}
+using platform::fromU16;
+using platform::toU16;
 
 // Sets a flag for as long as it lives, also when an error ends the scope early.
 class FlagScope

@@ -9,17 +9,6 @@
 
 class QMenu;
 
-// Settings for colouring a value against bounds; this program checks none.
-struct TValidateEditCriticalPoints
-{
-    enum class CheckPoints { cpNone };
-    CheckPoints checkPoints = CheckPoints::cpNone;
-    double minValue = 0;
-    double maxValue = 0;
-    bool minValueIncluded = false;
-    bool maxValueIncluded = false;
-};
-
 // A single-line field for one number. Typing lets through only characters that can form a number
 // of the field's kind; the text is filtered and shown formatted when it is committed: when the
 // field loses the focus, on a paste, on Escape and when it is loaded. The number's own text
@@ -40,7 +29,6 @@ public:
     void setTrimDecimals(bool trim);
     const QString& CheckChars() const { return m_checkChars; }
     void RecalcCheckChars();
-    TValidateEditCriticalPoints& CriticalPoints() { return m_criticalPoints; }
 
     // The number's text; writing it commits it.
     const QString& EditText() const { return m_editText; }
@@ -60,7 +48,6 @@ public:
 
     virtual bool AcceptsChar(const QString& context, QChar& character, int position);
     virtual QString FilterEditText(const QString& text);
-    virtual bool IsValid() const { return true; }
 
     // The clipboard commands, as the keyboard and the context menu give them.
     void pasteAndCommit();
@@ -97,7 +84,6 @@ private:
     unsigned m_decimalPlaces = 0;
     bool m_trimDecimals = false;
     QString m_checkChars;
-    TValidateEditCriticalPoints m_criticalPoints;
     QString m_editText;  // FEditText
     QString m_enterText; // FEnterText
     // FLastDownKey, as far as typing asks about it: whether the key down is the keypad's decimal.

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/Fonts.h"
+#include "platform/desktop/Fonts.h"
 #include "ui/grid/GridFonts.h"
 #include "ui/grid/ResultGridState.h"
 

@@ -1,7 +1,8 @@
 #include "ui/grid/TResultGrid.h"
 
-#include "platform/Fonts.h"
+#include "platform/desktop/Fonts.h"
 #include "ui/grid/FontTextMeasurer.h"
+#include "ui/grid/GridKeyCommand.h"
 #include "ui/grid/ResultGridAccessible.h"
 
 #include <QAccessible>
@@ -37,30 +38,6 @@ std::optional<ScrollAction> scrollActionOf(int action)
         return ScrollAction::ToEnd;
     default:
         // Dragging moves the view only when the thumb is released, through valueChanged.
-        return std::nullopt;
-    }
-}
-
-std::optional<GridKey> gridKeyOf(int key)
-{
-    switch (key) {
-    case Qt::Key_Up:
-        return GridKey::Up;
-    case Qt::Key_Down:
-        return GridKey::Down;
-    case Qt::Key_Left:
-        return GridKey::Left;
-    case Qt::Key_Right:
-        return GridKey::Right;
-    case Qt::Key_Home:
-        return GridKey::Home;
-    case Qt::Key_End:
-        return GridKey::End;
-    case Qt::Key_PageUp:
-        return GridKey::PageUp;
-    case Qt::Key_PageDown:
-        return GridKey::PageDown;
-    default:
         return std::nullopt;
     }
 }
@@ -342,20 +319,14 @@ void TResultGrid::keyPressEvent(QKeyEvent* event)
 {
     // Keys the grid does not use have no effect at all; they are not passed on to the window.
     event->accept();
-    const Qt::KeyboardModifiers modifiers = event->modifiers();
-    if (modifiers & (Qt::AltModifier | Qt::MetaModifier))
+    const auto command = gridKeyCommand(event->key(), event->modifiers());
+    if (!command)
         return;
-    const bool ctrl = modifiers & Qt::ControlModifier;
-    const bool shift = modifiers & Qt::ShiftModifier;
-    if (event->key() == Qt::Key_A && ctrl) {
+    if (command->verb == GridKeyCommand::Verb::SelectAll)
         m_state.selectAll();
-        changed();
-        return;
-    }
-    if (const auto key = gridKeyOf(event->key())) {
-        m_state.keyPress(*key, shift, ctrl);
-        changed();
-    }
+    else
+        m_state.keyPress(command->key, command->shift, command->ctrl);
+    changed();
 }
 
 void TResultGrid::mousePressEvent(QMouseEvent* event)

@@ -1,15 +1,16 @@
 #include "ui/window/MainUnit.h"
 
-#include "platform/Display.h"
 #include "platform/Exceptions.h"
-#include "platform/Fonts.h"
-#include "platform/MessageBoxes.h"
 #include "platform/MulDiv.h"
+#include "platform/desktop/Display.h"
+#include "platform/desktop/Fonts.h"
+#include "platform/desktop/MessageBoxes.h"
 #include "presentation/ClipboardReport.h"
 #include "presentation/FormatSettings.h"
 #include "presentation/ResultTable.h"
 #include "simulation/SimuliereAusfaelle.h"
 #include "ui/field/TValidateEdit.h"
+#include "ui/grid/ResultTableLayout.h"
 #include "ui/grid/TResultGrid.h"
 #include "ui/window/TApplication.h"
 #include "ui/window/TGroupBox.h"
@@ -319,12 +320,7 @@ void TForm4::Button1Click(QObject*)
     const std::int32_t engines = low32(Anzahl->AsInteger());
     const std::int32_t runs = low32(Durchlaeufe->AsInteger());
 
-    Tab->setRowCount(low32(static_cast<std::int64_t>(engines) + 2));
-    Tab->setColCount(ResultTable::columnCount);
-    Tab->setFixedRows(1);
-    for (int column = 0; column < ResultTable::columnCount; ++column)
-        Tab->setCells(column, 0, ResultTable::headers[static_cast<std::size_t>(column)]);
-    Tab->setDefaultColWidth(120);
+    ResultTableLayout::applyShape(*Tab, engines);
 
     TAusFallarray histogram;
     SimuliereAusfaelle(engines, runs, histogram, reliability);
@@ -332,7 +328,7 @@ void TForm4::Button1Click(QObject*)
                            [this](int column, int row, const std::string& text) {
                                Tab->setCells(column, row, std::string_view(text));
                            });
-    Tab->AutoSizeColumns(true, 4);
+    Tab->AutoSizeColumns(true, ResultTableLayout::textPadding);
 }
 
 void TForm4::Button2Click(QObject*)

@@ -1,14 +1,11 @@
 #include "ui/window/TApplication.h"
 
 #include "platform/Exceptions.h"
-#include "platform/MessageBoxes.h"
+#include "platform/desktop/MessageBoxes.h"
 #include "presentation/FormatSettings.h"
 
 #include <QEvent>
 #include <QWidget>
-
-#include <new>
-#include <typeinfo>
 
 TApplication* Application = nullptr;
 
@@ -21,47 +18,6 @@ QString applicationTitle(const QString& programFilePath)
     if (name.size() > 1)
         name = name.left(1) + name.mid(1).toLower();
     return name;
-}
-
-namespace {
-
-QString startupErrorText(const QString& className, const std::string& message, const void* origin,
-                         const QString& moduleName)
-{
-    const QString text = QString::fromStdString(message);
-    const QString fullStop =
-        !text.isEmpty() && !text.endsWith(u'.') ? QStringLiteral(".") : QString();
-    const auto address = reinterpret_cast<quintptr>(origin);
-    return QStringLiteral("Exception %1 in Modul %2 bei %3.\r\n%4%5\r\n")
-        .arg(className, moduleName,
-             QStringLiteral("%1")
-                 .arg(address, 2 * static_cast<int>(sizeof(void*)), 16, QChar(u'0'))
-                 .toUpper(),
-             text, fullStop);
-}
-
-} // namespace
-
-QString startupErrorText(const Exception& error, const QString& moduleName)
-{
-    return startupErrorText(QString::fromLatin1(error.className()), error.message(), error.origin(),
-                            moduleName);
-}
-
-QString startupErrorText(std::exception_ptr error, const QString& moduleName)
-{
-    try {
-        std::rethrow_exception(error);
-    } catch (const Exception& own) {
-        return startupErrorText(own, moduleName);
-    } catch (const std::bad_alloc&) {
-        return startupErrorText(EOutOfMemory(), moduleName);
-    } catch (const std::exception& other) {
-        return startupErrorText(QString::fromStdString(platform::typeName(typeid(other))),
-                                other.what(), nullptr, moduleName);
-    } catch (...) {
-        return startupErrorText(QStringLiteral("Exception"), std::string(), nullptr, moduleName);
-    }
 }
 
 TApplication::TApplication(int& argc, char** argv)
@@ -102,15 +58,10 @@ void TApplication::HandleException(std::exception_ptr error)
 {
     if (QWidget* grabber = QWidget::mouseGrabber())
         grabber->releaseMouse();
-    try {
-        std::rethrow_exception(error);
-    } catch (const std::bad_alloc&) {
-        ShowException(EOutOfMemory());
-    } catch (const std::exception& exception) {
-        ShowException(exception);
-    } catch (...) {
-        ShowException(Exception(std::string()));
-    }
+    visitError(
+        error, [this](const Exception& own) { ShowException(own); },
+        [this](const std::exception& other) { ShowException(other); },
+        [this] { ShowException(Exception(std::string())); });
 }
 
 void TApplication::ShowException(const std::exception& error)

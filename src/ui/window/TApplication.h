@@ -6,8 +6,6 @@
 
 #include <exception>
 
-class Exception;
-
 // The application object: title, main window, event loop and the error box for every error that
 // escapes from handling an event.
 class TApplication : public QApplication
@@ -71,9 +69,3 @@ template <class Handler> void runGuarded(Handler&& handler)
         Application->HandleException(std::current_exception());
     }
 }
-
-// The text of the last-resort box for an error during start-up, before the event loop runs.
-QString startupErrorText(const Exception& error, const QString& moduleName);
-// The same for an error of any kind: no memory reads as the program's own EOutOfMemory, another
-// error names its own class.
-QString startupErrorText(std::exception_ptr error, const QString& moduleName);

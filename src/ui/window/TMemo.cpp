@@ -1,6 +1,6 @@
 #include "ui/window/TMemo.h"
 
-#include "platform/Clipboard.h"
+#include "platform/desktop/Clipboard.h"
 
 TMemo::TMemo(QWidget* parent)
     : QPlainTextEdit(parent)

@@ -2,7 +2,7 @@
 
 #include "platform/Exceptions.h"
 #include "platform/Locale.h"
-#include "platform/MessageBoxes.h"
+#include "platform/desktop/MessageBoxes.h"
 #include "presentation/FormatSettings.h"
 
 #include <QAction>

@@ -2,6 +2,7 @@
 
 #include "platform/Exceptions.h"
 #include "platform/MulDiv.h"
+#include "ui/grid/ResultTableLayout.h"
 
 #include <functional>
 #include <gtest/gtest.h>
@@ -68,14 +69,7 @@ const std::string tooLarge(ErrorMessages::gridTooLarge);
 void simulate(ResultGridState& grid, int engines)
 {
     FakeMeasurer measurer;
-    grid.setRowCount(engines + 2);
-    grid.setColCount(5);
-    grid.setFixedRows(1);
-    const char* headers[] = {"Ausgefallene Triebwerke", "Wahrscheinlichkeit", "Prozentwert",
-                             "Summiert", "Summiert Prozent"};
-    for (int col = 0; col < 5; ++col)
-        grid.setCells(col, 0, headers[col]);
-    grid.setDefaultColWidth(120);
+    ResultTableLayout::applyShape(grid, engines);
     for (int i = 0; i <= engines; ++i) {
         grid.setCells(0, i + 1, std::to_string(i) + " Triebwerke");
         grid.setCells(1, i + 1, "0,100000");
@@ -83,7 +77,7 @@ void simulate(ResultGridState& grid, int engines)
         grid.setCells(3, i + 1, "0,100000");
         grid.setCells(4, i + 1, "10,000 Prozent");
     }
-    grid.AutoSizeColumns(true, 4, measurer);
+    grid.AutoSizeColumns(true, ResultTableLayout::textPadding, measurer);
 }
 
 // 11 rows of 24 pixels (header included), 5 columns of 50 in a client area of 200 x 100: three

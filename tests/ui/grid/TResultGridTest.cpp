@@ -1,8 +1,10 @@
 #include "ui/grid/TResultGrid.h"
 
 #include "platform/Exceptions.h"
-#include "platform/Fonts.h"
+#include "platform/desktop/Fonts.h"
 #include "ui/grid/FontTextMeasurer.h"
+#include "ui/grid/GridKeyCommand.h"
+#include "ui/grid/ResultTableLayout.h"
 
 #include <QApplication>
 #include <QFontMetrics>
@@ -18,6 +20,7 @@
 #include <QWheelEvent>
 
 #include <memory>
+#include <optional>
 
 namespace {
 
@@ -162,8 +165,9 @@ private slots:
     void scrollBarsOnlyWhenNeeded();
     void headerStaysWhileScrolling();
     void scrollBarArrowsPagesAndThumb();
-    void keyboard_data();
-    void keyboard();
+    void keysMapToCommands_data();
+    void keysMapToCommands();
+    void aKeyPressReachesTheState();
     void unusedKeysChangeNothing();
     void tabLeavesTheGrid_data();
     void tabLeavesTheGrid();
@@ -178,7 +182,6 @@ private slots:
     void zoomedRowsArePaintedTaller();
     void autoSizeColumnsMeasuresInTheGridFonts();
     void measurerAgreesWithTheFontForEveryNumber();
-    void selectAllWithCtrlA();
     void hugeGridPaintsAndMovesToItsEnds();
     void ctrlWheelOnAHugeGridFails_data();
     void ctrlWheelOnAHugeGridFails();
@@ -230,12 +233,7 @@ void TResultGridTest::cleanup()
 
 void TResultGridTest::simulate(int engines)
 {
-    m_grid->setRowCount(engines + 2);
-    m_grid->setColCount(5);
-    m_grid->setFixedRows(1);
-    for (int col = 0; col < 5; ++col)
-        m_grid->setCells(col, 0, QString::fromUtf8(headers[col]));
-    m_grid->setDefaultColWidth(120);
+    ResultTableLayout::applyShape(*m_grid, engines);
     for (int i = 0; i <= engines; ++i) {
         m_grid->setCells(0, i + 1, QStringLiteral("%1 Triebwerke").arg(i));
         m_grid->setCells(1, i + 1, QStringLiteral("0,000045"));
@@ -243,7 +241,7 @@ void TResultGridTest::simulate(int engines)
         m_grid->setCells(3, i + 1, QStringLiteral("0,387420"));
         m_grid->setCells(4, i + 1, QStringLiteral("38,742 Prozent"));
     }
-    m_grid->AutoSizeColumns(true, 4);
+    m_grid->AutoSizeColumns(true, ResultTableLayout::textPadding);
 }
 
 void TResultGridTest::sendWheel(QWidget* target, int delta, Qt::KeyboardModifiers modifiers)
@@ -658,43 +656,72 @@ void TResultGridTest::scrollBarArrowsPagesAndThumb()
     QCOMPARE(m_grid->Row(), 1);
 }
 
-void TResultGridTest::keyboard_data()
+// The widget only maps keys to the state's verbs; what each verb does is the state's, tested in
+// ResultGridStateTest.
+void TResultGridTest::keysMapToCommands_data()
 {
     QTest::addColumn<int>("key");
     QTest::addColumn<int>("modifiers");
-    QTest::addColumn<int>("col");
-    QTest::addColumn<int>("row");
-    QTest::addColumn<int>("anchorCol");
-    QTest::addColumn<int>("anchorRow");
-    QTest::addColumn<int>("topRow");
-    // From column 1 of row 5, with rows 1 to 9 fully visible.
+    QTest::addColumn<std::optional<GridKeyCommand>>("command");
     const int none = Qt::NoModifier;
     const int shift = Qt::ShiftModifier;
     const int ctrl = Qt::ControlModifier;
-    QTest::newRow("Down") << int(Qt::Key_Down) << none << 1 << 6 << 1 << 6 << 1;
-    QTest::newRow("Up") << int(Qt::Key_Up) << none << 1 << 4 << 1 << 4 << 1;
-    QTest::newRow("Left") << int(Qt::Key_Left) << none << 0 << 5 << 0 << 5 << 1;
-    QTest::newRow("Right") << int(Qt::Key_Right) << none << 2 << 5 << 2 << 5 << 1;
-    QTest::newRow("Home") << int(Qt::Key_Home) << none << 0 << 5 << 0 << 5 << 1;
-    QTest::newRow("End") << int(Qt::Key_End) << none << 4 << 5 << 4 << 5 << 1;
-    QTest::newRow("PageDown") << int(Qt::Key_PageDown) << none << 1 << 13 << 1 << 13 << 9;
-    QTest::newRow("PageUp") << int(Qt::Key_PageUp) << none << 1 << 1 << 1 << 1 << 1;
-    QTest::newRow("CtrlHome") << int(Qt::Key_Home) << ctrl << 0 << 1 << 0 << 1 << 1;
-    QTest::newRow("CtrlEnd") << int(Qt::Key_End) << ctrl << 4 << 19 << 4 << 19 << 11;
-    QTest::newRow("CtrlPageDown") << int(Qt::Key_PageDown) << ctrl << 1 << 9 << 1 << 9 << 1;
-    QTest::newRow("CtrlPageUp") << int(Qt::Key_PageUp) << ctrl << 1 << 1 << 1 << 1 << 1;
-    QTest::newRow("CtrlDown") << int(Qt::Key_Down) << ctrl << 1 << 5 << 1 << 5 << 2;
-    QTest::newRow("ShiftDown") << int(Qt::Key_Down) << shift << 1 << 6 << 1 << 5 << 1;
-    QTest::newRow("ShiftCtrlEnd") << int(Qt::Key_End) << (shift | ctrl) << 4 << 19 << 1 << 5 << 11;
-    QTest::newRow("ShiftEnd") << int(Qt::Key_End) << shift << 4 << 5 << 1 << 5 << 1;
-    QTest::newRow("KeypadDown") << int(Qt::Key_Down) << int(Qt::KeypadModifier) << 1 << 6 << 1 << 6
-                                << 1;
+    const int keypad = Qt::KeypadModifier;
+    const int alt = Qt::AltModifier;
+    const int meta = Qt::MetaModifier;
+    using Verb = GridKeyCommand::Verb;
+    const std::optional<GridKeyCommand> nothing;
+    const auto move = [](GridKey key, bool shifted, bool ctrled) {
+        return std::optional(GridKeyCommand{Verb::Move, key, shifted, ctrled});
+    };
+    const std::optional selectAll(GridKeyCommand{Verb::SelectAll});
+    QTest::newRow("Down") << int(Qt::Key_Down) << none << move(GridKey::Down, false, false);
+    QTest::newRow("Up") << int(Qt::Key_Up) << none << move(GridKey::Up, false, false);
+    QTest::newRow("Left") << int(Qt::Key_Left) << none << move(GridKey::Left, false, false);
+    QTest::newRow("Right") << int(Qt::Key_Right) << none << move(GridKey::Right, false, false);
+    QTest::newRow("Home") << int(Qt::Key_Home) << none << move(GridKey::Home, false, false);
+    QTest::newRow("End") << int(Qt::Key_End) << none << move(GridKey::End, false, false);
+    QTest::newRow("PageDown") << int(Qt::Key_PageDown) << none
+                              << move(GridKey::PageDown, false, false);
+    QTest::newRow("PageUp") << int(Qt::Key_PageUp) << none << move(GridKey::PageUp, false, false);
+    QTest::newRow("CtrlHome") << int(Qt::Key_Home) << ctrl << move(GridKey::Home, false, true);
+    QTest::newRow("CtrlEnd") << int(Qt::Key_End) << ctrl << move(GridKey::End, false, true);
+    QTest::newRow("CtrlPageDown") << int(Qt::Key_PageDown) << ctrl
+                                  << move(GridKey::PageDown, false, true);
+    QTest::newRow("CtrlPageUp") << int(Qt::Key_PageUp) << ctrl
+                                << move(GridKey::PageUp, false, true);
+    QTest::newRow("CtrlDown") << int(Qt::Key_Down) << ctrl << move(GridKey::Down, false, true);
+    QTest::newRow("ShiftDown") << int(Qt::Key_Down) << shift << move(GridKey::Down, true, false);
+    QTest::newRow("ShiftCtrlEnd") << int(Qt::Key_End) << (shift | ctrl)
+                                  << move(GridKey::End, true, true);
+    QTest::newRow("ShiftEnd") << int(Qt::Key_End) << shift << move(GridKey::End, true, false);
+    QTest::newRow("KeypadDown") << int(Qt::Key_Down) << keypad << move(GridKey::Down, false, false);
+    QTest::newRow("KeypadShiftUp")
+        << int(Qt::Key_Up) << (keypad | shift) << move(GridKey::Up, true, false);
+    QTest::newRow("CtrlA") << int(Qt::Key_A) << ctrl << selectAll;
+    QTest::newRow("ShiftCtrlA") << int(Qt::Key_A) << (shift | ctrl) << selectAll;
+    QTest::newRow("A") << int(Qt::Key_A) << none << nothing;
+    QTest::newRow("AltDown") << int(Qt::Key_Down) << alt << nothing;
+    QTest::newRow("MetaHome") << int(Qt::Key_Home) << meta << nothing;
+    QTest::newRow("AltCtrlA") << int(Qt::Key_A) << (alt | ctrl) << nothing;
+    QTest::newRow("Return") << int(Qt::Key_Return) << none << nothing;
+    QTest::newRow("F2") << int(Qt::Key_F2) << none << nothing;
+    QTest::newRow("CtrlC") << int(Qt::Key_C) << ctrl << nothing;
+    QTest::newRow("ShiftInsert") << int(Qt::Key_Insert) << shift << nothing;
+    QTest::newRow("Delete") << int(Qt::Key_Delete) << none << nothing;
+    QTest::newRow("Escape") << int(Qt::Key_Escape) << none << nothing;
 }
 
-void TResultGridTest::keyboard()
+void TResultGridTest::keysMapToCommands()
 {
     QFETCH(int, key);
     QFETCH(int, modifiers);
+    QTEST(gridKeyCommand(key, Qt::KeyboardModifiers(modifiers)), "command");
+}
+
+// A key press goes to the state and the view follows it.
+void TResultGridTest::aKeyPressReachesTheState()
+{
     simulate(18);
     m_grid->setFocus();
     for (int i = 0; i < 4; ++i)
@@ -702,13 +729,8 @@ void TResultGridTest::keyboard()
     QTest::keyClick(m_grid, Qt::Key_Right);
     QCOMPARE(m_grid->Col(), 1);
     QCOMPARE(m_grid->Row(), 5);
-
-    QTest::keyClick(m_grid, static_cast<Qt::Key>(key), Qt::KeyboardModifiers(modifiers));
-    QTEST(m_grid->Col(), "col");
-    QTEST(m_grid->Row(), "row");
-    QTEST(m_grid->state().anchor().col, "anchorCol");
-    QTEST(m_grid->state().anchor().row, "anchorRow");
-    QTEST(m_grid->TopRow(), "topRow");
+    QTest::keyClick(m_grid, Qt::Key_A, Qt::ControlModifier);
+    QCOMPARE(m_grid->Selection(), (GridRect{0, 1, 4, 19}));
 }
 
 void TResultGridTest::unusedKeysChangeNothing()
@@ -1002,17 +1024,6 @@ void TResultGridTest::measurerAgreesWithTheFontForEveryNumber()
     }
     QCOMPARE(measurer.textWidth("a\tb&c\nlonger line", GridFont::Normal, 0),
              normal.size(Qt::TextExpandTabs, QStringLiteral("a\tb&c\nlonger line")).width());
-}
-
-void TResultGridTest::selectAllWithCtrlA()
-{
-    simulate(9);
-    m_grid->setFocus();
-    QTest::keyClick(m_grid, Qt::Key_A, Qt::ControlModifier);
-    QCOMPARE(m_grid->Selection(), (GridRect{0, 1, 4, 10}));
-    QCOMPARE(m_grid->Col(), 4);
-    QCOMPARE(m_grid->Row(), 10);
-    QCOMPARE(m_grid->TopRow(), 2);
 }
 
 // Two billion rows cost no row memory; painting and the keys reach the last row all the same.

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "cli/ExactDistribution.h"
-#include "platform/ChartImage.h"
+#include "chart/ChartImage.h"
+#include "statistics/ExactDistribution.h"
 
 #include <cstdint>
 #include <span>
@@ -39,15 +39,15 @@ public:
     double plotTop() const { return m_top; }
     double plotBottom() const { return m_bottom; }
 
-    platform::ChartImage image() const;
+    ChartImage image() const;
 
-    static constexpr platform::ChartColor barColor{70, 130, 180};
-    static constexpr platform::ChartColor markerColor{200, 30, 30};
+    static constexpr ChartColor barColor{70, 130, 180};
+    static constexpr ChartColor markerColor{200, 30, 30};
 
 private:
     double share(std::int64_t k) const;
     double exactProbability(std::int64_t k) const;
-    void addAxes(platform::ChartImage& image) const;
+    void addAxes(ChartImage& image) const;
 
     const ChartRequest& m_request;
     std::int64_t m_first = 0;

@@ -5,6 +5,11 @@
 
 namespace SimulationKernel {
 
+// Below this engine count a kernel counts each lane's runs in bit fields of one register: up to 16
+// counts of at least 2 bits each fit into 32 bits. From it on a run's count goes to a histogram in
+// memory.
+inline constexpr std::int32_t packedEngineLimit = 16;
+
 // Where a kernel counts: `copies` histograms of engines + 1 counts, `stride` counts apart. Lanes
 // that count run by run spread over the copies, so that their increments do not wait for each
 // other; the caller adds the copies up.

@@ -1,4 +1,4 @@
-#include "cli/ExactDistribution.h"
+#include "statistics/ExactDistribution.h"
 
 #include <algorithm>
 #include <cmath>

@@ -1,7 +1,7 @@
-#include "cli/ChartLayout.h"
+#include "chart/ChartLayout.h"
 
-#include "cli/ScriptNumbers.h"
 #include "presentation/FormatSettings.h"
+#include "presentation/ScriptNumbers.h"
 #include "presentation/TextEncoding.h"
 
 #include <algorithm>
@@ -14,9 +14,9 @@ constexpr double visibleProbability = 1e-12;
 // Up to this many engines every count is shown, also the empty ones at the ends.
 constexpr std::int64_t wholeAxisUpTo = 60;
 
-constexpr platform::ChartColor black{0, 0, 0};
-constexpr platform::ChartColor gridColor{225, 225, 225};
-constexpr platform::ChartColor textColor{40, 40, 40};
+constexpr ChartColor black{0, 0, 0};
+constexpr ChartColor gridColor{225, 225, 225};
+constexpr ChartColor textColor{40, 40, 40};
 
 // The locale's decimal separator, as the report writes it.
 std::string localeNumber(std::string text)
@@ -124,12 +124,8 @@ double ChartLayout::valueY(double probability) const
     return m_bottom - (m_bottom - m_top) * std::clamp(position, 0.0, 1.0);
 }
 
-void ChartLayout::addAxes(platform::ChartImage& image) const
+void ChartLayout::addAxes(ChartImage& image) const
 {
-    using platform::ChartLine;
-    using platform::ChartText;
-    using platform::TextAnchor;
-
     // Probability axis: gridlines and labels.
     if (m_request.logarithmic) {
         const int decades = m_highExponent - m_lowExponent;
@@ -172,12 +168,9 @@ void ChartLayout::addAxes(platform::ChartImage& image) const
                                     TextAnchor::Centre, 15, true, true, black});
 }
 
-platform::ChartImage ChartLayout::image() const
+ChartImage ChartLayout::image() const
 {
-    using platform::ChartText;
-    using platform::TextAnchor;
-
-    platform::ChartImage image;
+    ChartImage image;
     image.width = m_request.width;
     image.height = m_request.height;
     addAxes(image);
@@ -189,19 +182,19 @@ platform::ChartImage ChartLayout::image() const
         if (value <= 0)
             continue;
         const double top = valueY(value);
-        image.rectangles.push_back(platform::ChartRectangle{barCentre(k) - barWidth / 2, top,
-                                                            barWidth, m_bottom - top, barColor});
+        image.rectangles.push_back(
+            ChartRectangle{barCentre(k) - barWidth / 2, top, barWidth, m_bottom - top, barColor});
     }
     if (m_request.exact) {
         const double radius = std::clamp(slot * 0.3, 1.5, 5.0);
         // Markers closer than their outlines would merge into a black line.
-        const platform::ChartColor outline = slot < 4 ? markerColor : black;
+        const ChartColor outline = slot < 4 ? markerColor : black;
         for (std::int64_t k = m_first; k <= m_last; ++k) {
             const double value = exactProbability(k);
             if (value < visibleProbability)
                 continue;
             image.markers.push_back(
-                platform::ChartMarker{barCentre(k), valueY(value), radius, markerColor, outline});
+                ChartMarker{barCentre(k), valueY(value), radius, markerColor, outline});
         }
     }
 
@@ -221,15 +214,13 @@ platform::ChartImage ChartLayout::image() const
     // Legend, top right inside the plot.
     const double legendX = m_right - 250;
     const double legendY = m_top + 16;
-    image.rectangles.push_back(platform::ChartRectangle{legendX - 10, legendY - 16, 250,
-                                                        m_request.exact ? 54.0 : 32.0,
-                                                        platform::ChartColor{255, 255, 255}});
-    image.rectangles.push_back(platform::ChartRectangle{legendX, legendY - 6, 22, 12, barColor});
+    image.rectangles.push_back(ChartRectangle{
+        legendX - 10, legendY - 16, 250, m_request.exact ? 54.0 : 32.0, ChartColor{255, 255, 255}});
+    image.rectangles.push_back(ChartRectangle{legendX, legendY - 6, 22, 12, barColor});
     image.texts.push_back(
         ChartText{legendX + 30, legendY, "Simulation", TextAnchor::Left, 13, false, false, black});
     if (m_request.exact) {
-        image.markers.push_back(
-            platform::ChartMarker{legendX + 11, legendY + 22, 5, markerColor, black});
+        image.markers.push_back(ChartMarker{legendX + 11, legendY + 22, 5, markerColor, black});
         image.texts.push_back(ChartText{legendX + 30, legendY + 22, "Exakt (Binomialverteilung)",
                                         TextAnchor::Left, 13, false, false, black});
     }

@@ -1,4 +1,4 @@
-#include "platform/Clipboard.h"
+#include "platform/desktop/Clipboard.h"
 
 #include <QClipboard>
 #include <QGuiApplication>

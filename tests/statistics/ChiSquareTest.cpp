@@ -1,4 +1,4 @@
-#include "cli/ChiSquare.h"
+#include "statistics/ChiSquare.h"
 
 #include <cmath>
 #include <cstdint>

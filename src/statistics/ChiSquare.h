@@ -1,6 +1,6 @@
 #pragma once
 
-#include "cli/ExactDistribution.h"
+#include "statistics/ExactDistribution.h"
 
 #include <cstdint>
 #include <optional>

@@ -10,7 +10,7 @@
 // proceed.
 
 #include "simulation/Generator.h"
-#include "simulation/LaneKernel.h"
+#include "simulation/KernelInterface.h"
 
 #include <cstdint>
 
@@ -42,16 +42,13 @@ public:
         const Reg t = Isa::threshold(threshold);
         if (engines == 1)
             totals(laneStarts, runsPerLane, t, histograms.counts);
-        else if (engines < packedBinLimit)
+        else if (engines < packedEngineLimit)
             packed(laneStarts, engines, runsPerLane, t, histograms.counts);
         else
             stored(laneStarts, engines, runsPerLane, t, histograms);
     }
 
 private:
-    // Up to 16 counts of at least 2 bits each fit into one 32-bit lane.
-    static constexpr int packedBinLimit = 16;
-
     // Each path keeps the chains in local variables of its own, so that they live in registers.
     static void load(Reg (&chains)[Chains], const std::uint32_t* laneStarts)
     {
@@ -137,7 +134,7 @@ private:
         const Reg bitsPerCount = Isa::broadcast(static_cast<std::uint32_t>(bits));
         const Reg one = Isa::broadcast(1);
         const Reg fieldMask = Isa::broadcast(static_cast<std::uint32_t>(batch));
-        Reg totalsPerCount[packedBinLimit];
+        Reg totalsPerCount[packedEngineLimit];
         for (int k = 0; k < counts; ++k)
             totalsPerCount[k] = Isa::broadcast(0);
 

@@ -1,4 +1,4 @@
-#include "platform/ChartImage.h"
+#include "chart/ChartFile.h"
 
 #include <QBuffer>
 #include <QFile>
@@ -10,8 +10,6 @@
 
 #include <cstdio>
 #include <optional>
-
-namespace platform {
 
 namespace {
 
@@ -129,27 +127,32 @@ void paint(const ChartImage& image, QPainter& painter)
     }
 }
 
+// Opens the file, lets `write` fill it and closes it. Returns an empty text when every step
+// succeeded, otherwise the German sentence naming the step that failed.
+template <typename Write> std::string writeFile(const std::string& path, const Write& write)
+{
+    QFile file(QString::fromUtf8(path.data(), static_cast<int>(path.size())));
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate))
+        return "Die Datei \"" + path + "\" lässt sich nicht anlegen";
+    const std::string notWritten = "Die Datei \"" + path + "\" lässt sich nicht schreiben";
+    if (!write(file) || !file.flush())
+        return notWritten;
+    file.close();
+    return file.error() == QFileDevice::NoError ? std::string() : notWritten;
+}
+
 } // namespace
 
 std::string writeChartImage(const ChartImage& image, const std::string& path, ChartFileType type)
 {
     const DrawingApplication application;
-    const QString fileName = QString::fromUtf8(path.data(), static_cast<int>(path.size()));
     if (type == ChartFileType::Png) {
         QImage picture(image.width, image.height, QImage::Format_RGB32);
         {
             QPainter painter(&picture);
             paint(image, painter);
         }
-        QFile file(fileName);
-        if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate))
-            return "Die Datei \"" + path + "\" lässt sich nicht anlegen";
-        if (!picture.save(&file, "PNG") || !file.flush())
-            return "Die Datei \"" + path + "\" lässt sich nicht schreiben";
-        file.close();
-        return file.error() == QFileDevice::NoError
-                   ? std::string()
-                   : "Die Datei \"" + path + "\" lässt sich nicht schreiben";
+        return writeFile(path, [&picture](QFile& file) { return picture.save(&file, "PNG"); });
     }
 
     QBuffer svg;
@@ -175,16 +178,5 @@ std::string writeChartImage(const ChartImage& image, const std::string& path, Ch
                          .arg(image.width)
                          .arg(image.height)
                          .toUtf8());
-
-    QFile file(fileName);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate))
-        return "Die Datei \"" + path + "\" lässt sich nicht anlegen";
-    if (file.write(text) != text.size() || !file.flush())
-        return "Die Datei \"" + path + "\" lässt sich nicht schreiben";
-    file.close();
-    if (file.error() != QFileDevice::NoError)
-        return "Die Datei \"" + path + "\" lässt sich nicht schreiben";
-    return {};
+    return writeFile(path, [&text](QFile& file) { return file.write(text) == text.size(); });
 }
-
-} // namespace platform

@@ -1,4 +1,4 @@
-#include "platform/MessageBoxes.h"
+#include "platform/desktop/MessageBoxes.h"
 
 #include <QApplication>
 #include <QGuiApplication>

@@ -1,4 +1,4 @@
-#include "cli/ScriptNumbers.h"
+#include "presentation/ScriptNumbers.h"
 
 #include <charconv>
 

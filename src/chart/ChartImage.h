@@ -4,10 +4,6 @@
 #include <string>
 #include <vector>
 
-namespace platform {
-
-// A picture described by its shapes in pixels, so that its layout can be computed and tested
-// without a painter; writeChartImage draws it into a PNG or SVG file.
 struct ChartColor
 {
     std::uint8_t red = 0;
@@ -59,6 +55,8 @@ struct ChartMarker
     ChartColor outline;
 };
 
+// A picture described by its shapes in pixels, so that its layout can be computed and tested
+// without a painter; writeChartImage draws it into a PNG or SVG file.
 struct ChartImage
 {
     int width = 0;
@@ -70,12 +68,3 @@ struct ChartImage
     std::vector<ChartMarker> markers;
     std::vector<ChartText> texts;
 };
-
-enum class ChartFileType { Png, Svg };
-
-// Draws the grid lines, the rectangles, the lines, the markers and the texts in this order, and
-// writes the file. Returns an empty text on success, otherwise a German sentence naming the
-// problem.
-std::string writeChartImage(const ChartImage& image, const std::string& path, ChartFileType type);
-
-} // namespace platform

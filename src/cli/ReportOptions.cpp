@@ -1,0 +1,359 @@
+#include "cli/ReportOptions.h"
+
+#include "cli/CommandError.h"
+#include "presentation/NumberReading.h"
+#include "presentation/TextEncoding.h"
+
+#include <algorithm>
+#include <cctype>
+#include <charconv>
+#include <tuple>
+#include <utility>
+
+namespace {
+
+CommandError usageError(const std::string& problem)
+{
+    return CommandError(ExitCode::Usage, problem);
+}
+
+std::string quoted(std::string_view text)
+{
+    return "\"" + std::string(text) + "\"";
+}
+
+// "a, b und c" for the last separator " und ".
+std::string listed(const std::vector<std::string_view>& items, std::string_view lastSeparator)
+{
+    std::string text;
+    for (std::size_t i = 0; i < items.size(); ++i) {
+        if (i > 0)
+            text += i + 1 == items.size() ? lastSeparator : ", ";
+        text += items[i];
+    }
+    return text;
+}
+
+std::int64_t readInteger(const ReportOption& option, std::string_view text)
+{
+    const auto wide = utf8ToUtf16(text);
+    const auto value = wide ? parseInteger(*wide) : std::nullopt;
+    if (!value)
+        throw usageError("Der Wert von " + std::string(option.name) +
+                         " ist keine ganze Zahl: " + quoted(text));
+    if (option.range && (*value < option.range->first || *value > option.range->second))
+        throw usageError("Der Wert von " + std::string(option.name) + " liegt nicht zwischen " +
+                         std::to_string(option.range->first) + " und " +
+                         std::to_string(option.range->second) + ": " + quoted(text));
+    return *value;
+}
+
+std::size_t readChoice(const ReportOption& option, std::string_view text)
+{
+    const auto found = std::find(option.choices.begin(), option.choices.end(), text);
+    if (found == option.choices.end())
+        throw usageError("Der Wert von " + std::string(option.name) + " ist nicht " +
+                         listed(option.choices, " oder ") + ": " + quoted(text));
+    return static_cast<std::size_t>(found - option.choices.begin());
+}
+
+// Scripts run under any locale, so either separator is taken; a text with both, or with one of
+// them twice, is grouped, and a guess at its meaning could be a thousand times off.
+long double readReliability(std::string_view text)
+{
+    const bool hasComma = text.find(',') != text.npos;
+    const bool hasStop = text.find('.') != text.npos;
+    if (hasComma && hasStop)
+        throw usageError("Der Wert von --reliability enthält Komma und Punkt: " + quoted(text) +
+                         "; Ziffern werden nicht gruppiert, Komma oder Punkt trennt allein die "
+                         "Nachkommastellen ab");
+    const char separator = hasComma ? ',' : '.';
+    if (std::count(text.begin(), text.end(), separator) > 1)
+        throw usageError("Der Wert von --reliability enthält mehr als ein Dezimaltrennzeichen: " +
+                         quoted(text) + "; Ziffern werden nicht gruppiert");
+    const std::string_view mantissa = text.substr(0, text.find_first_of("eE"));
+    const bool hasDigit =
+        std::any_of(mantissa.begin(), mantissa.end(), [](char c) { return c >= '0' && c <= '9'; });
+    const auto wide = utf8ToUtf16(text);
+    const auto value = hasDigit && wide ? parseDecimal(*wide, separator) : std::nullopt;
+    if (!value)
+        throw usageError("Der Wert von --reliability ist keine Zahl: " + quoted(text));
+    return *value;
+}
+
+// The picture's type follows the file's extension, in either case.
+ChartFileType readPlotType(std::string_view path)
+{
+    std::string extension(path.substr(std::min(path.size(), path.rfind('.'))));
+    std::transform(extension.begin(), extension.end(), extension.begin(),
+                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+    if (extension == ".png")
+        return ChartFileType::Png;
+    if (extension == ".svg")
+        return ChartFileType::Svg;
+    throw usageError("Der Dateiname von --plot endet weder auf .png noch auf .svg: " +
+                     quoted(path));
+}
+
+// BREITExHÖHE in pixels, each from 200 to 10000.
+std::pair<int, int> readPlotSize(std::string_view text)
+{
+    const auto times = text.find('x');
+    const auto readSide = [](std::string_view side) -> std::optional<int> {
+        int value = 0;
+        const auto [end, error] = std::from_chars(side.data(), side.data() + side.size(), value);
+        if (error != std::errc() || end != side.data() + side.size() || side.empty() ||
+            value < 200 || value > 10000)
+            return std::nullopt;
+        return value;
+    };
+    const auto width = times == text.npos ? std::nullopt : readSide(text.substr(0, times));
+    const auto height = times == text.npos ? std::nullopt : readSide(text.substr(times + 1));
+    if (!width || !height)
+        throw usageError("Der Wert von --size ist nicht BREITExHÖHE mit je 200 bis 10000 "
+                         "Pixeln: " +
+                         quoted(text));
+    return {*width, *height};
+}
+
+// What each of --format's choices stands for, in their order.
+constexpr OutputFormat formats[] = {OutputFormat::Report, OutputFormat::Counts, OutputFormat::Csv,
+                                    OutputFormat::Json};
+
+std::vector<ReportOption> optionTable()
+{
+    using Request = ReportRequest;
+    using Option = ReportOption;
+    return {
+        {.name = "--engines",
+         .valueName = "N",
+         .help = "Anzahl Triebwerke, ganze Zahl",
+         .required = true,
+         .read =
+             [](const Option& option, std::string_view value, Request& request) {
+                 request.engines = static_cast<std::int32_t>(readInteger(option, value));
+             }},
+        {.name = "--reliability",
+         .valueName = "R",
+         .help = "Zuverlässigkeit eines Triebwerks, z. B. 0,999; über 1 als Prozent\n"
+                 "gelesen (99,9); Komma oder Punkt als Dezimaltrennzeichen, in jeder\n"
+                 "Sprachumgebung; ohne Tausendertrennzeichen",
+         .required = true,
+         .read =
+             [](const Option&, std::string_view value, Request& request) {
+                 request.reliability = readReliability(value);
+                 request.reliabilityText = value;
+             }},
+        {.name = "--runs",
+         .valueName = "M",
+         .help = "Simulationsdurchläufe, ganze Zahl",
+         .required = true,
+         .read =
+             [](const Option& option, std::string_view value, Request& request) {
+                 request.runs = static_cast<std::int32_t>(readInteger(option, value));
+             }},
+        {.name = "--seed",
+         .valueName = "S",
+         .help = "Startzustand des Zufallsgenerators, 0 bis 4294967295;\n"
+                 "ohne diese Angabe startet er von der Uhr",
+         .range = std::pair<std::int64_t, std::int64_t>{0, 0xFFFFFFFF},
+         .read =
+             [](const Option& option, std::string_view value, Request& request) {
+                 request.seed = static_cast<std::uint32_t>(readInteger(option, value));
+             }},
+        {.name = "--format",
+         .valueName = "F",
+         .help = "report: der Bericht (Vorgabe);\n"
+                 "counts: je Ausfallzahl k eine Zeile \"k Anzahl\";\n"
+                 "csv: Tabelle nach RFC 4180 mit Kopfzeile;\n"
+                 "json: ein Objekt mit den Eingaben und den Zeilen der Tabelle;\n"
+                 "in csv und json Zahlen mit Punkt, in jeder Sprachumgebung",
+         .choices = {"report", "counts", "csv", "json"},
+         .read = [](const Option& option, std::string_view value,
+                    Request& request) { request.format = formats[readChoice(option, value)]; }},
+        {.name = "--counts",
+         .help = "dasselbe wie --format counts",
+         .conflictsWith = "--format",
+         .conflictAllows = "counts",
+         .read = [](const Option&, std::string_view,
+                    Request& request) { request.format = OutputFormat::Counts; }},
+        {.name = "--exact",
+         .help = "mit csv und json: je Ausfallzahl die exakte\n"
+                 "Binomialwahrscheinlichkeit und der Standardfehler des simulierten\n"
+                 "Anteils; in json dazu der Chi-Quadrat-Anpassungstest; mit --plot\n"
+                 "die exakten Wahrscheinlichkeiten als Punkte im Diagramm",
+         .onlyWith = {"--format csv", "--format json", "--plot"},
+         .read = [](const Option&, std::string_view, Request& request) { request.exact = true; }},
+        {.name = "--plot",
+         .valueName = "DATEI",
+         .help = "zeichnet die simulierte Verteilung als Säulendiagramm, als PNG oder\n"
+                 "SVG nach der Endung der Datei",
+         .read =
+             [](const Option&, std::string_view value, Request& request) {
+                 request.plotType = readPlotType(value);
+                 request.plot = std::string(value);
+             }},
+        {.name = "--log",
+         .help = "logarithmische Achse der Wahrscheinlichkeit (seltene Ausfallzahlen)",
+         .onlyWith = {"--plot"},
+         .read = [](const Option&, std::string_view,
+                    Request& request) { request.logarithmic = true; }},
+        {.name = "--size",
+         .valueName = "BxH",
+         .help = "Größe des Diagramms in Pixeln, Vorgabe 1200x700",
+         .onlyWith = {"--plot"},
+         .read =
+             [](const Option&, std::string_view value, Request& request) {
+                 std::tie(request.plotWidth, request.plotHeight) = readPlotSize(value);
+             }},
+        {.name = "--help", .help = "diese Hilfe", .answer = usageText},
+        {.name = "--version",
+         .help = "die Version des Programms",
+         .answer = [] { return std::string("triebwerke-report " TRIEBWERKE_VERSION "\n"); }},
+    };
+}
+
+const ReportOption* findOption(std::string_view name)
+{
+    const auto& options = reportOptions();
+    const auto found =
+        std::find_if(options.begin(), options.end(),
+                     [name](const ReportOption& option) { return option.name == name; });
+    return found == options.end() ? nullptr : &*found;
+}
+
+// "--format csv" holds when --format is given with the value csv, "--plot" when --plot is given.
+bool holds(const CommandLine& commandLine, std::string_view condition)
+{
+    const auto blank = condition.find(' ');
+    const std::string_view name = condition.substr(0, blank);
+    if (!commandLine.has(name))
+        return false;
+    return blank == condition.npos || commandLine.value(name) == condition.substr(blank + 1);
+}
+
+void check(const ReportOption& option, const CommandLine& commandLine)
+{
+    const std::string name(option.name);
+    if (!option.conflictsWith.empty() && commandLine.has(option.conflictsWith) &&
+        commandLine.value(option.conflictsWith) != option.conflictAllows)
+        throw usageError(name + " widerspricht " + std::string(option.conflictsWith) + " " +
+                         std::string(commandLine.value(option.conflictsWith)));
+    if (!option.onlyWith.empty() &&
+        std::none_of(option.onlyWith.begin(), option.onlyWith.end(),
+                     [&commandLine](std::string_view other) { return holds(commandLine, other); }))
+        throw usageError(name + " gibt es nur mit " + listed(option.onlyWith, " oder "));
+}
+
+constexpr std::string_view usageHead =
+    "Aufruf: triebwerke-report --engines N --reliability R --runs M [--seed S] [--format F]\n"
+    "                         [--exact] [--plot DATEI [--log] [--size BxH]]\n"
+    "        triebwerke-report --help | --version\n"
+    "\n"
+    "Simuliert M Raketen mit je N Triebwerken, deren jedes mit der Zuverlässigkeit R arbeitet,\n"
+    "und gibt den Bericht von \"ins Clipboard\" aus, eine Zeile je Ausfallzahl, oder dieselbe\n"
+    "Verteilung als Tabelle für Skripte.\n"
+    "\n";
+
+constexpr std::string_view usageTail =
+    "\n"
+    "Von N und M zählen wie im Programm die unteren 32 Bit.\n"
+    "Rückgabewert: 0 bei Erfolg, 1 bei einem Fehler der Simulation oder beim Schreiben des\n"
+    "Diagramms oder der Ausgabe, 2 bei einem fehlerhaften Aufruf.\n";
+
+// The column in which the options' descriptions begin.
+constexpr std::size_t helpColumn = 20;
+
+} // namespace
+
+const std::vector<ReportOption>& reportOptions()
+{
+    static const std::vector<ReportOption> table = optionTable();
+    return table;
+}
+
+CommandLine::CommandLine(std::span<const std::string_view> arguments)
+{
+    for (std::size_t i = 0; i < arguments.size(); ++i) {
+        std::string_view name = arguments[i];
+        std::optional<std::string_view> inlineValue;
+        if (const auto equals = name.find('='); name.starts_with("--") && equals != name.npos) {
+            inlineValue = name.substr(equals + 1);
+            name = name.substr(0, equals);
+        }
+        const ReportOption* option = findOption(name);
+        if (option == nullptr)
+            throw usageError("Unbekanntes Argument: " + quoted(arguments[i]));
+        if (option->valueName.empty()) {
+            if (inlineValue)
+                throw usageError("Die Option " + std::string(name) + " nimmt keinen Wert");
+            m_values[option->name] = {};
+            continue;
+        }
+        if (has(option->name))
+            throw usageError("Die Option " + std::string(name) + " ist doppelt angegeben");
+        if (!inlineValue && i + 1 == arguments.size())
+            throw usageError("Der Option " + std::string(name) + " fehlt ihr Wert");
+        m_values[option->name] = inlineValue ? *inlineValue : arguments[++i];
+    }
+}
+
+std::optional<std::string> answerAlone(const CommandLine& commandLine)
+{
+    for (const ReportOption& option : reportOptions())
+        if (option.answer != nullptr && commandLine.has(option.name))
+            return option.answer();
+    return std::nullopt;
+}
+
+ReportRequest readRequest(const CommandLine& commandLine)
+{
+    std::vector<std::string_view> required;
+    bool complete = true;
+    for (const ReportOption& option : reportOptions()) {
+        if (option.required) {
+            required.push_back(option.name);
+            complete = complete && commandLine.has(option.name);
+        }
+    }
+    if (!complete)
+        throw usageError(listed(required, " und ") + " müssen angegeben sein");
+
+    ReportRequest request;
+    for (const ReportOption& option : reportOptions()) {
+        if (option.answer != nullptr || !commandLine.has(option.name))
+            continue;
+        check(option, commandLine);
+        option.read(option, commandLine.value(option.name), request);
+    }
+    return request;
+}
+
+std::string usageText()
+{
+    std::string text(usageHead);
+    for (const ReportOption& option : reportOptions()) {
+        std::string line = "  " + std::string(option.name);
+        if (!option.valueName.empty())
+            line += " " + std::string(option.valueName);
+        line.resize(std::max(helpColumn, line.size() + 1), ' ');
+        std::string_view help = option.help;
+        for (auto end = help.find('\n'); end != help.npos; end = help.find('\n')) {
+            text += line;
+            text += help.substr(0, end);
+            text += '\n';
+            line.assign(helpColumn, ' ');
+            help.remove_prefix(end + 1);
+        }
+        text += line;
+        text += help;
+        text += '\n';
+    }
+    text += usageTail;
+    return text;
+}
+
+std::string usageFirstLine()
+{
+    return std::string(usageHead.substr(0, usageHead.find('\n') + 1));
+}
