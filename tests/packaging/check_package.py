@@ -51,13 +51,17 @@ def main() -> int:
             problems.append(f"the package holds {extra}, which no one asked for")
 
         fields = {name: run(["dpkg-deb", "--field", package, name]).stdout.strip()
-                  for name in ("Package", "Version", "Architecture", "Depends")}
+                  for name in ("Package", "Version", "Architecture", "Depends", "Recommends")}
         if (fields["Package"], fields["Version"], fields["Architecture"]) != (
                 "triebwerke", options.version, architecture):
             problems.append(f"control fields {fields}")
-        for library in ("libc6", "libstdc++6", "libqt6core6", "libqt6gui6", "libqt6widgets6"):
+        # The layout is drawn in Tahoma; a Wayland desktop runs the program natively.
+        for library in ("libc6", "libstdc++6", "libqt6core6", "libqt6gui6", "libqt6widgets6",
+                        "libwayland-client0", "fonts-wine"):
             if library not in fields["Depends"]:
                 problems.append(f"Depends lacks {library}: {fields['Depends']}")
+        if "qt6-wayland" not in fields["Recommends"]:
+            problems.append(f"Recommends lacks qt6-wayland: {fields['Recommends']}")
         if "asan" in fields["Depends"] or "ubsan" in fields["Depends"]:
             problems.append(f"Depends names a sanitizer runtime: {fields['Depends']}")
 
