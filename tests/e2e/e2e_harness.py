@@ -16,6 +16,7 @@ Also usable from the command line:
 
 from __future__ import annotations
 
+import argparse
 import os
 import re
 import select
@@ -48,6 +49,18 @@ GRID_LEFT, GRID_TOP, GRID_RIGHT, GRID_BOTTOM = 2, 55, 615, 304
 START_TIMEOUT = 90
 WORK_TIMEOUT = 120  # a click that runs a simulation, until its box or its table shows
 TOOL_TIMEOUT = 20  # one call of xdotool, xclip or screen-grab
+
+
+def command_line(description: str, groups: list[str]) -> tuple[str, str, list[str]]:
+    """What a test script is asked to run: the program, the screen grabber and the groups named
+    (all of them when none is)."""
+    parser = argparse.ArgumentParser(description=description)
+    parser.add_argument("program")
+    parser.add_argument("screen_grab")
+    parser.add_argument("--group", action="append", choices=groups)
+    args = parser.parse_args()
+    return (str(Path(args.program).resolve()), str(Path(args.screen_grab).resolve()),
+            args.group or groups)
 
 
 class HarnessError(Exception):

@@ -12,14 +12,12 @@ The last line says "N passed, M failed"; the exit code is 1 when a case failed.
 
 from __future__ import annotations
 
-import argparse
 import configparser
 import os
 import shutil
 import subprocess
 import sys
 import tempfile
-import time
 import traceback
 from dataclasses import dataclass
 from pathlib import Path
@@ -546,15 +544,9 @@ GROUPS = [
 
 
 def main() -> int:
-    parser = argparse.ArgumentParser(description=__doc__.splitlines()[0])
-    parser.add_argument("program")
-    parser.add_argument("screen_grab")
-    parser.add_argument("--group", action="append", choices=[g.name for g in GROUPS])
-    args = parser.parse_args()
-    program = str(Path(args.program).resolve())
-    screen_grab = str(Path(args.screen_grab).resolve())
+    program, screen_grab, names = h.command_line(__doc__.splitlines()[0], [g.name for g in GROUPS])
     passed = failed = 0
-    for group in (g for g in GROUPS if not args.group or g.name in args.group):
+    for group in (g for g in GROUPS if g.name in names):
         print(f"== {group.name} ({group.dpi} DPI)", flush=True)
         try:
             with h.VirtualDisplay(dpi=group.dpi) as display:

@@ -12,7 +12,6 @@ case failed.
 
 from __future__ import annotations
 
-import argparse
 import math
 import re
 import sys
@@ -474,14 +473,8 @@ def run_group(group: Group, program: str, screen_grab: str) -> tuple[int, int]:
 
 
 def main() -> int:
-    parser = argparse.ArgumentParser(description=__doc__.splitlines()[0])
-    parser.add_argument("program")
-    parser.add_argument("screen_grab")
-    parser.add_argument("--group", action="append", choices=[g.name for g in GROUPS])
-    args = parser.parse_args()
-    program = str(Path(args.program).resolve())
-    screen_grab = str(Path(args.screen_grab).resolve())
-    selected = [g for g in GROUPS if not args.group or g.name in args.group]
+    program, screen_grab, names = h.command_line(__doc__.splitlines()[0], [g.name for g in GROUPS])
+    selected = [g for g in GROUPS if g.name in names]
     passed = failed = 0
     for group in selected:
         group_passed, group_failed = run_group(group, program, screen_grab)
