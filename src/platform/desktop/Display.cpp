@@ -37,7 +37,8 @@ bool qtChoosesWayland()
     QString plugins = qEnvironmentVariable("QT_QPA_PLATFORM_PLUGIN_PATH");
     if (plugins.isEmpty())
         plugins = QLibraryInfo::path(QLibraryInfo::PluginsPath) + QStringLiteral("/platforms");
-    return QFileInfo::exists(plugins + QStringLiteral("/libqwayland-generic.so"));
+    return QFileInfo::exists(plugins + QStringLiteral("/libqwayland-generic.so")) ||
+           QFileInfo::exists(plugins + QStringLiteral("/libqwayland-egl.so"));
 }
 
 // The scale of the compositor's first output, which Qt takes for its primary screen; 0 when no

@@ -197,7 +197,10 @@ QAccessible::State ResultGridAccessible::state() const
 QString ResultGridAccessible::text(QAccessible::Text kind) const
 {
     if (kind == QAccessible::Description && widget()->accessibleDescription().isEmpty())
-        return QStringLiteral("%1 Zeilen, %2 Spalten").arg(rowCount()).arg(columnCount());
+        return (rowCount() == 1 ? QStringLiteral("1 Zeile")
+                                : QStringLiteral("%1 Zeilen").arg(rowCount())) +
+               (columnCount() == 1 ? QStringLiteral(", 1 Spalte")
+                                   : QStringLiteral(", %1 Spalten").arg(columnCount()));
     return QAccessibleWidget::text(kind);
 }
 
@@ -413,10 +416,10 @@ void ResultGridAccessible::modelChange(QAccessibleTableModelChangeEvent*)
 void ResultGridAccessible::trimCells() const
 {
     if (m_cells.size() + maxListedSelectedCells > maxKnownCells)
-        const_cast<ResultGridAccessible*>(this)->forgetCells();
+        forgetCells();
 }
 
-void ResultGridAccessible::forgetCells()
+void ResultGridAccessible::forgetCells() const
 {
     for (const QAccessible::Id id : std::as_const(m_cells))
         QAccessible::deleteAccessibleInterface(id);

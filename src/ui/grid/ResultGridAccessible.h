@@ -59,7 +59,7 @@ public:
 private:
     const TResultGrid* grid() const;
     void trimCells() const;
-    void forgetCells();
+    void forgetCells() const;
 
     // Cell interfaces live in Qt's registry under these ids, made when first asked for and
     // dropped when the table changes its shape or too many have been made, so that a grid of

@@ -197,6 +197,9 @@ private slots:
         QCOMPARE(m_table->tableInterface()->columnDescription(1),
                  QStringLiteral("H1 zweite Kopfzeile"));
         QCOMPARE(m_table->text(QAccessible::Description), QStringLiteral("4 Zeilen, 2 Spalten"));
+        m_grid->setRowCount(3);
+        m_grid->setColCount(1);
+        QCOMPARE(m_table->text(QAccessible::Description), QStringLiteral("1 Zeile, 1 Spalte"));
     }
 
     void aCellOfATableThatShrankIsNoLongerValid()

@@ -1,0 +1,110 @@
+#include "platform/desktop/Display.h"
+
+#include <QByteArray>
+#include <QtGlobal>
+
+#include <gtest/gtest.h>
+#include <cctype>
+#include <map>
+#include <optional>
+#include <string>
+
+namespace {
+
+// The environment a program starts in, as far as Qt's scaling reads it; nullopt for unset.
+using Environment = std::map<std::string, std::optional<std::string>>;
+
+void apply(const Environment& environment)
+{
+    for (const auto& [name, value] : environment) {
+        if (value)
+            qputenv(name.c_str(), QByteArray::fromStdString(*value));
+        else
+            qunsetenv(name.c_str());
+    }
+}
+
+std::optional<std::string> read(const std::string& name)
+{
+    if (!qEnvironmentVariableIsSet(name.c_str()))
+        return std::nullopt;
+    return qgetenv(name.c_str()).toStdString();
+}
+
+struct ScalingCase
+{
+    const char* name;
+    Environment before;
+    Environment after;
+};
+
+// Without a compositor to ask (X11, or a Wayland display that does not answer), the program only
+// takes over Qt's scaling: a desktop session's scale variables go, the user's own factor stays.
+const ScalingCase cases[] = {
+    {"plasma at 125 percent",
+     {{"QT_QPA_PLATFORM", "xcb"},
+      {"QT_SCREEN_SCALE_FACTORS", "1.25"},
+      {"QT_AUTO_SCREEN_SCALE_FACTOR", "1"},
+      {"QT_SCALE_FACTOR", std::nullopt}},
+     {{"QT_SCREEN_SCALE_FACTORS", std::nullopt},
+      {"QT_AUTO_SCREEN_SCALE_FACTOR", std::nullopt},
+      {"QT_ENABLE_HIGHDPI_SCALING", "0"},
+      {"QT_SCALE_FACTOR", std::nullopt}}},
+    {"named screens and the old variables",
+     {{"QT_QPA_PLATFORM", "xcb"},
+      {"QT_SCREEN_SCALE_FACTORS", "DP-1=1.5;HDMI-1=1"},
+      {"QT_DEVICE_PIXEL_RATIO", "auto"},
+      {"QT_USE_PHYSICAL_DPI", "1"},
+      {"QT_SCALE_FACTOR_ROUNDING_POLICY", "PassThrough"}},
+     {{"QT_SCREEN_SCALE_FACTORS", std::nullopt},
+      {"QT_DEVICE_PIXEL_RATIO", std::nullopt},
+      {"QT_USE_PHYSICAL_DPI", std::nullopt},
+      {"QT_SCALE_FACTOR_ROUNDING_POLICY", std::nullopt}}},
+    {"the user's own factor",
+     {{"QT_QPA_PLATFORM", "xcb"}, {"QT_SCALE_FACTOR", "1.5"}, {"QT_FONT_DPI", std::nullopt}},
+     {{"QT_SCALE_FACTOR", "1.5"}, {"QT_FONT_DPI", std::nullopt}}},
+    {"X11 named though a Wayland display is set",
+     {{"QT_QPA_PLATFORM", "xcb"},
+      {"WAYLAND_DISPLAY", "wayland-0"},
+      {"QT_SCALE_FACTOR", std::nullopt}},
+     {{"QT_SCALE_FACTOR", std::nullopt}, {"QT_FONT_DPI", std::nullopt}}},
+    {"Wayland named, no compositor answering",
+     {{"QT_QPA_PLATFORM", "wayland"},
+      {"WAYLAND_DISPLAY", "triebwerke-no-such-compositor"},
+      {"QT_SCALE_FACTOR", std::nullopt},
+      {"QT_FONT_DPI", std::nullopt}},
+     {{"QT_SCALE_FACTOR", std::nullopt}, {"QT_FONT_DPI", std::nullopt}}},
+};
+
+class DisplayScalingTest : public testing::TestWithParam<ScalingCase>
+{};
+
+TEST_P(DisplayScalingTest, takesOverQtsScalingAndKeepsTheUsersFactor)
+{
+    const ScalingCase& scaling = GetParam();
+    Environment saved;
+    for (const auto& [name, value] : scaling.before)
+        saved[name] = read(name);
+    for (const auto& [name, value] : scaling.after)
+        saved[name] = read(name);
+    saved["QT_ENABLE_HIGHDPI_SCALING"] = read("QT_ENABLE_HIGHDPI_SCALING");
+    apply(scaling.before);
+
+    platform::takeOverDisplayScaling();
+
+    for (const auto& [name, expected] : scaling.after)
+        EXPECT_EQ(read(name), expected) << name;
+    EXPECT_EQ(read("QT_ENABLE_HIGHDPI_SCALING"), std::optional<std::string>("0"));
+    apply(saved);
+}
+
+INSTANTIATE_TEST_SUITE_P(Desktops, DisplayScalingTest, testing::ValuesIn(cases),
+                         [](const testing::TestParamInfo<ScalingCase>& info) {
+                             std::string name = info.param.name;
+                             for (char& c : name)
+                                 if (!std::isalnum(static_cast<unsigned char>(c)))
+                                     c = '_';
+                             return name;
+                         });
+
+} // namespace
