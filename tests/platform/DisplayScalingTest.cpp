@@ -3,8 +3,8 @@
 #include <QByteArray>
 #include <QtGlobal>
 
-#include <gtest/gtest.h>
 #include <cctype>
+#include <gtest/gtest.h>
 #include <map>
 #include <optional>
 #include <string>
