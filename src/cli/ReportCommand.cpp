@@ -9,6 +9,7 @@
 #include "cli/TableWriter.h"
 #include "platform/Clock.h"
 #include "platform/Exceptions.h"
+#include "platform/FileReplacement.h"
 #include "presentation/CheckedArithmetic.h"
 #include "presentation/ClipboardReport.h"
 #include "simulation/Generator.h"
@@ -16,6 +17,7 @@
 #include "statistics/ChiSquare.h"
 #include "statistics/ExactDistribution.h"
 
+#include <new>
 #include <optional>
 #include <string>
 
@@ -82,8 +84,14 @@ void writePlot(const ReportRequest& request, std::uint32_t seed,
                   ", Zuverlässigkeit: " + std::string(request.reliabilityText) +
                   ", Durchläufe: " + std::to_string(request.runs) +
                   ", Startwert: " + std::to_string(seed);
-    const std::string problem =
-        writeChartImage(ChartLayout(chart).image(), *request.plot, request.plotType);
+    std::string file;
+    try {
+        file = encodeChartImage(ChartLayout(chart).image(), request.plotType);
+    } catch (const std::bad_alloc&) {
+        throw CommandError(ExitCode::Failure, "Das Diagramm konnte nicht gezeichnet werden: " +
+                                                  std::string(ErrorMessages::outOfMemory));
+    }
+    const std::string problem = platform::replaceFile(*request.plot, file);
     if (!problem.empty())
         throw CommandError(ExitCode::Failure,
                            "Das Diagramm konnte nicht geschrieben werden: " + problem);

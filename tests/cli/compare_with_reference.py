@@ -398,8 +398,9 @@ def check_write_failures(tool: str) -> list[str]:
                 ["--engines", "100000", "--reliability", "0,5", "--runs", "3", "--seed", "1",
                  "--counts"],
                 ["--help"])
-    outputs = (("/dev/full", "Auf dem Gerät ist kein Speicherplatz mehr frei\n"),
-               ("closed", "Die Ausgabe ist nicht geöffnet\n"))
+    outputs = (("/dev/full", WRITE_FAILED + "Auf dem Gerät ist kein Speicherplatz mehr frei\n"),
+               ("closed",
+                "triebwerke-report: Die Standardausgabe (Deskriptor 1) ist nicht geöffnet\n"))
     for argv in commands:
         for output, cause in outputs:
             if output == "closed":
@@ -410,7 +411,7 @@ def check_write_failures(tool: str) -> list[str]:
                     result = subprocess.run([tool, *argv], env=env, stdout=sink,
                                             stderr=subprocess.PIPE, timeout=60)
             stderr = result.stderr.decode("utf-8", errors="replace")
-            if result.returncode != 1 or stderr != WRITE_FAILED + cause:
+            if result.returncode != 1 or stderr != cause:
                 problems.append(f"{shlex.join(argv)} to {output}: exit code "
                                 f"{result.returncode}, stderr {stderr!r}")
     return problems

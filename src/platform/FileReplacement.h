@@ -1,0 +1,16 @@
+#pragma once
+
+#include <string>
+#include <string_view>
+
+namespace platform {
+
+// Writes `contents` into a new file in the folder of `path`, puts it on the disk and only then
+// renames it over `path`, so that a full disk, a file-size limit or any other failure leaves an
+// earlier file of that name as it was and no partial file behind. A symbolic link is followed and
+// its target replaced; a `path` that names no regular file (a device, a pipe) is written in
+// place, since there is nothing to rename over it. Returns an empty text on success, otherwise a
+// German sentence naming the step that failed and its cause.
+std::string replaceFile(const std::string& path, std::string_view contents);
+
+} // namespace platform
