@@ -8,6 +8,7 @@
 #include "cli/RowTailCache.h"
 #include "cli/TableWriter.h"
 #include "platform/Clock.h"
+#include "platform/DescriptorOutput.h"
 #include "platform/Exceptions.h"
 #include "platform/FileReplacement.h"
 #include "presentation/CheckedArithmetic.h"
@@ -17,6 +18,7 @@
 #include "statistics/ChiSquare.h"
 #include "statistics/ExactDistribution.h"
 
+#include <cmath>
 #include <new>
 #include <optional>
 #include <string>
@@ -91,14 +93,23 @@ void writePlot(const ReportRequest& request, std::uint32_t seed,
         throw CommandError(ExitCode::Failure, "Das Diagramm konnte nicht gezeichnet werden: " +
                                                   std::string(ErrorMessages::outOfMemory));
     }
-    const std::string problem = platform::replaceFile(*request.plot, file);
-    if (!problem.empty())
+    if (const auto problem = platform::replaceFile(*request.plot, file)) {
+        const char* step = problem->step == platform::FileProblem::Step::Open     ? "öffnen"
+                           : problem->step == platform::FileProblem::Step::Create ? "anlegen"
+                                                                                  : "schreiben";
         throw CommandError(ExitCode::Failure,
-                           "Das Diagramm konnte nicht geschrieben werden: " + problem);
+                           "Das Diagramm konnte nicht geschrieben werden: Die Datei " +
+                               quotedArgument(*request.plot) + " lässt sich nicht " + step + ": " +
+                               platform::describeWriteError(problem->error));
+    }
 }
 
 void writeReport(const ReportRequest& request, std::ostream& out)
 {
+    // A text beyond even the extended range reads as an infinity; like every value beyond the
+    // double range it overflows.
+    if (std::isinf(request.reliability))
+        throw EOverflow();
     const double reliability = checkedToDouble(request.reliability);
 
     // Without a seed the generator starts where the clock would start it, and a table for scripts

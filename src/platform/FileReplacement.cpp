@@ -1,7 +1,5 @@
 #include "platform/FileReplacement.h"
 
-#include "platform/DescriptorOutput.h"
-
 #include <cerrno>
 #include <cstdlib>
 #include <fcntl.h>
@@ -12,11 +10,6 @@
 namespace platform {
 
 namespace {
-
-std::string quoted(const std::string& path)
-{
-    return "\"" + path + "\"";
-}
 
 bool writeAll(int descriptor, std::string_view contents)
 {
@@ -83,12 +76,11 @@ TemporaryFile createBeside(const std::string& folder)
     return {};
 }
 
-std::string writeInPlace(const std::string& path, std::string_view contents)
+std::optional<FileProblem> writeInPlace(const std::string& path, std::string_view contents)
 {
     const int descriptor = ::open(path.c_str(), O_WRONLY | O_CLOEXEC);
     if (descriptor < 0)
-        return "Die Datei " + quoted(path) +
-               " lässt sich nicht öffnen: " + describeWriteError(errno);
+        return FileProblem{FileProblem::Step::Open, errno};
     bool written = writeAll(descriptor, contents);
     int cause = errno;
     if (::close(descriptor) != 0 && written) {
@@ -96,14 +88,13 @@ std::string writeInPlace(const std::string& path, std::string_view contents)
         cause = errno;
     }
     if (!written)
-        return "Die Datei " + quoted(path) +
-               " lässt sich nicht schreiben: " + describeWriteError(cause);
-    return {};
+        return FileProblem{FileProblem::Step::Write, cause};
+    return std::nullopt;
 }
 
 } // namespace
 
-std::string replaceFile(const std::string& path, std::string_view contents)
+std::optional<FileProblem> replaceFile(const std::string& path, std::string_view contents)
 {
     const std::string target = followLinks(path);
     struct stat existing = {};
@@ -112,27 +103,22 @@ std::string replaceFile(const std::string& path, std::string_view contents)
         return writeInPlace(target, contents);
 
     const std::string folder = folderOf(target);
-    TemporaryFile temporary = createBeside(folder);
+    const TemporaryFile temporary = createBeside(folder);
     if (temporary.descriptor < 0)
-        return "Die Datei " + quoted(path) +
-               " lässt sich nicht anlegen: " + describeWriteError(errno);
+        return FileProblem{FileProblem::Step::Create, errno};
     // The new file keeps the permissions the old one had; a new name gets the umask's.
     bool done = !exists || ::fchmod(temporary.descriptor, existing.st_mode & 07777) == 0;
     done = done && writeAll(temporary.descriptor, contents) && ::fsync(temporary.descriptor) == 0;
-    int cause = errno;
-    if (::close(temporary.descriptor) != 0 && done) {
-        done = false;
-        cause = errno;
-    }
-    if (done && ::rename(temporary.path.c_str(), target.c_str()) != 0) {
+    std::optional<FileProblem> problem;
+    if (!done)
+        problem = FileProblem{FileProblem::Step::Write, errno};
+    if (::close(temporary.descriptor) != 0 && !problem)
+        problem = FileProblem{FileProblem::Step::Write, errno};
+    if (!problem && ::rename(temporary.path.c_str(), target.c_str()) != 0)
+        problem = FileProblem{FileProblem::Step::Create, errno};
+    if (problem) {
         ::unlink(temporary.path.c_str());
-        return "Die Datei " + quoted(path) +
-               " lässt sich nicht anlegen: " + describeWriteError(errno);
-    }
-    if (!done) {
-        ::unlink(temporary.path.c_str());
-        return "Die Datei " + quoted(path) +
-               " lässt sich nicht schreiben: " + describeWriteError(cause);
+        return problem;
     }
     // The rename itself is on the disk only once the folder is.
     const int folderDescriptor = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
@@ -140,7 +126,7 @@ std::string replaceFile(const std::string& path, std::string_view contents)
         ::fsync(folderDescriptor);
         ::close(folderDescriptor);
     }
-    return {};
+    return std::nullopt;
 }
 
 } // namespace platform

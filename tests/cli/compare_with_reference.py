@@ -116,6 +116,8 @@ def build_cases(random_seed: int) -> list[Case]:
         "0,999 ", "0,999 €", "99,99999999999999999999", "1e20", "1,5e20", "-1e25", "1e18",
         "123456789012345,678901", "0,0000004", "-0,0000006", "0,0000005", "2,5e-1", "+0,25",
         "1e-4950", "-1e-4950", "1e308", "1e4932", "1e4933", "abc", "", "+", "1e", "e5", "--1",
+        # Longer than the field's accumulation of digits reaches.
+        "0," + "9" * 4933, "9" * 4934, "-1" + "0" * 4933,
     ]
     for locale in LOCALES:
         for reliability in reliabilities:

@@ -3,7 +3,8 @@
 
 A full disk (a file-size limit), too little memory for the picture (an address-space limit) and
 closed standard descriptors: every failed run exits with 1 and its German message, an earlier plot
-of the same name stays byte for byte as it was, and no partial or temporary file remains.
+of the same name stays byte for byte as it was, and no partial or temporary file remains. A reader
+that leaves early ends the tool by SIGPIPE (141 in a shell).
 
 Usage: report_faults.py TOOL [--sanitized]
 """
@@ -115,12 +116,25 @@ def check_closed_descriptors(tool: str) -> list[str]:
     return problems
 
 
+def check_reader_gone(tool: str) -> list[str]:
+    """A reader that closes the output early ends the tool by SIGPIPE, as the usage says (141)."""
+    process = subprocess.Popen([tool, "--engines", "1000000", "--reliability", "0,5", "--runs",
+                                "3", "--seed", "1"], stdout=subprocess.PIPE,
+                               stderr=subprocess.PIPE)
+    process.stdout.read(10)
+    process.stdout.close()
+    _, stderr = process.communicate(timeout=120)
+    if process.returncode != -signal.SIGPIPE:
+        return [f"reader gone: exit code {process.returncode}, stderr {stderr[:200]!r}"]
+    return []
+
+
 def main(argv: list[str]) -> int:
     if not argv:
         print(__doc__)
         return 2
     tool = argv[0]
-    checks = [check_full_disk, check_closed_descriptors]
+    checks = [check_full_disk, check_closed_descriptors, check_reader_gone]
     # AddressSanitizer reserves terabytes of address space for its shadow memory at start-up.
     if "--sanitized" not in argv[1:]:
         checks.append(check_no_memory)

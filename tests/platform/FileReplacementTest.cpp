@@ -1,6 +1,7 @@
 #include "platform/FileReplacement.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <filesystem>
 #include <fstream>
 #include <gtest/gtest.h>
@@ -54,7 +55,7 @@ void writeText(const std::string& path, const std::string& text)
 
 TEST_F(FileReplacementTest, ANewNameGetsTheWholeTextAndNothingElseIsLeft)
 {
-    EXPECT_EQ(platform::replaceFile(path("neu.png"), std::string("\x89PNG\0x", 6)), "");
+    EXPECT_FALSE(platform::replaceFile(path("neu.png"), std::string("\x89PNG\0x", 6)));
     EXPECT_EQ(contentsOf(path("neu.png")), std::string("\x89PNG\0x", 6));
     EXPECT_EQ(names(), std::vector<std::string>{"neu.png"});
 }
@@ -63,7 +64,7 @@ TEST_F(FileReplacementTest, AnEarlierFileIsReplacedAndKeepsItsPermissions)
 {
     writeText(path("alt.svg"), "eine viel längere alte Fassung");
     ASSERT_EQ(::chmod(path("alt.svg").c_str(), 0640), 0);
-    EXPECT_EQ(platform::replaceFile(path("alt.svg"), "neu"), "");
+    EXPECT_FALSE(platform::replaceFile(path("alt.svg"), "neu"));
     EXPECT_EQ(contentsOf(path("alt.svg")), "neu");
     struct stat status = {};
     ASSERT_EQ(::stat(path("alt.svg").c_str(), &status), 0);
@@ -75,36 +76,41 @@ TEST_F(FileReplacementTest, ALinkStaysALinkAndItsTargetIsReplaced)
 {
     writeText(path("ziel.png"), "alt");
     fs::create_symlink(path("ziel.png"), path("verweis.png"));
-    EXPECT_EQ(platform::replaceFile(path("verweis.png"), "neu"), "");
+    EXPECT_FALSE(platform::replaceFile(path("verweis.png"), "neu"));
     EXPECT_TRUE(fs::is_symlink(path("verweis.png")));
     EXPECT_EQ(contentsOf(path("ziel.png")), "neu");
     EXPECT_EQ(names(), (std::vector<std::string>{"verweis.png", "ziel.png"}));
 }
 
+void expectProblem(const std::optional<platform::FileProblem>& problem,
+                   platform::FileProblem::Step step, int error)
+{
+    ASSERT_TRUE(problem.has_value());
+    EXPECT_EQ(problem->step, step);
+    EXPECT_EQ(problem->error, error);
+}
+
 TEST_F(FileReplacementTest, AMissingFolderIsNamedAndNothingIsCreated)
 {
-    const std::string target = path("fehlt/bild.png");
-    EXPECT_EQ(platform::replaceFile(target, "neu"),
-              "Die Datei \"" + target + "\" lässt sich nicht anlegen: Der Ordner existiert nicht");
+    expectProblem(platform::replaceFile(path("fehlt/bild.png"), "neu"),
+                  platform::FileProblem::Step::Create, ENOENT);
     EXPECT_TRUE(names().empty());
 }
 
 TEST_F(FileReplacementTest, AFolderOfTheNameIsRefusedWithoutATemporaryFileLeft)
 {
     fs::create_directory(path("bild.png"));
-    EXPECT_EQ(platform::replaceFile(path("bild.png"), "neu"),
-              "Die Datei \"" + path("bild.png") +
-                  "\" lässt sich nicht anlegen: Das Ziel ist ein Ordner");
+    expectProblem(platform::replaceFile(path("bild.png"), "neu"),
+                  platform::FileProblem::Step::Create, EISDIR);
     EXPECT_EQ(names(), std::vector<std::string>{"bild.png"});
 }
 
 // A device has no folder entry to rename over; it is written as it is.
 TEST_F(FileReplacementTest, ADeviceIsWrittenInPlace)
 {
-    EXPECT_EQ(platform::replaceFile("/dev/null", "Bild"), "");
-    EXPECT_EQ(platform::replaceFile("/dev/full", "Bild"),
-              "Die Datei \"/dev/full\" lässt sich nicht schreiben: Auf dem Gerät ist kein "
-              "Speicherplatz mehr frei");
+    EXPECT_FALSE(platform::replaceFile("/dev/null", "Bild"));
+    expectProblem(platform::replaceFile("/dev/full", "Bild"), platform::FileProblem::Step::Write,
+                  ENOSPC);
 }
 
 } // namespace
