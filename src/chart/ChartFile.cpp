@@ -1,7 +1,6 @@
 #include "chart/ChartFile.h"
 
 #include <QBuffer>
-#include <QFile>
 #include <QGuiApplication>
 #include <QImage>
 #include <QPainter>
@@ -9,6 +8,7 @@
 #include <QSvgGenerator>
 
 #include <cstdio>
+#include <new>
 #include <optional>
 
 namespace {
@@ -127,34 +127,26 @@ void paint(const ChartImage& image, QPainter& painter)
     }
 }
 
-// Opens the file, lets `write` fill it and closes it. Returns an empty text when every step
-// succeeded, otherwise the German sentence naming the step that failed.
-template <typename Write> std::string writeFile(const std::string& path, const Write& write)
+QByteArray encodePng(const ChartImage& image)
 {
-    QFile file(QString::fromUtf8(path.data(), static_cast<int>(path.size())));
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate))
-        return "Die Datei \"" + path + "\" lässt sich nicht anlegen";
-    const std::string notWritten = "Die Datei \"" + path + "\" lässt sich nicht schreiben";
-    if (!write(file) || !file.flush())
-        return notWritten;
-    file.close();
-    return file.error() == QFileDevice::NoError ? std::string() : notWritten;
+    QImage picture(image.width, image.height, QImage::Format_RGB32);
+    if (picture.isNull())
+        throw std::bad_alloc();
+    {
+        QPainter painter(&picture);
+        paint(image, painter);
+    }
+    // Encoded in memory, the image library meets no full disk: its own messages and its failure
+    // paths stay out of the way, and the file is written in one piece by the caller.
+    QBuffer png;
+    png.open(QIODevice::WriteOnly);
+    if (!picture.save(&png, "PNG"))
+        throw std::bad_alloc();
+    return png.data();
 }
 
-} // namespace
-
-std::string writeChartImage(const ChartImage& image, const std::string& path, ChartFileType type)
+QByteArray encodeSvg(const ChartImage& image)
 {
-    const DrawingApplication application;
-    if (type == ChartFileType::Png) {
-        QImage picture(image.width, image.height, QImage::Format_RGB32);
-        {
-            QPainter painter(&picture);
-            paint(image, painter);
-        }
-        return writeFile(path, [&picture](QFile& file) { return picture.save(&file, "PNG"); });
-    }
-
     QBuffer svg;
     svg.open(QIODevice::WriteOnly);
     {
@@ -178,5 +170,14 @@ std::string writeChartImage(const ChartImage& image, const std::string& path, Ch
                          .arg(image.width)
                          .arg(image.height)
                          .toUtf8());
-    return writeFile(path, [&text](QFile& file) { return file.write(text) == text.size(); });
+    return text;
+}
+
+} // namespace
+
+std::string encodeChartImage(const ChartImage& image, ChartFileType type)
+{
+    const DrawingApplication application;
+    const QByteArray bytes = type == ChartFileType::Png ? encodePng(image) : encodeSvg(image);
+    return std::string(bytes.constData(), static_cast<std::size_t>(bytes.size()));
 }

@@ -7,6 +7,6 @@
 enum class ChartFileType { Png, Svg };
 
 // Draws the grid lines, the rectangles, the lines, the markers and the texts in this order, and
-// writes the file. Returns an empty text on success, otherwise a German sentence naming the
-// problem.
-std::string writeChartImage(const ChartImage& image, const std::string& path, ChartFileType type);
+// returns the bytes of the PNG or SVG file. Throws std::bad_alloc when there is no memory for the
+// picture.
+std::string encodeChartImage(const ChartImage& image, ChartFileType type);

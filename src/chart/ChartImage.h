@@ -56,7 +56,7 @@ struct ChartMarker
 };
 
 // A picture described by its shapes in pixels, so that its layout can be computed and tested
-// without a painter; writeChartImage draws it into a PNG or SVG file.
+// without a painter; encodeChartImage draws it into the bytes of a PNG or SVG file.
 struct ChartImage
 {
     int width = 0;

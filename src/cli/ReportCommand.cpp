@@ -8,7 +8,9 @@
 #include "cli/RowTailCache.h"
 #include "cli/TableWriter.h"
 #include "platform/Clock.h"
+#include "platform/DescriptorOutput.h"
 #include "platform/Exceptions.h"
+#include "platform/FileReplacement.h"
 #include "presentation/CheckedArithmetic.h"
 #include "presentation/ClipboardReport.h"
 #include "simulation/Generator.h"
@@ -16,6 +18,8 @@
 #include "statistics/ChiSquare.h"
 #include "statistics/ExactDistribution.h"
 
+#include <cmath>
+#include <new>
 #include <optional>
 #include <string>
 
@@ -82,15 +86,30 @@ void writePlot(const ReportRequest& request, std::uint32_t seed,
                   ", Zuverlässigkeit: " + std::string(request.reliabilityText) +
                   ", Durchläufe: " + std::to_string(request.runs) +
                   ", Startwert: " + std::to_string(seed);
-    const std::string problem =
-        writeChartImage(ChartLayout(chart).image(), *request.plot, request.plotType);
-    if (!problem.empty())
+    std::string file;
+    try {
+        file = encodeChartImage(ChartLayout(chart).image(), request.plotType);
+    } catch (const std::bad_alloc&) {
+        throw CommandError(ExitCode::Failure, "Das Diagramm konnte nicht gezeichnet werden: " +
+                                                  std::string(ErrorMessages::outOfMemory));
+    }
+    if (const auto problem = platform::replaceFile(*request.plot, file)) {
+        const char* step = problem->step == platform::FileProblem::Step::Open     ? "öffnen"
+                           : problem->step == platform::FileProblem::Step::Create ? "anlegen"
+                                                                                  : "schreiben";
         throw CommandError(ExitCode::Failure,
-                           "Das Diagramm konnte nicht geschrieben werden: " + problem);
+                           "Das Diagramm konnte nicht geschrieben werden: Die Datei " +
+                               quotedArgument(*request.plot) + " lässt sich nicht " + step + ": " +
+                               platform::describeWriteError(problem->error));
+    }
 }
 
 void writeReport(const ReportRequest& request, std::ostream& out)
 {
+    // A text beyond even the extended range reads as an infinity; like every value beyond the
+    // double range it overflows.
+    if (std::isinf(request.reliability))
+        throw EOverflow();
     const double reliability = checkedToDouble(request.reliability);
 
     // Without a seed the generator starts where the clock would start it, and a table for scripts

@@ -1,13 +1,25 @@
+#include "cli/CommandError.h"
 #include "cli/ReportCommand.h"
 #include "platform/DescriptorOutput.h"
+#include "platform/StandardDescriptors.h"
 #include "presentation/FormatSettings.h"
 
+#include <csignal>
 #include <iostream>
 #include <string_view>
 #include <vector>
 
 int main(int argc, char* argv[])
 {
+    // Before anything is opened, or a library's descriptor takes a free standard number. With
+    // standard error closed there is nobody to tell; the exit code says it alone.
+    if (const auto closed = platform::closedStandardDescriptor()) {
+        std::cerr << "triebwerke-report: " << *closed << '\n';
+        return static_cast<int>(ExitCode::Failure);
+    }
+    // Beyond a file-size limit a write then fails with its cause, and the tool cleans up after
+    // itself instead of being killed with a temporary file left behind.
+    std::signal(SIGXFSZ, SIG_IGN);
     LoadFormatSettings();
     const std::vector<std::string_view> arguments(argv + 1, argv + argc);
     platform::DescriptorOutput standardOutput(1);

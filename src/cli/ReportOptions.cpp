@@ -17,11 +17,6 @@ CommandError usageError(const std::string& problem)
     return CommandError(ExitCode::Usage, problem);
 }
 
-std::string quoted(std::string_view text)
-{
-    return "\"" + std::string(text) + "\"";
-}
-
 // "a, b und c" for the last separator " und ".
 std::string listed(const std::vector<std::string_view>& items, std::string_view lastSeparator)
 {
@@ -40,11 +35,11 @@ std::int64_t readInteger(const ReportOption& option, std::string_view text)
     const auto value = wide ? parseInteger(*wide) : std::nullopt;
     if (!value)
         throw usageError("Der Wert von " + std::string(option.name) +
-                         " ist keine ganze Zahl: " + quoted(text));
+                         " ist keine ganze Zahl: " + quotedArgument(text));
     if (option.range && (*value < option.range->first || *value > option.range->second))
         throw usageError("Der Wert von " + std::string(option.name) + " liegt nicht zwischen " +
                          std::to_string(option.range->first) + " und " +
-                         std::to_string(option.range->second) + ": " + quoted(text));
+                         std::to_string(option.range->second) + ": " + quotedArgument(text));
     return *value;
 }
 
@@ -53,7 +48,7 @@ std::size_t readChoice(const ReportOption& option, std::string_view text)
     const auto found = std::find(option.choices.begin(), option.choices.end(), text);
     if (found == option.choices.end())
         throw usageError("Der Wert von " + std::string(option.name) + " ist nicht " +
-                         listed(option.choices, " oder ") + ": " + quoted(text));
+                         listed(option.choices, " oder ") + ": " + quotedArgument(text));
     return static_cast<std::size_t>(found - option.choices.begin());
 }
 
@@ -64,20 +59,21 @@ long double readReliability(std::string_view text)
     const bool hasComma = text.find(',') != text.npos;
     const bool hasStop = text.find('.') != text.npos;
     if (hasComma && hasStop)
-        throw usageError("Der Wert von --reliability enthält Komma und Punkt: " + quoted(text) +
-                         "; Ziffern werden nicht gruppiert, Komma oder Punkt trennt allein die "
-                         "Nachkommastellen ab");
+        throw usageError(
+            "Der Wert von --reliability enthält Komma und Punkt: " + quotedArgument(text) +
+            "; Ziffern werden nicht gruppiert, Komma oder Punkt trennt allein die "
+            "Nachkommastellen ab");
     const char separator = hasComma ? ',' : '.';
     if (std::count(text.begin(), text.end(), separator) > 1)
         throw usageError("Der Wert von --reliability enthält mehr als ein Dezimaltrennzeichen: " +
-                         quoted(text) + "; Ziffern werden nicht gruppiert");
+                         quotedArgument(text) + "; Ziffern werden nicht gruppiert");
     const std::string_view mantissa = text.substr(0, text.find_first_of("eE"));
     const bool hasDigit =
         std::any_of(mantissa.begin(), mantissa.end(), [](char c) { return c >= '0' && c <= '9'; });
     const auto wide = utf8ToUtf16(text);
-    const auto value = hasDigit && wide ? parseDecimal(*wide, separator) : std::nullopt;
+    const auto value = hasDigit && wide ? parseDecimalOfAnyLength(*wide, separator) : std::nullopt;
     if (!value)
-        throw usageError("Der Wert von --reliability ist keine Zahl: " + quoted(text));
+        throw usageError("Der Wert von --reliability ist keine Zahl: " + quotedArgument(text));
     return *value;
 }
 
@@ -92,7 +88,7 @@ ChartFileType readPlotType(std::string_view path)
     if (extension == ".svg")
         return ChartFileType::Svg;
     throw usageError("Der Dateiname von --plot endet weder auf .png noch auf .svg: " +
-                     quoted(path));
+                     quotedArgument(path));
 }
 
 // BREITExHÖHE in pixels, each from 200 to 10000.
@@ -112,7 +108,7 @@ std::pair<int, int> readPlotSize(std::string_view text)
     if (!width || !height)
         throw usageError("Der Wert von --size ist nicht BREITExHÖHE mit je 200 bis 10000 "
                          "Pixeln: " +
-                         quoted(text));
+                         quotedArgument(text));
     return {*width, *height};
 }
 
@@ -258,8 +254,12 @@ constexpr std::string_view usageHead =
 constexpr std::string_view usageTail =
     "\n"
     "Von N und M zählen wie im Programm die unteren 32 Bit.\n"
+    "Jede Option höchstens einmal; --help und --version antworten, was immer der Aufruf sonst\n"
+    "enthält.\n"
     "Rückgabewert: 0 bei Erfolg, 1 bei einem Fehler der Simulation oder beim Schreiben des\n"
-    "Diagramms oder der Ausgabe, 2 bei einem fehlerhaften Aufruf.\n";
+    "Diagramms oder der Ausgabe oder bei einer geschlossenen Standardein- oder -ausgabe,\n"
+    "2 bei einem fehlerhaften Aufruf, 141 wenn der Empfänger der Ausgabe sie vorher schließt\n"
+    "(SIGPIPE).\n";
 
 // The column in which the options' descriptions begin.
 constexpr std::size_t helpColumn = 20;
@@ -274,6 +274,14 @@ const std::vector<ReportOption>& reportOptions()
 
 CommandLine::CommandLine(std::span<const std::string_view> arguments)
 {
+    // The first problem is kept, not thrown at once: --help and --version answer whatever else
+    // the command line holds, so the rest of it is still looked through for them.
+    std::optional<CommandError> problem;
+    const auto note = [&problem](const std::string& text) {
+        if (!problem)
+            problem = usageError(text);
+    };
+    bool answers = false;
     for (std::size_t i = 0; i < arguments.size(); ++i) {
         std::string_view name = arguments[i];
         std::optional<std::string_view> inlineValue;
@@ -282,20 +290,29 @@ CommandLine::CommandLine(std::span<const std::string_view> arguments)
             name = name.substr(0, equals);
         }
         const ReportOption* option = findOption(name);
-        if (option == nullptr)
-            throw usageError("Unbekanntes Argument: " + quoted(arguments[i]));
-        if (option->valueName.empty()) {
-            if (inlineValue)
-                throw usageError("Die Option " + std::string(name) + " nimmt keinen Wert");
-            m_values[option->name] = {};
+        if (option == nullptr) {
+            note("Unbekanntes Argument: " + quotedArgument(arguments[i]));
             continue;
         }
         if (has(option->name))
-            throw usageError("Die Option " + std::string(name) + " ist doppelt angegeben");
-        if (!inlineValue && i + 1 == arguments.size())
-            throw usageError("Der Option " + std::string(name) + " fehlt ihr Wert");
+            note("Die Option " + std::string(name) + " ist doppelt angegeben");
+        if (option->valueName.empty()) {
+            if (inlineValue) {
+                note("Die Option " + std::string(name) + " nimmt keinen Wert");
+                continue;
+            }
+            answers = answers || option->answer != nullptr;
+            m_values[option->name] = {};
+            continue;
+        }
+        if (!inlineValue && i + 1 == arguments.size()) {
+            note("Der Option " + std::string(name) + " fehlt ihr Wert");
+            continue;
+        }
         m_values[option->name] = inlineValue ? *inlineValue : arguments[++i];
     }
+    if (problem && !answers)
+        throw *problem;
 }
 
 std::optional<std::string> answerAlone(const CommandLine& commandLine)

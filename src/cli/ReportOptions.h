@@ -62,8 +62,9 @@ const std::vector<ReportOption>& reportOptions();
 class CommandLine
 {
 public:
-    // Throws CommandError(ExitCode::Usage) for an unknown argument, a missing value, a value given
-    // to a switch or an option given twice.
+    // Throws CommandError(ExitCode::Usage) for the first unknown argument, missing value, value
+    // given to a switch or option given twice, unless --help or --version is given too: they
+    // answer whatever else the command line holds.
     explicit CommandLine(std::span<const std::string_view> arguments);
 
     bool has(std::string_view name) const { return m_values.contains(name); }

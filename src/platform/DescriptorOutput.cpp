@@ -1,5 +1,7 @@
 #include "platform/DescriptorOutput.h"
 
+#include "platform/Exceptions.h"
+
 #include <cerrno>
 #include <unistd.h>
 
@@ -97,6 +99,21 @@ std::string describeWriteError(int error)
         return "Das Speicherkontingent ist erschöpft";
     case EFBIG:
         return "Die Datei ist zu groß";
+    case EACCES:
+    case EPERM:
+        return "Zugriff verweigert";
+    case ENOENT:
+        return "Der Ordner existiert nicht";
+    case ENOTDIR:
+        return "Ein Teil des Pfades ist kein Ordner";
+    case EISDIR:
+        return "Das Ziel ist ein Ordner";
+    case EROFS:
+        return "Das Dateisystem ist schreibgeschützt";
+    case ENAMETOOLONG:
+        return "Der Name ist zu lang";
+    case ENOMEM:
+        return std::string(ErrorMessages::outOfMemory);
     case 0:
         return "Die Ausgabe hat einen Fehler gemeldet";
     default:

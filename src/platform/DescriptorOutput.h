@@ -34,7 +34,8 @@ private:
     std::vector<char> m_buffer;
 };
 
-// A German sentence naming the cause of a failed write, for an errno value.
+// A German sentence naming the cause of a failed write or of a file that cannot be created, for an
+// errno value.
 std::string describeWriteError(int error);
 
 } // namespace platform

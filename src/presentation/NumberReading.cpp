@@ -3,6 +3,7 @@
 #include "platform/Locale.h"
 #include "presentation/PowersOfTen.h"
 
+#include <algorithm>
 #include <cmath>
 #include <limits>
 #include <string>
@@ -54,34 +55,44 @@ bool isDigit(char16_t c)
 
 } // namespace
 
-std::optional<long double> parseDecimal(std::u16string_view text, char16_t separator)
+namespace {
+
+// A decimal text taken apart: its sign, its digits before and after the separator, and its
+// exponent, whose digits are counted only as far as any value can be scaled.
+struct DecimalText
 {
-    std::size_t i = 0;
     bool negative = false;
+    std::u16string_view integerDigits;
+    std::u16string_view fractionDigits;
+    long exponent = 0;
+};
+
+std::u16string_view digitsFrom(std::u16string_view text, std::size_t& i)
+{
+    const std::size_t start = i;
+    while (i < text.size() && isDigit(text[i]))
+        ++i;
+    return text.substr(start, i - start);
+}
+
+std::optional<DecimalText> splitDecimal(std::u16string_view text, char16_t separator)
+{
+    DecimalText parts;
+    std::size_t i = 0;
     if (i < text.size() && (text[i] == u'+' || text[i] == u'-')) {
-        negative = text[i] == u'-';
+        parts.negative = text[i] == u'-';
         ++i;
     }
-    long double value = 0;
-    bool anyDigit = false;
-    long fractionDigits = 0;
-    for (; i < text.size() && isDigit(text[i]); ++i) {
-        value = value * 10 + (text[i] - u'0');
-        anyDigit = true;
-    }
+    parts.integerDigits = digitsFrom(text, i);
     bool anySeparator = false;
     if (i < text.size() && text[i] == separator) {
         anySeparator = true;
-        for (++i; i < text.size() && isDigit(text[i]); ++i) {
-            value = value * 10 + (text[i] - u'0');
-            ++fractionDigits;
-            anyDigit = true;
-        }
+        ++i;
+        parts.fractionDigits = digitsFrom(text, i);
     }
-    if (!anyDigit && !anySeparator)
+    if (parts.integerDigits.empty() && parts.fractionDigits.empty() && !anySeparator)
         return std::nullopt;
 
-    long exponent = 0;
     if (i < text.size() && (text[i] == u'E' || text[i] == u'e')) {
         ++i;
         bool negativeExponent = false;
@@ -89,31 +100,87 @@ std::optional<long double> parseDecimal(std::u16string_view text, char16_t separ
             negativeExponent = text[i] == u'-';
             ++i;
         }
-        if (i == text.size() || !isDigit(text[i]))
+        const std::u16string_view exponentDigits = digitsFrom(text, i);
+        if (exponentDigits.empty())
             return std::nullopt;
-        for (; i < text.size() && isDigit(text[i]); ++i) {
+        for (const char16_t digit : exponentDigits) {
             // Beyond this every non-zero value overflows or vanishes; stop counting.
-            if (exponent < 1'000'000)
-                exponent = exponent * 10 + (text[i] - u'0');
+            if (parts.exponent < 1'000'000)
+                parts.exponent = parts.exponent * 10 + (digit - u'0');
         }
         if (negativeExponent)
-            exponent = -exponent;
+            parts.exponent = -parts.exponent;
     }
-    if (i != text.size() || std::isinf(value))
+    if (i != text.size())
         return std::nullopt;
+    return parts;
+}
 
-    const long power = exponent - fractionDigits;
-    if (value != 0 && power != 0) {
-        if (power > 2 * maxSinglePowerOfTen)
-            return std::nullopt;
-        if (power < -4 * maxSinglePowerOfTen)
-            value = 0;
-        else
-            value = scaleByPowerOfTen(value, static_cast<int>(power));
-    }
+// value x 10^power; an infinity where that lies beyond the extended range.
+long double scaled(long double value, long power)
+{
+    if (value == 0 || power == 0)
+        return value;
+    if (power > 2 * maxSinglePowerOfTen)
+        return std::numeric_limits<long double>::infinity();
+    if (power < -4 * maxSinglePowerOfTen)
+        return 0;
+    return scaleByPowerOfTen(value, static_cast<int>(power));
+}
+
+// Every digit accumulated as value x 10 + digit, then scaled: the field's reading. An infinity
+// where the digits or the scaled value leave the extended range.
+long double accumulatedValue(const DecimalText& parts)
+{
+    long double value = 0;
+    for (const std::u16string_view digits : {parts.integerDigits, parts.fractionDigits})
+        for (const char16_t digit : digits)
+            value = value * 10 + (digit - u'0');
+    if (std::isinf(value))
+        return value;
+    return scaled(value, parts.exponent - static_cast<long>(parts.fractionDigits.size()));
+}
+
+// More significant digits than these change an extended value by far less than its last bit.
+constexpr std::size_t significantDigits = 40;
+
+// The value from the first significant digits alone, scaled by the rest's count; for texts whose
+// digits overflow the accumulation.
+long double valueOfSignificantDigits(const DecimalText& parts)
+{
+    std::u16string digits(parts.integerDigits);
+    digits += parts.fractionDigits;
+    const std::size_t first = std::min(digits.find_first_not_of(u'0'), digits.size());
+    const std::size_t kept = std::min(significantDigits, digits.size() - first);
+    long double value = 0;
+    for (std::size_t k = first; k < first + kept; ++k)
+        value = value * 10 + (digits[k] - u'0');
+    const auto dropped = static_cast<long>(digits.size() - first - kept);
+    return scaled(value, parts.exponent - static_cast<long>(parts.fractionDigits.size()) + dropped);
+}
+
+} // namespace
+
+std::optional<long double> parseDecimal(std::u16string_view text, char16_t separator)
+{
+    const std::optional<DecimalText> parts = splitDecimal(text, separator);
+    if (!parts)
+        return std::nullopt;
+    const long double value = accumulatedValue(*parts);
     if (std::isinf(value) || std::isnan(value))
         return std::nullopt;
-    return negative ? -value : value;
+    return parts->negative ? -value : value;
+}
+
+std::optional<long double> parseDecimalOfAnyLength(std::u16string_view text, char16_t separator)
+{
+    const std::optional<DecimalText> parts = splitDecimal(text, separator);
+    if (!parts)
+        return std::nullopt;
+    long double value = accumulatedValue(*parts);
+    if (std::isinf(value))
+        value = valueOfSignificantDigits(*parts);
+    return parts->negative ? -value : value;
 }
 
 std::optional<long double> tryParseFloatLenient(std::u16string_view text)

@@ -13,6 +13,12 @@ std::optional<std::int64_t> parseInteger(std::u16string_view text);
 // digits reads as 0. Anything else, or a value that overflows, is unreadable.
 std::optional<long double> parseDecimal(std::u16string_view text, char16_t separator);
 
+// Reads the texts parseDecimal reads, whatever their length: where parseDecimal reads a value,
+// the same value; where its digits overflow the accumulation, the value of the first 40
+// significant digits. A value beyond the extended range is an infinity of its sign; only a text
+// of another shape is unreadable.
+std::optional<long double> parseDecimalOfAnyLength(std::u16string_view text, char16_t separator);
+
 // The lenient reading of a number field's text, with the decimal separator of the user's locale
 // (a text with full stops but without that separator reads them as it). Everything but digits,
 // signs, exponent letters and the separator is dropped first, so "1.234,5 €" reads 1234.5 in a

@@ -11,3 +11,8 @@ void appendUtf8(std::string& text, char16_t character);
 
 // Decodes UTF-8; nothing for a malformed or overlong sequence or an encoded surrogate.
 std::optional<std::u16string> utf8ToUtf16(std::string_view text);
+
+// The text as it may be echoed to a terminal: control characters (C0, DEL, C1) become \x1b, the
+// bidirectional controls that reorder what follows them \u202e, and a byte that is no part of
+// well-formed UTF-8 \xff; everything else stays as it is.
+std::string escapeControlCharacters(std::string_view text);

@@ -204,7 +204,7 @@ TEST_F(ChartTest, AnUnwritablePictureIsAnErrorBeforeAnyOutput)
         1);
     EXPECT_EQ(out, "");
     EXPECT_EQ(err, "triebwerke-report: Das Diagramm konnte nicht geschrieben werden: Die Datei \"" +
-                       file + "\" lässt sich nicht anlegen\n");
+                       file + "\" lässt sich nicht anlegen: Der Ordner existiert nicht\n");
 }
 
 // A negative engine count simulates nothing: with no runs the table has no rows and no error to

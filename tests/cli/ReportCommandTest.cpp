@@ -107,6 +107,13 @@ TEST_P(UsageErrorTest, NamesTheProblemAndPrintsNoReport)
         << result.err;
 }
 
+// Texts longer than the extended accumulation of their digits reaches: 4,933 nines after the
+// separator, and integers of 4,933 and 4,934 digits (the extended maximum is about 1.19e4932).
+const std::string manyNinesAfterTheSeparator = "0," + std::string(4933, '9');
+const std::string integerOf4933Digits = "1" + std::string(4932, '0');
+const std::string integerOf4934Digits = "1" + std::string(4933, '0');
+const std::string negativeIntegerOf10000Digits = "-" + std::string(10000, '7');
+
 const UsageCase usageCases[] = {
     {"noArguments", {}, "--engines"},
     {"missingEngines", {"--reliability", "0,999", "--runs", "5"}, "--engines"},
@@ -170,9 +177,25 @@ const UsageCase usageCases[] = {
     {"reliabilityExponentWithoutDigits",
      {"--engines", "3", "--reliability", "1e", "--runs", "5"},
      "--reliability"},
-    {"reliabilityBeyondExtendedRange",
-     {"--engines", "3", "--reliability", "1e5000", "--runs", "5"},
-     "--reliability"},
+    {"exactTwice",
+     {"--engines", "3", "--reliability", "0,999", "--runs", "5", "--format", "csv", "--exact",
+      "--exact"},
+     "--exact ist doppelt"},
+    {"countsTwice",
+     {"--engines", "3", "--reliability", "0,999", "--runs", "5", "--counts", "--counts"},
+     "--counts ist doppelt"},
+    {"unknownArgumentWithAnEscapeSequence",
+     {"--engines", "3", "--reliability", "0,999", "--runs", "5", "\x1b[2J\x1b]0;x\x07"},
+     "Unbekanntes Argument: \"\\x1b[2J\\x1b]0;x\\x07\""},
+    {"reliabilityWithARightToLeftOverride",
+     {"--engines", "3", "--reliability", "0,9\xe2\x80\xae", "--runs", "5"},
+     "keine Zahl: \"0,9\\u202e\""},
+    {"reliabilityWithDeleteAndAC1Control",
+     {"--engines", "3", "--reliability", "0,9\x7f\xc2\x9b", "--runs", "5"},
+     "keine Zahl: \"0,9\\x7f\\x9b\""},
+    {"plotNameWithABell",
+     {"--engines", "3", "--reliability", "0,999", "--runs", "5", "--plot", "a\x07.gif"},
+     "\"a\\x07.gif\""},
     // Grouped or otherwise ambiguous reliabilities are refused with the reason, in every locale.
     {"reliabilityCommaAndStop",
      {"--engines", "3", "--reliability", "1,234.5", "--runs", "5"},
@@ -364,6 +387,18 @@ const SystemErrorCase systemErrorCases[] = {
     {"reliabilityBeyondDoubleCounts",
      {"--engines", "3", "--reliability", "-1,8e308", "--runs", "5", "--counts"},
      overflow},
+    {"reliabilityBeyondExtendedRange",
+     {"--engines", "3", "--reliability", "1e5000", "--runs", "5"},
+     overflow},
+    {"integerJustInsideTheExtendedRange",
+     {"--engines", "3", "--reliability", integerOf4933Digits, "--runs", "5"},
+     overflow},
+    {"integerBeyondTheExtendedRange",
+     {"--engines", "3", "--reliability", integerOf4934Digits, "--runs", "5"},
+     overflow},
+    {"negativeIntegerOf10000Digits",
+     {"--engines", "3", "--reliability", negativeIntegerOf10000Digits, "--runs", "5", "--counts"},
+     overflow},
 };
 
 INSTANTIATE_TEST_SUITE_P(cli, SystemErrorTest, testing::ValuesIn(systemErrorCases),
@@ -483,6 +518,12 @@ const HelpCase helpCases[] = {
     {"withAnIncompleteCommandLine", {"--engines", "3", "--help"}},
     {"withRunsThatWouldFail",
      {"--help", "--engines", "3", "--reliability", "0,999", "--runs", "0"}},
+    {"beforeAnUnknownArgument", {"--help", "--zz"}},
+    {"afterAnUnknownArgument", {"--zz", "--help"}},
+    {"withAMalformedValue", {"--help", "--engines", "zz"}},
+    {"twice", {"--help", "--help"}},
+    {"withAValueMissingAtTheEnd", {"--engines", "3", "--help", "--runs"}},
+    {"besideVersion", {"--version", "--help"}},
 };
 
 INSTANTIATE_TEST_SUITE_P(cli, HelpTest, testing::ValuesIn(helpCases),
@@ -494,13 +535,59 @@ TEST_F(ReportCommandTest, VersionPrintsOneLineAndNothingElse)
 {
     for (const Arguments& arguments :
          {Arguments{"--version"},
-          Arguments{"--engines", "3", "--reliability", "0,999", "--runs", "0", "--version"}}) {
+          Arguments{"--engines", "3", "--reliability", "0,999", "--runs", "0", "--version"},
+          Arguments{"--version", "--motoren", "4"}, Arguments{"--version", "--version"}}) {
         const Invocation result = run(arguments);
         EXPECT_EQ(result.exitCode, 0);
         EXPECT_EQ(result.err, "");
         EXPECT_TRUE(std::regex_match(result.out,
                                      std::regex("triebwerke-report [0-9]+\\.[0-9]+\\.[0-9]+\n")))
             << result.out;
+    }
+}
+
+// A number is read whatever its length: 4,933 nines after the separator are 1 to the last bit of
+// a double, as the same text with 40 nines is.
+TEST_F(ReportCommandTest, AReliabilityOfAnyLengthIsRead)
+{
+    const Arguments common{"--engines", "3", "--runs", "1000", "--seed", "5", "--reliability"};
+    Arguments longText = common;
+    longText.push_back(manyNinesAfterTheSeparator);
+    Arguments one = common;
+    one.push_back("1");
+    const Invocation result = run(longText);
+    EXPECT_EQ(result.exitCode, 0);
+    EXPECT_EQ(result.err, "");
+    EXPECT_EQ(result.out, run(one).out);
+    EXPECT_TRUE(result.out.starts_with("Ausfallwahrscheinlichkeit: 1,000000, Durchläufe: 1000\n"))
+        << result.out.substr(0, 80);
+}
+
+// Whatever an argument holds, the message that echoes it puts no control character on the
+// terminal: the only one left is the line end.
+TEST_F(ReportCommandTest, EchoedArgumentsCarryNoControlCharacters)
+{
+    for (const std::string_view hostile :
+         {std::string_view("\x1b[31m\x1b[2J"), std::string_view("\r\x08\x7f"),
+          std::string_view("\xc2\x9b"
+                           "31m"),
+          std::string_view("\xe2\x80\xae"
+                           "gnp.exe"),
+          std::string_view("\xe2\x81\xa6\xe2\x81\xa9\xe2\x80\x8f"), std::string_view("\0x", 2)}) {
+        for (const Arguments& arguments :
+             {Arguments{"--engines", "3", "--reliability", "0,999", "--runs", "5", hostile},
+              Arguments{"--engines", "3", "--reliability", hostile, "--runs", "5"},
+              Arguments{"--engines", hostile, "--reliability", "0,999", "--runs", "5"}}) {
+            const Invocation result = run(arguments);
+            EXPECT_EQ(result.exitCode, 2);
+            for (const char c : result.err) {
+                const auto byte = static_cast<unsigned char>(c);
+                EXPECT_TRUE(byte == '\n' || (byte >= 0x20 && byte != 0x7F)) << result.err;
+            }
+            EXPECT_EQ(result.err.find("\xc2\x9b"), std::string::npos) << result.err;
+            EXPECT_EQ(result.err.find("\xe2\x80\xae"), std::string::npos) << result.err;
+            EXPECT_EQ(result.err.find("\xe2\x81\xa6"), std::string::npos) << result.err;
+        }
     }
 }
 

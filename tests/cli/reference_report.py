@@ -17,6 +17,7 @@ from __future__ import annotations
 
 import argparse
 import math
+import re
 import sys
 from dataclasses import dataclass
 from fractions import Fraction
@@ -285,9 +286,28 @@ def read_command_line_number(text: str) -> Fraction:
         raise UsageProblem(f"--reliability {text!r} has more than one separator")
     mantissa = text.split("e")[0].split("E")[0]
     value = parse_decimal(text, separator) if any(c.isdigit() for c in mantissa) else None
+    if value is None and any(c.isdigit() for c in mantissa):
+        # Read whatever its length: where the field's accumulation overflows, the text's own
+        # value; beyond the double range it fails as an overflow once it is rounded.
+        value = exact_decimal(text, separator)
     if value is None:
         raise UsageProblem(f"--reliability {text!r} is no number")
     return value
+
+
+def exact_decimal(text: str, separator: str) -> Fraction | None:
+    """The exact value of a decimal text of the field's shape; None for any other text."""
+    # Texts of thousands of digits are read on purpose.
+    sys.set_int_max_str_digits(0)
+    shape = re.fullmatch(r"([+-]?)([0-9]*)(?:" + re.escape(separator) + r"([0-9]*))?"
+                         r"(?:[Ee]([+-]?[0-9]+))?", text)
+    if shape is None:
+        return None
+    sign, integer_digits, fraction_digits, exponent = shape.groups()
+    fraction_digits = fraction_digits or ""
+    power = int(exponent or "0") - len(fraction_digits)
+    value = Fraction(int(integer_digits + fraction_digits or "0")) * Fraction(10) ** power
+    return -value if sign == "-" else value
 
 
 def low_32_bits_signed(value: int) -> int:
@@ -649,6 +669,14 @@ def self_check(quotients: Path | None) -> list[str]:
         failures.append("1e400 fits a double")
     except FloatOverflow:
         pass
+    expect("command line reads 4,933 nines after the separator",
+           to_double(read_command_line_number("0," + "9" * 4933)), Fraction(1))
+    for text in ("1e4933", "9" * 4934, "-1" + "0" * 5000):
+        try:
+            to_double(read_command_line_number(text))
+            failures.append(f"command line reads {text[:20]!r}... within the double range")
+        except FloatOverflow:
+            pass
     for text, expected in (("9", 9), (" +12", 12), ("-5", -5), ("12 ", None), ("1,5", None),
                            ("", None), ("--1", None), ("9223372036854775807", 2**63 - 1),
                            ("9223372036854775808", None), ("-9223372036854775808", -(2**63))):

@@ -5,6 +5,8 @@
 #include <cmath>
 #include <gtest/gtest.h>
 #include <limits>
+#include <optional>
+#include <string>
 
 TEST(ParseInteger, readsOnlySignedDecimalIntegersOfSixtyFourBits)
 {
@@ -120,4 +122,63 @@ TEST(ParseFloatLenient, accumulatesDigitsAndScalesWithExtendedRounding)
     EXPECT_EQ(ParseFloatLenient(std::u16string(6000, u'9'), -1), -1);
     EXPECT_EQ(ParseFloatLenient(u"", 3), 3);
     EXPECT_EQ(ParseFloatLenient(u"x", 3), 3);
+}
+
+// The command line's reading: every well-formed text has a value, whatever its length; beyond the
+// extended range it is an infinity of its sign.
+TEST(ParseDecimalOfAnyLength, readsEveryWellFormedTextWhateverItsLength)
+{
+    const double infinity = std::numeric_limits<double>::infinity();
+    struct Case
+    {
+        std::u16string text;
+        std::optional<double> value;
+    };
+    const Case cases[] = {
+        {u"0.999", 0.999},
+        {u"0." + std::u16string(4932, u'9'), 1.0},
+        {u"0." + std::u16string(4933, u'9'), 1.0},
+        {u"-0." + std::u16string(20000, u'9'), -1.0},
+        {u"0." + std::u16string(30, u'9') + u"5" + std::u16string(5000, u'0'), 1.0},
+        {u"00000" + std::u16string(5000, u'0') + u".25", 0.25},
+        {u"1" + std::u16string(4933, u'0'), infinity},
+        {u"-1" + std::u16string(4933, u'0'), -infinity},
+        {u"1e5000", infinity},
+        {u"-1e5000", -infinity},
+        {u"1e-5000", 0.0},
+        {u"1" + std::u16string(5000, u'0') + u"e-5000", 1.0},
+        {u"12345678901234567890123456789012345678901234567890" + std::u16string(4950, u'0') +
+             u"e-4950",
+         1.2345678901234567e49},
+        {u"0." + std::u16string(6000, u'0'), 0.0},
+        {u".", 0.0},
+        {u"", std::nullopt},
+        {u"-", std::nullopt},
+        {u"1e", std::nullopt},
+        {u"0." + std::u16string(6000, u'9') + u"x", std::nullopt},
+        {std::u16string(6000, u'9') + u"e", std::nullopt},
+        {u"1,5", std::nullopt},
+    };
+    for (const Case& c : cases) {
+        const std::optional<long double> value = parseDecimalOfAnyLength(c.text, u'.');
+        ASSERT_EQ(value.has_value(), c.value.has_value()) << c.text.size() << " characters";
+        if (value)
+            EXPECT_EQ(static_cast<double>(*value), *c.value) << c.text.size() << " characters";
+    }
+}
+
+// Where the field reads a value the command line reads the same one; 10^4932 lies within the
+// extended range and beyond the double range.
+TEST(ParseDecimalOfAnyLength, agreesWithTheFieldWhereTheFieldReadsAValue)
+{
+    for (const std::u16string& text :
+         {std::u16string(u"0.1234567"), std::u16string(u"1.5e4000"),
+          u"1" + std::u16string(4932, u'0'), u"0." + std::u16string(4932, u'9')}) {
+        const std::optional<long double> field = parseDecimal(text, u'.');
+        ASSERT_TRUE(field.has_value()) << text.size() << " characters";
+        EXPECT_EQ(parseDecimalOfAnyLength(text, u'.'), field) << text.size() << " characters";
+    }
+    const long double largest = *parseDecimalOfAnyLength(u"1" + std::u16string(4932, u'0'), u'.');
+    EXPECT_TRUE(std::isfinite(largest));
+    EXPECT_GT(largest, std::numeric_limits<double>::max());
 }

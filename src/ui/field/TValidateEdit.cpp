@@ -15,6 +15,7 @@
 #include <QKeyEvent>
 #include <QMenu>
 #include <QPointer>
+#include <QStyleHints>
 
 #include <limits>
 
@@ -95,8 +96,10 @@ TValidateEdit::TValidateEdit(QWidget* parent)
     setAttribute(Qt::WA_InputMethodEnabled, false);
     setMaxLength(std::numeric_limits<int>::max());
     setAlignment(Qt::AlignRight | Qt::AlignVCenter);
-    connect(this, &QLineEdit::textChanged, this,
-            [this](const QString& text) { boxTextChanged(text); });
+    connect(this, &QLineEdit::textChanged, this, [this](const QString& text) {
+        boxTextChanged(text);
+        steadyCaretForALongText();
+    });
     setBoxText(QString());
     adjustHeightToFont();
 }
@@ -104,6 +107,8 @@ TValidateEdit::TValidateEdit(QWidget* parent)
 TValidateEdit::~TValidateEdit()
 {
     m_destroying = true;
+    if (m_blinkingFlashTime)
+        QGuiApplication::styleHints()->setCursorFlashTime(*m_blinkingFlashTime);
 }
 
 ValidateEditContext TValidateEdit::context() const
@@ -233,6 +238,24 @@ void TValidateEdit::boxTextChanged(const QString& text)
         m_editText = stripDecorations(text);
 }
 
+// The box measures and draws its whole text on every paint, and a blink of the caret is a paint:
+// with a pasted megabyte that keeps a core busy while nobody types. Qt lets a box blink only at
+// the application's flash time, so while a long text has the focus the caret stays lit instead,
+// and blinks again once the text is short or the focus has gone.
+void TValidateEdit::steadyCaretForALongText()
+{
+    constexpr qsizetype longText = 4096;
+    const bool steady = hasFocus() && text().size() > longText;
+    QStyleHints* hints = QGuiApplication::styleHints();
+    if (steady && !m_blinkingFlashTime) {
+        m_blinkingFlashTime = hints->cursorFlashTime();
+        hints->setCursorFlashTime(0);
+    } else if (!steady && m_blinkingFlashTime) {
+        hints->setCursorFlashTime(*m_blinkingFlashTime);
+        m_blinkingFlashTime.reset();
+    }
+}
+
 void TValidateEdit::pasteAndCommit()
 {
     // A clipboard without text (empty, or holding only an image) leaves the field as it is, rather
@@ -332,6 +355,7 @@ void TValidateEdit::focusInEvent(QFocusEvent* event)
     // A context menu takes the focus only for the time it is open.
     if (event->reason() == Qt::PopupFocusReason) {
         QLineEdit::focusInEvent(event);
+        steadyCaretForALongText();
         return;
     }
     try {
@@ -342,6 +366,7 @@ void TValidateEdit::focusInEvent(QFocusEvent* event)
         // keeps its shown text and the user can mend the value.
     }
     QLineEdit::focusInEvent(event);
+    steadyCaretForALongText();
     // Only a press of the left button places the caret itself.
     const bool leftPress = event->reason() == Qt::MouseFocusReason &&
                            QGuiApplication::mouseButtons().testFlag(Qt::LeftButton);
@@ -355,7 +380,11 @@ void TValidateEdit::focusOutEvent(QFocusEvent* event)
     {
         TValidateEdit* field;
         QFocusEvent* event;
-        ~BaseHandling() { field->QLineEdit::focusOutEvent(event); }
+        ~BaseHandling()
+        {
+            field->QLineEdit::focusOutEvent(event);
+            field->steadyCaretForALongText();
+        }
     } baseHandling{this, event};
     // A window that is closing is gone for the user: nothing to commit, nothing to report.
     if (!m_destroying && event->reason() != Qt::PopupFocusReason && !window()->isHidden())

@@ -6,6 +6,7 @@
 #include <QString>
 
 #include <cstdint>
+#include <optional>
 
 class QMenu;
 
@@ -79,6 +80,7 @@ private:
     void ShowDisplayText(const QString& text);
     void boxTextChanged(const QString& text);
     void typeCharacters(QKeyEvent* event);
+    void steadyCaretForALongText();
 
     TValidateEditDisplayFormat m_displayFormat = TValidateEditDisplayFormat::dfInteger;
     unsigned m_decimalPlaces = 0;
@@ -93,4 +95,6 @@ private:
     bool m_forceDecimalSeparatorInput = false;
     bool m_loading = false;
     bool m_destroying = false;
+    // The application's caret flash time while this field holds it still; none while it blinks.
+    std::optional<int> m_blinkingFlashTime;
 };

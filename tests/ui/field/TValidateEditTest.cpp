@@ -11,6 +11,7 @@
 #include <QImage>
 #include <QMenu>
 #include <QRandomGenerator>
+#include <QStyleHints>
 #include <QTest>
 #include <QWidget>
 
@@ -315,6 +316,45 @@ private slots:
         QCOMPARE(w.Zuverlaessigkeit->EnterText(), QStringLiteral("0,999"));
         w.leave();
         QCOMPARE(w.Zuverlaessigkeit->AsFloat(), 0.95);
+    }
+
+    void aLongTextHoldsTheCaretStillWhileItHasTheFocus_data()
+    {
+        QTest::addColumn<int>("length");
+        QTest::addColumn<bool>("still");
+        QTest::newRow("4,096 characters blink") << 4096 << false;
+        QTest::newRow("4,097 characters hold still") << 4097 << true;
+        QTest::newRow("a megabyte holds still") << (1 << 20) << true;
+    }
+
+    // Every blink repaints the box, and the box measures and draws its whole text for it; a text
+    // far longer than any number holds the caret still instead, for as long as it has the focus.
+    void aLongTextHoldsTheCaretStillWhileItHasTheFocus()
+    {
+        QFETCH(int, length);
+        QFETCH(bool, still);
+        QStyleHints* hints = QGuiApplication::styleHints();
+        const int blinking = hints->cursorFlashTime();
+        QVERIFY(blinking > 0);
+        {
+            FieldWindow w;
+            QGuiApplication::clipboard()->setText(QString(length, u'7'));
+            w.enter(w.Durchlaeufe);
+            QTest::keyClick(w.Durchlaeufe, Qt::Key_V, Qt::ControlModifier);
+            QCOMPARE(w.Durchlaeufe->text().size(), length);
+            QCOMPARE(hints->cursorFlashTime(), still ? 0 : blinking);
+            w.leave();
+            QCOMPARE(hints->cursorFlashTime(), blinking);
+            w.enter(w.Durchlaeufe);
+            QCOMPARE(hints->cursorFlashTime(), still ? 0 : blinking);
+            QTest::keyClick(w.Durchlaeufe, Qt::Key_Backspace);
+            QCOMPARE(w.Durchlaeufe->text(), QString());
+            QCOMPARE(hints->cursorFlashTime(), blinking);
+            QTest::keyClick(w.Durchlaeufe, Qt::Key_V, Qt::ControlModifier);
+            QCOMPARE(hints->cursorFlashTime(), still ? 0 : blinking);
+        }
+        // A window closed while the long text had the focus leaves the caret blinking.
+        QCOMPARE(hints->cursorFlashTime(), blinking);
     }
 
     // Values of 10^18 and more show all their digits, so entering and leaving the field keeps them.
