@@ -3,6 +3,7 @@
 #include "cli/RowTailCache.h"
 #include "presentation/ResultTable.h"
 #include "presentation/ScriptNumbers.h"
+#include "simulation/Generator.h"
 
 #include <cmath>
 #include <string>
@@ -60,8 +61,12 @@ void TableWriter::appendTail(const Row& row, std::string& text, TableFormat form
     if (m_exact) {
         field("exact_probability");
         appendShortest(text, row.exact);
+        // The spread of the simulated share around the exact probability under the model, not
+        // the spread estimated from the share itself: that one is 0 for every count that no run
+        // reached, exactly in the rare tail where the column is read. Without runs there is
+        // no spread to give.
         field("standard_error");
-        appendShortest(text, std::sqrt(share * (1 - share) / runs));
+        appendShortest(text, runs > 0 ? std::sqrt(row.exact * (1 - row.exact) / runs) : 0.0);
     }
     if (format == TableFormat::Csv)
         text += "\r\n";
@@ -101,6 +106,13 @@ void TableWriter::writeJson(const std::optional<ChiSquare>& chiSquare)
     appendInteger(head, m_inputs.seed);
     head += ",\"failure_probability\":";
     appendShortest(head, m_inputs.failureProbability);
+    if (m_inputs.drawsNearPeriod) {
+        head += ",\"period_warning\":{\"draws\":";
+        appendInteger(head, *m_inputs.drawsNearPeriod);
+        head += ",\"period\":";
+        appendInteger(head, static_cast<std::int64_t>(Lcg::period));
+        head += '}';
+    }
     if (chiSquare) {
         head += ",\"chi_square\":{\"statistic\":";
         appendShortest(head, chiSquare->statistic);

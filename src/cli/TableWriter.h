@@ -17,6 +17,8 @@ struct SimulationInputs
     double reliability = 0; // as entered: a value above 1 is a percentage
     std::uint32_t seed = 0;
     double failureProbability = 0; // the one the generator realises
+    // How many numbers the runs drew from the generator, when that is at least half its period.
+    std::optional<std::int64_t> drawsNearPeriod;
 };
 
 // The result table as CSV (RFC 4180) or as one JSON object, with full-stop numbers in every locale,

@@ -9,6 +9,7 @@ extern std::uint32_t GeneratorSeed;
 namespace Lcg {
 inline constexpr std::uint32_t multiplier = 134775813u; // 0x08088405
 inline constexpr std::uint32_t increment = 1u;
+inline constexpr std::uint64_t period = std::uint64_t{1} << 32;
 
 constexpr std::uint32_t next(std::uint32_t state)
 {

@@ -891,8 +891,8 @@ const ReportCase tableCases[] = {
       "--exact"},
      "failed_engines,count,probability,percent,cumulative,cumulative_percent,exact_probability,"
      "standard_error\r\n"
-     "0,1,0.25,25,0,0,0.5,0.21650635094610965\r\n"
-     "1,3,0.75,75,0.75,75,0.5,0.21650635094610965\r\n"},
+     "0,1,0.25,25,0,0,0.5,0.25\r\n"
+     "1,3,0.75,75,0.75,75,0.5,0.25\r\n"},
     {"jsonWithTheRealisedFailureProbability",
      u',',
      {"--engines", "2", "--reliability", "0,999", "--runs", "4", "--seed", "0", "--format", "json"},
@@ -982,12 +982,89 @@ TEST_F(ReportCommandTest, CsvAgreesWithTheCountsAndItsRunningSums)
             share += count / 10007;
         EXPECT_NEAR(std::stod(fields[4]), share, 1e-12);
         EXPECT_NEAR(std::stod(fields[5]), 100 * share, 1e-10);
-        exactTotal += std::stod(fields[6]);
-        const double q = count / 10007;
-        EXPECT_NEAR(std::stod(fields[7]), std::sqrt(q * (1 - q) / 10007), 1e-15);
+        const double exact = std::stod(fields[6]);
+        exactTotal += exact;
+        EXPECT_NEAR(std::stod(fields[7]), std::sqrt(exact * (1 - exact) / 10007), 1e-15);
     }
     EXPECT_NEAR(exactTotal, 1, 1e-12);
 }
+
+// A count no run reached still has its spread: the one the model gives it, sqrt(P (1 - P) / runs).
+// The values are Python's, from the exact binomial probability of 6 failures of 9 at the failure
+// probability 429496730 / 2^32 that 0.9 is drawn with.
+TEST_F(ReportCommandTest, StandardErrorOfAnUnreachedCountIsTheModelsSpread)
+{
+    const std::vector<std::string> csvLines =
+        lines(run({"--engines", "9", "--reliability", "0,9", "--runs", "1000", "--seed", "1",
+                   "--format", "csv", "--exact"})
+                  .out);
+    ASSERT_GT(csvLines.size(), 7u);
+    EXPECT_EQ(csvLines[7], "6,0,0,0,0.62,62,6.123600032317266e-05,0.0002474515113622002\r");
+}
+
+// The generator repeats itself after 2^32 numbers. From half of them on, the user is told, on
+// stderr and in the JSON, and the results still come with exit code 0. 2^31 = 2147483648 lies
+// between 9 x 238609294 = 2147483646 and 9 x 238609295 = 2147483655.
+struct PeriodCase
+{
+    const char* name;
+    Arguments arguments;
+    const char* draws; // nullptr: no note
+};
+
+void PrintTo(const PeriodCase& testCase, std::ostream* os)
+{
+    *os << testCase.name;
+}
+
+class GeneratorPeriodTest : public ReportCommandTest, public testing::WithParamInterface<PeriodCase>
+{};
+
+TEST_P(GeneratorPeriodTest, NoteFromHalfThePeriodOn)
+{
+    Arguments arguments = GetParam().arguments;
+    arguments.insert(arguments.end(), {"--seed", "1", "--format", "json"});
+    const Invocation invocation = run(arguments);
+    EXPECT_EQ(invocation.exitCode, 0);
+    const std::string field =
+        "\"period_warning\":{\"draws\":" + std::string(GetParam().draws ? GetParam().draws : "") +
+        ",\"period\":4294967296},";
+    if (GetParam().draws) {
+        EXPECT_EQ(invocation.err,
+                  "triebwerke-report: Hinweis: Die Simulation zieht " +
+                      std::string(GetParam().draws) +
+                      " Zufallszahlen, mindestens die Hälfte der 4294967296, nach denen sich der "
+                      "Zufallsgenerator wiederholt. Die Durchläufe sind daher nicht mehr "
+                      "unabhängig, ihre Ergebnisse streuen weniger als im Modell.\n");
+        EXPECT_NE(invocation.out.find("\"failure_probability\":0.10000000009313226," + field),
+                  std::string::npos)
+            << firstLine(invocation.out);
+    } else {
+        EXPECT_EQ(invocation.err, "");
+        EXPECT_EQ(invocation.out.find("period_warning"), std::string::npos)
+            << firstLine(invocation.out);
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    cli, GeneratorPeriodTest,
+    testing::Values(PeriodCase{"justBelowHalf",
+                               {"--engines", "9", "--reliability", "0,9", "--runs", "238609294"},
+                               nullptr},
+                    PeriodCase{"halfReached",
+                               {"--engines", "9", "--reliability", "0,9", "--runs", "238609295"},
+                               "2147483655"},
+                    PeriodCase{"beyondAWholePeriod",
+                               {"--engines", "9", "--reliability", "0,9", "--runs", "500000000"},
+                               "4500000000"},
+                    // Nothing is drawn when no engine can fail or every one must.
+                    PeriodCase{"noEngineFails",
+                               {"--engines", "9", "--reliability", "1", "--runs", "238609295"},
+                               nullptr},
+                    PeriodCase{"everyEngineFails",
+                               {"--engines", "9", "--reliability", "0", "--runs", "238609295"},
+                               nullptr}),
+    [](const testing::TestParamInfo<PeriodCase>& info) { return info.param.name; });
 
 // ------------------------------------------------------------------------------------------------
 // The same seed gives the same report; the report and the counts describe the same histogram.

@@ -470,7 +470,7 @@ def binomial_probability(n: int, k: int, p: Fraction) -> Fraction:
 def table_rows(engines: int, runs: int, histogram: list[int], p: Fraction | None) -> list[dict]:
     """The rows as exact values: every double of the tool as the Fraction it must equal, the exact
     probability as the exact binomial value (the tool's may differ in its last digits) and the
-    standard error as a float."""
+    standard error, the model's sampling standard deviation sqrt(P (1 - P) / runs), as a float."""
     rows = []
     running = Fraction(0)  # the result table's running sum, a double after each addition
     for k in range(engines + 1):
@@ -483,8 +483,9 @@ def table_rows(engines: int, runs: int, histogram: list[int], p: Fraction | None
                "percent": to_double(Fraction(100 * count, runs)), "cumulative": running,
                "cumulative_percent": to_double(100 * running)}
         if p is not None:
-            row["exact_probability"] = binomial_probability(engines, k, p)
-            row["standard_error"] = math.sqrt(share * (1 - share) / runs)
+            exact = binomial_probability(engines, k, p)
+            row["exact_probability"] = exact
+            row["standard_error"] = math.sqrt(exact * (1 - exact) / runs) if runs > 0 else 0.0
         rows.append(row)
     return rows
 
