@@ -1,6 +1,8 @@
 #include "chart/ChartFile.h"
 
 #include <QBuffer>
+#include <QFont>
+#include <QFontMetricsF>
 #include <QGuiApplication>
 #include <QImage>
 #include <QPainter>
@@ -66,6 +68,32 @@ private:
     static inline QtMessageHandler s_passOn = nullptr;
 };
 
+QFont chartFont(int pixelSize, bool bold)
+{
+    QFont font(QStringLiteral("DejaVu Sans"));
+    font.setPixelSize(pixelSize);
+    font.setBold(bold);
+    return font;
+}
+
+QString toQString(std::string_view utf8)
+{
+    return QString::fromUtf8(utf8.data(), static_cast<qsizetype>(utf8.size()));
+}
+
+class FontMeasurer final : public ChartTextMeasurer
+{
+public:
+    double width(std::string_view utf8, int pixelSize, bool bold) const override
+    {
+        return QFontMetricsF(chartFont(pixelSize, bold)).horizontalAdvance(toQString(utf8));
+    }
+    double height(int pixelSize) const override
+    {
+        return QFontMetricsF(chartFont(pixelSize, false)).height();
+    }
+};
+
 void paint(const ChartImage& image, QPainter& painter)
 {
     painter.setRenderHint(QPainter::Antialiasing, true);
@@ -92,10 +120,7 @@ void paint(const ChartImage& image, QPainter& painter)
     }
     painter.setBrush(Qt::NoBrush);
     for (const ChartText& text : image.texts) {
-        QFont font(QStringLiteral("DejaVu Sans"));
-        font.setPixelSize(text.pixelSize);
-        font.setBold(text.bold);
-        painter.setFont(font);
+        painter.setFont(chartFont(text.pixelSize, text.bold));
         painter.setPen(toQColor(text.color));
         // A box far wider than any text, placed so that the alignment puts the text's anchor on
         // (x, y).
@@ -121,8 +146,7 @@ void paint(const ChartImage& image, QPainter& painter)
         painter.translate(text.x, text.y);
         if (text.vertical)
             painter.rotate(-90);
-        painter.drawText(QRectF(left, -height / 2, reach, height), alignment,
-                         QString::fromUtf8(text.text.data(), static_cast<int>(text.text.size())));
+        painter.drawText(QRectF(left, -height / 2, reach, height), alignment, toQString(text.text));
         painter.restore();
     }
 }
@@ -180,4 +204,16 @@ std::string encodeChartImage(const ChartImage& image, ChartFileType type)
     const DrawingApplication application;
     const QByteArray bytes = type == ChartFileType::Png ? encodePng(image) : encodeSvg(image);
     return std::string(bytes.constData(), static_cast<std::size_t>(bytes.size()));
+}
+
+ChartImage chartImage(const ChartRequest& request)
+{
+    const DrawingApplication application;
+    return ChartLayout(request, FontMeasurer()).image();
+}
+
+std::string drawChart(const ChartRequest& request, ChartFileType type)
+{
+    const DrawingApplication application;
+    return encodeChartImage(chartImage(request), type);
 }

@@ -33,7 +33,8 @@ struct ChartLine
 enum class TextAnchor { Left, Centre, Right };
 
 // A line of text centred vertically on y; x is its left end, centre or right end. A vertical text
-// reads from bottom to top and is centred on (x, y).
+// reads from bottom to top and is centred on (x, y). Its width and height are the font's, measured
+// when the chart was laid out.
 struct ChartText
 {
     double x = 0;
@@ -44,7 +45,35 @@ struct ChartText
     bool bold = false;
     bool vertical = false;
     ChartColor color;
+    double width = 0;
+    double height = 0;
 };
+
+struct ChartBox
+{
+    double left = 0;
+    double top = 0;
+    double right = 0;
+    double bottom = 0;
+
+    bool overlaps(const ChartBox& other) const
+    {
+        return left < other.right && other.left < right && top < other.bottom && other.top < bottom;
+    }
+};
+
+// The rectangle a text takes in the picture.
+inline ChartBox boxOf(const ChartText& text)
+{
+    const double along = text.anchor == TextAnchor::Left     ? 0.0
+                         : text.anchor == TextAnchor::Centre ? text.width / 2
+                                                             : text.width;
+    if (text.vertical)
+        return {text.x - text.height / 2, text.y - text.width / 2, text.x + text.height / 2,
+                text.y + text.width / 2};
+    return {text.x - along, text.y - text.height / 2, text.x - along + text.width,
+            text.y + text.height / 2};
+}
 
 struct ChartMarker
 {

@@ -1,59 +1,49 @@
 #include "chart/ChartLayout.h"
 
-#include "presentation/FormatSettings.h"
-#include "presentation/ScriptNumbers.h"
-#include "presentation/TextEncoding.h"
-
 #include <algorithm>
 #include <cmath>
 
 namespace {
 
-// Exact probabilities below this draw no visible marker on any axis worth reading.
+// Exact probabilities below this draw no visible marker on any axis worth reading; the
+// logarithmic axis reaches at most maxDecades below 10^0, which is just as far down.
 constexpr double visibleProbability = 1e-12;
 // Up to this many engines every count is shown, also the empty ones at the ends.
 constexpr std::int64_t wholeAxisUpTo = 60;
 
 constexpr ChartColor black{0, 0, 0};
+constexpr ChartColor white{255, 255, 255};
 constexpr ChartColor gridColor{225, 225, 225};
 constexpr ChartColor textColor{40, 40, 40};
 
-// The locale's decimal separator, as the report writes it.
-std::string localeNumber(std::string text)
-{
-    std::string separator;
-    if (FormatSettings.DecimalSeparator != u'\0')
-        appendUtf8(separator, FormatSettings.DecimalSeparator);
-    const auto point = text.find('.');
-    if (point != std::string::npos)
-        text.replace(point, 1, separator);
-    return text;
-}
+// Distances of the design, in its pixels.
+constexpr double edge = 10;
+constexpr double tickLength = 5;
+constexpr double labelGap = 4;
+// Labels on the probability axis lie at least this many label heights apart.
+constexpr double labelSpacing = 2.5;
 
-std::string shortest(double value)
+void dropLastCharacter(std::string& utf8)
 {
-    std::string text;
-    appendShortest(text, value);
-    return text;
-}
-
-// A step of 1, 2 or 5 times a power of ten that cuts `span` into at most `parts` pieces.
-double niceStep(double span, int parts)
-{
-    const double raw = span / parts;
-    const double decade = std::pow(10.0, std::floor(std::log10(raw)));
-    for (const double factor : {1.0, 2.0, 5.0, 10.0}) {
-        if (factor * decade >= raw)
-            return factor * decade;
-    }
-    return 10 * decade;
+    while (!utf8.empty() && (static_cast<unsigned char>(utf8.back()) & 0xC0) == 0x80)
+        utf8.pop_back();
+    if (!utf8.empty())
+        utf8.pop_back();
 }
 
 } // namespace
 
-ChartLayout::ChartLayout(const ChartRequest& request)
+ChartLayout::ChartLayout(const ChartRequest& request, const ChartTextMeasurer& measurer)
     : m_request(request)
+    , m_measurer(measurer)
 {
+    m_scale = std::min(static_cast<double>(request.width) / designWidth,
+                       static_cast<double>(request.height) / designHeight);
+    const auto font = [this](double designSize) {
+        return std::max(1, static_cast<int>(std::lround(scaled(designSize))));
+    };
+    m_fonts = Fonts{font(12), font(13), font(14), font(12), font(12)};
+
     const auto engines = static_cast<std::int64_t>(request.histogram.size()) - 1;
     m_first = engines;
     m_last = 0;
@@ -68,26 +58,64 @@ ChartLayout::ChartLayout(const ChartRequest& request)
         m_last = std::max<std::int64_t>(engines, 0);
     }
 
-    m_left = 110;
-    m_right = request.width - 30.0;
-    m_top = 80;
-    m_bottom = request.height - 75.0;
+    // Top to bottom: title, subtitle, legend, plot, count labels, count axis title.
+    const double width = request.width;
+    const double height = request.height;
+    const double titleHeight = m_measurer.height(m_fonts.title);
+    const double subtitleHeight = m_measurer.height(m_fonts.subtitle);
+    const double legendHeight = m_measurer.height(m_fonts.legend);
+    const double tickHeight = m_measurer.height(m_fonts.tick);
+    const double axisTitleHeight = m_measurer.height(m_fonts.axisTitle);
+    m_titleY = scaled(edge) + titleHeight / 2;
+    m_subtitleY = m_titleY + titleHeight / 2 + scaled(3) + subtitleHeight / 2;
+    m_legendY = m_subtitleY + subtitleHeight / 2 + scaled(6) + legendHeight / 2;
+    m_top = m_legendY + legendHeight / 2 + scaled(8);
+    m_countTitleY = height - scaled(edge) - axisTitleHeight / 2;
+    m_countLabelY = m_countTitleY - axisTitleHeight / 2 - scaled(labelGap) - tickHeight / 2;
+    m_bottom = m_countLabelY - tickHeight / 2 - scaled(labelGap) - scaled(tickLength);
 
-    double highest = 0;
-    double lowest = 1;
-    for (std::int64_t k = m_first; k <= m_last; ++k) {
-        for (const double value : {share(k), exactProbability(k)}) {
-            highest = std::max(highest, value);
-            if (value > 0)
-                lowest = std::min(lowest, value);
+    const int intervals =
+        static_cast<int>(std::floor((m_bottom - m_top) / (labelSpacing * tickHeight)));
+    if (request.logarithmic) {
+        std::vector<double> values;
+        for (std::int64_t k = m_first; k <= m_last; ++k) {
+            values.push_back(share(k));
+            values.push_back(exactProbability(k));
         }
+        m_logRange = logRange(values, maxDecades);
+        m_probabilityTicks = logTicks(m_logRange, intervals);
+    } else {
+        double highest = 0;
+        for (std::int64_t k = m_first; k <= m_last; ++k)
+            highest = std::max({highest, share(k), exactProbability(k)});
+        m_probabilityTicks = linearTicks(highest, intervals, request.decimalSeparator);
+        m_probabilityTop = m_probabilityTicks.back().value;
     }
-    if (highest <= 0)
-        highest = 1;
-    m_highExponent = static_cast<int>(std::ceil(std::log10(highest)));
-    m_lowExponent = std::min(static_cast<int>(std::floor(std::log10(lowest))), m_highExponent - 1);
-    const double step = niceStep(highest, 6);
-    m_high = std::ceil(highest * 1.05 / step) * step;
+    for (std::int64_t k = m_first; k <= m_last; ++k) {
+        const double exact = exactProbability(k);
+        m_leftOutMarkers = m_leftOutMarkers || (exact > 0 && !drawsMarker(k));
+    }
+    if (!request.logarithmic)
+        m_leftOutMarkers = false;
+
+    // Left to right: the probability axis title, its labels, the plot; the count labels are
+    // centred on their bars and may reach beyond the plot by half their width.
+    double widestProbability = 0;
+    for (const AxisTick& tick : m_probabilityTicks)
+        widestProbability =
+            std::max(widestProbability, m_measurer.width(tick.text, m_fonts.tick, false));
+    double widestCount = 0;
+    for (const std::int64_t k : {m_first, m_last})
+        widestCount =
+            std::max(widestCount, m_measurer.width(std::to_string(k), m_fonts.tick, false));
+    m_probabilityTitleX = scaled(edge) + axisTitleHeight / 2;
+    m_left = std::max(scaled(edge) + axisTitleHeight + scaled(6) + widestProbability +
+                          scaled(labelGap) + scaled(tickLength),
+                      scaled(edge) + widestCount / 2);
+    m_right = width - scaled(edge) - widestCount / 2;
+
+    const double slot = (m_right - m_left) / static_cast<double>(m_last - m_first + 1);
+    m_countTicks = ::countTicks(m_first, m_last, (widestCount + scaled(2 * labelGap)) / slot);
 }
 
 bool ChartLayout::showsEveryCount() const
@@ -108,6 +136,14 @@ double ChartLayout::exactProbability(std::int64_t k) const
     return m_request.exact ? m_request.exact->probability(k) : 0.0;
 }
 
+bool ChartLayout::drawsMarker(std::int64_t k) const
+{
+    const double value = exactProbability(k);
+    if (m_request.logarithmic)
+        return value > 0 && std::log10(value) >= m_logRange.low;
+    return value >= visibleProbability;
+}
+
 double ChartLayout::barCentre(std::int64_t k) const
 {
     const double slot = (m_right - m_left) / static_cast<double>(m_last - m_first + 1);
@@ -116,56 +152,175 @@ double ChartLayout::barCentre(std::int64_t k) const
 
 double ChartLayout::valueY(double probability) const
 {
-    if (!m_request.logarithmic)
-        return m_bottom - (m_bottom - m_top) * probability / m_high;
-    const double low = m_lowExponent;
-    const double position =
-        probability > 0 ? (std::log10(probability) - low) / (m_highExponent - low) : 0.0;
+    double position = probability / m_probabilityTop;
+    if (m_request.logarithmic) {
+        const double low = m_logRange.low;
+        position = probability > 0 ? (std::log10(probability) - low) / (m_logRange.high - low) : 0;
+    }
     return m_bottom - (m_bottom - m_top) * std::clamp(position, 0.0, 1.0);
+}
+
+ChartText ChartLayout::text(double x, double y, std::string content, TextAnchor anchor,
+                            int pixelSize, bool bold, ChartColor color) const
+{
+    ChartText text{x, y, std::move(content), anchor, pixelSize, bold, false, color, 0, 0};
+    text.width = m_measurer.width(text.text, pixelSize, bold);
+    text.height = m_measurer.height(pixelSize);
+    return text;
+}
+
+ChartText ChartLayout::fitted(ChartText text, double room, int smallest) const
+{
+    while (text.width > room && text.pixelSize > smallest) {
+        --text.pixelSize;
+        text.width = m_measurer.width(text.text, text.pixelSize, text.bold);
+    }
+    text.height = m_measurer.height(text.pixelSize);
+    // A title can be as long as the reliability typed into it; what does not fit is cut short.
+    if (text.width > room) {
+        std::string shortened = text.text;
+        while (!shortened.empty() && text.width > room) {
+            dropLastCharacter(shortened);
+            text.text = shortened + "…";
+            text.width = m_measurer.width(text.text, text.pixelSize, text.bold);
+        }
+    }
+    return text;
+}
+
+std::string ChartLayout::subtitle() const
+{
+    std::string subtitle = showsEveryCount()
+                               ? "Alle Ausfallzahlen"
+                               : "Gezeigt: " + std::to_string(m_first) + " bis " +
+                                     std::to_string(m_last) + " von 0 bis " +
+                                     std::to_string(m_request.histogram.size() - 1) +
+                                     " Ausfällen, die übrigen ohne nennenswerte Wahrscheinlichkeit";
+    if (m_request.logarithmic)
+        subtitle += "; logarithmische Achse";
+    if (m_leftOutMarkers)
+        subtitle +=
+            "; exakte Wahrscheinlichkeiten unter " + powerOfTen(m_logRange.low) + " nicht gezeigt";
+    return subtitle;
+}
+
+void ChartLayout::addBars(ChartImage& image) const
+{
+    // Bars are whole pixels wide and start on a pixel's edge, so none is a faint antialiased
+    // sliver. Where a count's slot is narrower than a pixel, the counts that share a column of
+    // pixels are drawn as one bar of the tallest of them: the outline of the distribution.
+    const double slot = (m_right - m_left) / static_cast<double>(m_last - m_first + 1);
+    const double barWidth = slot >= 3 ? slot * 0.8 : slot;
+    double column = -1;
+    double columnRight = 0;
+    double columnValue = 0;
+    const auto flush = [&] {
+        if (columnValue <= 0)
+            return;
+        const double top = valueY(columnValue);
+        image.rectangles.push_back(
+            ChartRectangle{column, top, columnRight - column, m_bottom - top, barColor});
+    };
+    for (std::int64_t k = m_first; k <= m_last; ++k) {
+        const double left = std::round(barCentre(k) - barWidth / 2);
+        const double right = std::max(left + 1, std::round(barCentre(k) + barWidth / 2));
+        if (left != column) {
+            flush();
+            column = left;
+            columnRight = right;
+            columnValue = 0;
+        }
+        columnValue = std::max(columnValue, share(k));
+    }
+    flush();
+}
+
+void ChartLayout::addMarkers(ChartImage& image) const
+{
+    if (!m_request.exact)
+        return;
+    const double slot = (m_right - m_left) / static_cast<double>(m_last - m_first + 1);
+    const double radius = std::clamp(slot * 0.3, 1.5, scaled(4.5));
+    // Markers closer than their outlines would merge into a black line.
+    const ChartColor outline = slot < 4 ? markerColor : black;
+    for (std::int64_t k = m_first; k <= m_last; ++k) {
+        if (drawsMarker(k))
+            image.markers.push_back(ChartMarker{barCentre(k), valueY(exactProbability(k)), radius,
+                                                markerColor, outline});
+    }
 }
 
 void ChartLayout::addAxes(ChartImage& image) const
 {
-    // Probability axis: gridlines and labels.
-    if (m_request.logarithmic) {
-        const int decades = m_highExponent - m_lowExponent;
-        const int every = std::max(1, (decades + 9) / 10);
-        for (int exponent = m_lowExponent; exponent <= m_highExponent; exponent += every) {
-            const double y = valueY(std::pow(10.0, exponent));
-            image.gridLines.push_back(ChartLine{m_left, y, m_right, y, gridColor, 1});
-            const std::string label = exponent == 0 ? "1" : "1e" + std::to_string(exponent);
-            image.texts.push_back(
-                ChartText{m_left - 8, y, label, TextAnchor::Right, 13, false, false, textColor});
-        }
-    } else {
-        const double step = niceStep(m_high, 6);
-        for (int i = 0; i * step <= m_high * (1 + 1e-9); ++i) {
-            const double value = i * step;
-            const double y = valueY(value);
-            image.gridLines.push_back(ChartLine{m_left, y, m_right, y, gridColor, 1});
-            image.texts.push_back(ChartText{m_left - 8, y, localeNumber(shortest(value)),
-                                            TextAnchor::Right, 13, false, false, textColor});
-        }
+    const double lineWidth = std::max(1.0, scaled(1));
+    for (const AxisTick& tick : m_probabilityTicks) {
+        const double y = valueY(tick.value);
+        image.gridLines.push_back(ChartLine{m_left, y, m_right, y, gridColor, lineWidth});
+        image.lines.push_back(
+            ChartLine{m_left - scaled(tickLength), y, m_left, y, black, lineWidth});
+        image.texts.push_back(text(m_left - scaled(tickLength + labelGap), y, tick.text,
+                                   TextAnchor::Right, m_fonts.tick, false, textColor));
     }
-
-    // Failure-count axis: integer ticks.
-    const double span = static_cast<double>(m_last - m_first + 1);
-    const double step = std::max(1.0, niceStep(span, 12));
-    const auto stride = static_cast<std::int64_t>(step);
-    for (std::int64_t k = (m_first + stride - 1) / stride * stride; k <= m_last; k += stride) {
+    for (const std::int64_t k : m_countTicks) {
         const double x = barCentre(k);
-        image.lines.push_back(ChartLine{x, m_bottom, x, m_bottom + 6, black, 1});
-        image.texts.push_back(ChartText{x, m_bottom + 18, std::to_string(k), TextAnchor::Centre, 13,
-                                        false, false, textColor});
+        image.lines.push_back(
+            ChartLine{x, m_bottom, x, m_bottom + scaled(tickLength), black, lineWidth});
+        image.texts.push_back(text(x, m_countLabelY, std::to_string(k), TextAnchor::Centre,
+                                   m_fonts.tick, false, textColor));
     }
+    image.lines.push_back(ChartLine{m_left, m_bottom, m_right, m_bottom, black, 1.5 * lineWidth});
+    image.lines.push_back(ChartLine{m_left, m_top, m_left, m_bottom, black, 1.5 * lineWidth});
 
-    image.lines.push_back(ChartLine{m_left, m_bottom, m_right, m_bottom, black, 1.5});
-    image.lines.push_back(ChartLine{m_left, m_top, m_left, m_bottom, black, 1.5});
-    image.texts.push_back(ChartText{(m_left + m_right) / 2, m_bottom + 48,
-                                    "Ausgefallene Triebwerke", TextAnchor::Centre, 15, true, false,
-                                    black});
-    image.texts.push_back(ChartText{28, (m_top + m_bottom) / 2, "Wahrscheinlichkeit",
-                                    TextAnchor::Centre, 15, true, true, black});
+    image.texts.push_back(
+        fitted(text((m_left + m_right) / 2, m_countTitleY, "Ausgefallene Triebwerke",
+                    TextAnchor::Centre, m_fonts.axisTitle, true, black),
+               m_right - m_left, m_fonts.tick));
+    ChartText probabilityTitle =
+        fitted(text(m_probabilityTitleX, (m_top + m_bottom) / 2, "Wahrscheinlichkeit",
+                    TextAnchor::Centre, m_fonts.axisTitle, true, black),
+               m_bottom - m_top, m_fonts.tick);
+    probabilityTitle.vertical = true;
+    image.texts.push_back(probabilityTitle);
+}
+
+void ChartLayout::addTitles(ChartImage& image) const
+{
+    const double room = m_request.width - 2 * scaled(edge);
+    const double centre = m_request.width / 2.0;
+    image.texts.push_back(fitted(
+        text(centre, m_titleY, m_request.title, TextAnchor::Centre, m_fonts.title, true, black),
+        room, m_fonts.tick));
+    image.texts.push_back(fitted(text(centre, m_subtitleY, subtitle(), TextAnchor::Centre,
+                                      m_fonts.subtitle, false, textColor),
+                                 room, std::max(1, m_fonts.tick * 3 / 4)));
+}
+
+void ChartLayout::addLegend(ChartImage& image) const
+{
+    // One row above the plot, ending at its right edge, where it covers no bar and no marker.
+    const double swatchWidth = scaled(16);
+    const double swatchHeight = scaled(9);
+    const double gap = scaled(5);
+    const double between = scaled(16);
+    ChartText simulation =
+        text(0, m_legendY, "Simulation", TextAnchor::Left, m_fonts.legend, false, black);
+    ChartText exact = text(0, m_legendY, "Exakt (Binomialverteilung)", TextAnchor::Left,
+                           m_fonts.legend, false, black);
+    double total = swatchWidth + gap + simulation.width;
+    if (m_request.exact)
+        total += between + swatchWidth + gap + exact.width;
+    double x = std::max(m_left, m_right - total);
+    image.rectangles.push_back(
+        ChartRectangle{x, m_legendY - swatchHeight / 2, swatchWidth, swatchHeight, barColor});
+    simulation.x = x + swatchWidth + gap;
+    image.texts.push_back(simulation);
+    if (m_request.exact) {
+        x = simulation.x + simulation.width + between;
+        image.markers.push_back(
+            ChartMarker{x + swatchWidth / 2, m_legendY, scaled(4.5), markerColor, black});
+        exact.x = x + swatchWidth + gap;
+        image.texts.push_back(exact);
+    }
 }
 
 ChartImage ChartLayout::image() const
@@ -173,56 +328,11 @@ ChartImage ChartLayout::image() const
     ChartImage image;
     image.width = m_request.width;
     image.height = m_request.height;
+    image.background = white;
     addAxes(image);
-
-    const double slot = (m_right - m_left) / static_cast<double>(m_last - m_first + 1);
-    const double barWidth = slot >= 3 ? slot * 0.8 : slot;
-    for (std::int64_t k = m_first; k <= m_last; ++k) {
-        const double value = share(k);
-        if (value <= 0)
-            continue;
-        const double top = valueY(value);
-        image.rectangles.push_back(
-            ChartRectangle{barCentre(k) - barWidth / 2, top, barWidth, m_bottom - top, barColor});
-    }
-    if (m_request.exact) {
-        const double radius = std::clamp(slot * 0.3, 1.5, 5.0);
-        // Markers closer than their outlines would merge into a black line.
-        const ChartColor outline = slot < 4 ? markerColor : black;
-        for (std::int64_t k = m_first; k <= m_last; ++k) {
-            const double value = exactProbability(k);
-            if (value < visibleProbability)
-                continue;
-            image.markers.push_back(
-                ChartMarker{barCentre(k), valueY(value), radius, markerColor, outline});
-        }
-    }
-
-    image.texts.push_back(ChartText{static_cast<double>(m_request.width) / 2, 24, m_request.title,
-                                    TextAnchor::Centre, 17, true, false, black});
-    std::string subtitle =
-        showsEveryCount() ? "Alle Ausfallzahlen"
-                          : "Gezeigt: " + std::to_string(m_first) + " bis " +
-                                std::to_string(m_last) + " ausgefallene Triebwerke von 0 bis " +
-                                std::to_string(m_request.histogram.size() - 1) +
-                                " (die übrigen ohne nennenswerte Wahrscheinlichkeit)";
-    if (m_request.logarithmic)
-        subtitle += "; logarithmische Achse";
-    image.texts.push_back(ChartText{static_cast<double>(m_request.width) / 2, 50, subtitle,
-                                    TextAnchor::Centre, 13, false, false, textColor});
-
-    // Legend, top right inside the plot.
-    const double legendX = m_right - 250;
-    const double legendY = m_top + 16;
-    image.rectangles.push_back(ChartRectangle{
-        legendX - 10, legendY - 16, 250, m_request.exact ? 54.0 : 32.0, ChartColor{255, 255, 255}});
-    image.rectangles.push_back(ChartRectangle{legendX, legendY - 6, 22, 12, barColor});
-    image.texts.push_back(
-        ChartText{legendX + 30, legendY, "Simulation", TextAnchor::Left, 13, false, false, black});
-    if (m_request.exact) {
-        image.markers.push_back(ChartMarker{legendX + 11, legendY + 22, 5, markerColor, black});
-        image.texts.push_back(ChartText{legendX + 30, legendY + 22, "Exakt (Binomialverteilung)",
-                                        TextAnchor::Left, 13, false, false, black});
-    }
+    addBars(image);
+    addMarkers(image);
+    addTitles(image);
+    addLegend(image);
     return image;
 }

@@ -1,11 +1,14 @@
 #pragma once
 
+#include "chart/ChartAxis.h"
 #include "chart/ChartImage.h"
+#include "chart/ChartTextMeasurer.h"
 #include "statistics/ExactDistribution.h"
 
 #include <cstdint>
 #include <span>
 #include <string>
+#include <vector>
 
 // What the chart shows: the simulated share of every failure count as a bar, the exact
 // probabilities as markers when there are any, on a linear or logarithmic probability axis.
@@ -16,6 +19,7 @@ struct ChartRequest
     const ExactDistribution* exact = nullptr;
     bool logarithmic = false;
     std::string title;
+    std::string decimalSeparator = "."; // UTF-8, for every decimal fraction in the picture
     int width = 1200;
     int height = 700;
 };
@@ -23,14 +27,27 @@ struct ChartRequest
 // The chart's geometry. With many engines nearly every count has neither a simulated run nor an
 // exact probability worth a pixel, so the x axis spans only the counts that carry probability
 // and the subtitle says which range that is.
+//
+// Fonts, margins, marks and the legend are drawn for a picture of designWidth x designHeight and
+// scale with the smaller of the picture's ratios to it; below smallestScale the labels would no
+// longer be legible, so no picture is smaller than smallestWidth x smallestHeight.
 class ChartLayout
 {
 public:
-    explicit ChartLayout(const ChartRequest& request);
+    ChartLayout(const ChartRequest& request, const ChartTextMeasurer& measurer);
+
+    static constexpr int designWidth = 800;
+    static constexpr int designHeight = 480;
+    static constexpr double smallestScale = 0.75;
+    static constexpr int smallestWidth = static_cast<int>(designWidth * smallestScale);
+    static constexpr int smallestHeight = static_cast<int>(designHeight * smallestScale);
+    // No probability axis spans more decades than this; what lies further down is left out.
+    static constexpr int maxDecades = 12;
 
     std::int64_t firstShown() const { return m_first; }
     std::int64_t lastShown() const { return m_last; }
     bool showsEveryCount() const;
+    double scale() const { return m_scale; }
     // The horizontal centre of count k's bar, and the vertical position of a probability.
     double barCentre(std::int64_t k) const;
     double valueY(double probability) const;
@@ -38,6 +55,11 @@ public:
     double plotRight() const { return m_right; }
     double plotTop() const { return m_top; }
     double plotBottom() const { return m_bottom; }
+    const std::vector<AxisTick>& probabilityTicks() const { return m_probabilityTicks; }
+    const std::vector<std::int64_t>& countTicks() const { return m_countTicks; }
+    LogRange logarithmicRange() const { return m_logRange; }
+    // Exact probabilities in the shown range that lie below the logarithmic axis.
+    bool leavesOutMarkers() const { return m_leftOutMarkers; }
 
     ChartImage image() const;
 
@@ -45,19 +67,50 @@ public:
     static constexpr ChartColor markerColor{200, 30, 30};
 
 private:
+    struct Fonts
+    {
+        int tick;
+        int axisTitle;
+        int title;
+        int subtitle;
+        int legend;
+    };
+
     double share(std::int64_t k) const;
     double exactProbability(std::int64_t k) const;
+    bool drawsMarker(std::int64_t k) const;
+    double scaled(double designPixels) const { return designPixels * m_scale; }
+    ChartText text(double x, double y, std::string content, TextAnchor anchor, int pixelSize,
+                   bool bold, ChartColor color) const;
+    // The text at its size, or smaller down to `smallest` pixels, or cut short with an ellipsis,
+    // so that it is no wider than `room`.
+    ChartText fitted(ChartText text, double room, int smallest) const;
+    std::string subtitle() const;
+    void addBars(ChartImage& image) const;
+    void addMarkers(ChartImage& image) const;
     void addAxes(ChartImage& image) const;
+    void addTitles(ChartImage& image) const;
+    void addLegend(ChartImage& image) const;
 
     const ChartRequest& m_request;
+    const ChartTextMeasurer& m_measurer;
+    double m_scale = 1;
+    Fonts m_fonts{};
     std::int64_t m_first = 0;
     std::int64_t m_last = 0;
     double m_left = 0;
     double m_right = 0;
     double m_top = 0;
     double m_bottom = 0;
-    // Linear axis: 0 .. m_high; logarithmic axis: 10^m_lowExponent .. 10^m_highExponent.
-    double m_high = 1;
-    int m_lowExponent = 0;
-    int m_highExponent = 0;
+    double m_titleY = 0;
+    double m_subtitleY = 0;
+    double m_legendY = 0;
+    double m_countLabelY = 0;
+    double m_countTitleY = 0;
+    double m_probabilityTitleX = 0;
+    double m_probabilityTop = 1; // the linear axis's top value
+    LogRange m_logRange;
+    bool m_leftOutMarkers = false;
+    std::vector<AxisTick> m_probabilityTicks;
+    std::vector<std::int64_t> m_countTicks;
 };

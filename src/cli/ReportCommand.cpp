@@ -13,6 +13,8 @@
 #include "platform/FileReplacement.h"
 #include "presentation/CheckedArithmetic.h"
 #include "presentation/ClipboardReport.h"
+#include "presentation/FormatSettings.h"
+#include "presentation/TextEncoding.h"
 #include "simulation/Generator.h"
 #include "simulation/SimuliereAusfaelle.h"
 #include "statistics/ChiSquare.h"
@@ -82,13 +84,26 @@ void writePlot(const ReportRequest& request, std::uint32_t seed,
     chart.logarithmic = request.logarithmic;
     chart.width = request.plotWidth;
     chart.height = request.plotHeight;
-    chart.title = "Triebwerke: " + std::to_string(request.engines) +
-                  ", Zuverlässigkeit: " + std::string(request.reliabilityText) +
-                  ", Durchläufe: " + std::to_string(request.runs) +
-                  ", Startwert: " + std::to_string(seed);
+    // Every number in the picture has the locale's separator, also the reliability as typed.
+    if (FormatSettings.DecimalSeparator != u'\0') {
+        chart.decimalSeparator.clear();
+        appendUtf8(chart.decimalSeparator, FormatSettings.DecimalSeparator);
+    } else {
+        chart.decimalSeparator = ".";
+    }
+    std::string reliability;
+    for (const char character : request.reliabilityText) {
+        if (character == '.' || character == ',')
+            reliability += chart.decimalSeparator;
+        else
+            reliability += character;
+    }
+    chart.title =
+        "Triebwerke: " + std::to_string(request.engines) + ", Zuverlässigkeit: " + reliability +
+        ", Durchläufe: " + std::to_string(request.runs) + ", Startwert: " + std::to_string(seed);
     std::string file;
     try {
-        file = encodeChartImage(ChartLayout(chart).image(), request.plotType);
+        file = drawChart(chart, request.plotType);
     } catch (const std::bad_alloc&) {
         throw CommandError(ExitCode::Failure, "Das Diagramm konnte nicht gezeichnet werden: " +
                                                   std::string(ErrorMessages::outOfMemory));

@@ -1,5 +1,6 @@
 #include "cli/ReportOptions.h"
 
+#include "chart/ChartLayout.h"
 #include "cli/CommandError.h"
 #include "presentation/NumberReading.h"
 #include "presentation/TextEncoding.h"
@@ -91,23 +92,30 @@ ChartFileType readPlotType(std::string_view path)
                      quotedArgument(path));
 }
 
-// BREITExHÖHE in pixels, each from 200 to 10000.
+// BREITExHÖHE in pixels, at most 10000 each, and no smaller than the chart's labels stay legible
+// in.
 std::pair<int, int> readPlotSize(std::string_view text)
 {
+    constexpr int largest = 10000;
     const auto times = text.find('x');
     const auto readSide = [](std::string_view side) -> std::optional<int> {
         int value = 0;
         const auto [end, error] = std::from_chars(side.data(), side.data() + side.size(), value);
-        if (error != std::errc() || end != side.data() + side.size() || side.empty() ||
-            value < 200 || value > 10000)
+        if (error != std::errc() || end != side.data() + side.size() || side.empty() || value < 1 ||
+            value > largest)
             return std::nullopt;
         return value;
     };
     const auto width = times == text.npos ? std::nullopt : readSide(text.substr(0, times));
     const auto height = times == text.npos ? std::nullopt : readSide(text.substr(times + 1));
     if (!width || !height)
-        throw usageError("Der Wert von --size ist nicht BREITExHÖHE mit je 200 bis 10000 "
-                         "Pixeln: " +
+        throw usageError("Der Wert von --size ist nicht BREITExHÖHE mit je 1 bis " +
+                         std::to_string(largest) + " Pixeln: " + quotedArgument(text));
+    if (*width < ChartLayout::smallestWidth || *height < ChartLayout::smallestHeight)
+        throw usageError("Das Diagramm braucht mindestens " +
+                         std::to_string(ChartLayout::smallestWidth) + "x" +
+                         std::to_string(ChartLayout::smallestHeight) +
+                         " Pixel, kleiner wäre seine Beschriftung nicht mehr lesbar: --size " +
                          quotedArgument(text));
     return {*width, *height};
 }
@@ -196,7 +204,7 @@ std::vector<ReportOption> optionTable()
                     Request& request) { request.logarithmic = true; }},
         {.name = "--size",
          .valueName = "BxH",
-         .help = "Größe des Diagramms in Pixeln, Vorgabe 1200x700",
+         .help = "Größe des Diagramms in Pixeln, Vorgabe 1200x700, mindestens 600x360",
          .onlyWith = {"--plot"},
          .read =
              [](const Option&, std::string_view value, Request& request) {

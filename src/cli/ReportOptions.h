@@ -33,23 +33,23 @@ struct ReportRequest
 // is checked by. The table of them drives the parsing, the checks and the usage text.
 struct ReportOption
 {
-    std::string_view name;      // "--engines"
-    std::string_view valueName; // "N" in the usage; empty for a switch
-    std::string_view help;      // the usage's lines beside the name, '\n' between them
+    std::string_view name{};      // "--engines"
+    std::string_view valueName{}; // "N" in the usage; empty for a switch
+    std::string_view help{};      // the usage's lines beside the name, '\n' between them
     bool required = false;
     // An option that answers on its own (--help, --version) gives its answer here; nothing else of
     // the command line is read then.
     std::string (*answer)() = nullptr;
     // The option counts only beside one of these: an option's name, or its name and the value it
     // must have ("--format csv").
-    std::vector<std::string_view> onlyWith;
+    std::vector<std::string_view> onlyWith{};
     // Refused beside this option, unless that option has the value `conflictAllows`.
-    std::string_view conflictsWith;
-    std::string_view conflictAllows;
+    std::string_view conflictsWith{};
+    std::string_view conflictAllows{};
     // The values an option may have, in the order the usage names them; empty for any.
-    std::vector<std::string_view> choices;
+    std::vector<std::string_view> choices{};
     // The range of a whole number.
-    std::optional<std::pair<std::int64_t, std::int64_t>> range;
+    std::optional<std::pair<std::int64_t, std::int64_t>> range{};
     // Reads the value (or the switch) into the request; throws CommandError for a bad value.
     void (*read)(const ReportOption& option, std::string_view value,
                  ReportRequest& request) = nullptr;

@@ -20,7 +20,7 @@ ROOMS = {
     "simulation": ({"platform"}, {"QtCore"}),
     "presentation": ({"platform"}, {"QtCore"}),
     "statistics": (set(), set()),
-    "chart": ({"statistics", "presentation"}, {"QtCore", "QtGui", "QtSvg"}),
+    "chart": ({"statistics"}, {"QtCore", "QtGui", "QtSvg"}),
     "cli": ({"chart", "statistics", "simulation", "presentation", "platform"}, set()),
     "ui/field": ({"presentation", "platform/desktop", "platform"}, WIDGETS),
     "ui/grid": ({"presentation", "platform/desktop", "platform"}, WIDGETS),

@@ -1,3 +1,4 @@
+#include "chart/ChartFile.h"
 #include "chart/ChartLayout.h"
 #include "cli/ReportCommand.h"
 #include "platform/Locale.h"
@@ -95,35 +96,45 @@ TEST_F(ChartTest, PngHasItsSizeBarsMarkersAndTitles)
     EXPECT_EQ(image.size(), QSize(1200, 700));
     EXPECT_TRUE(sameColor(image.pixel(3, 3), {255, 255, 255}));
 
-    // The same layout tells where the tallest bar and its marker are.
+    // The same layout tells where the tallest bar and its marker are: the bars and the markers
+    // come in the order of the counts, and every count has a bar and a marker here.
     const std::vector<std::int32_t> histogram = countsOf(simulation);
     const ExactDistribution exact(9, 0.10000000009313226);
     ChartRequest request;
     request.histogram = histogram;
     request.runs = 100000;
     request.exact = &exact;
-    const ChartLayout layout(request);
-    const double x = layout.barCentre(1);
-    const double top = layout.valueY(histogram[1] / 100000.0);
+    request.decimalSeparator = ",";
+    const ChartImage layout = chartImage(request);
+    ASSERT_GT(layout.rectangles.size(), 2u);
+    ASSERT_GT(layout.markers.size(), 2u);
+    const ChartRectangle& bar = layout.rectangles[1];
+    const ChartMarker& marker = layout.markers[1];
+    EXPECT_LT(bar.x, marker.x);
+    EXPECT_GT(bar.x + bar.width, marker.x);
     const QRgb insideBar =
-        image.pixel(static_cast<int>(x) - 15, static_cast<int>((top + layout.plotBottom()) / 2));
+        image.pixel(static_cast<int>(bar.x + 2), static_cast<int>(bar.y + bar.height / 2));
     EXPECT_TRUE(sameColor(insideBar, ChartLayout::barColor)) << std::hex << insideBar;
-    const QRgb marker =
-        image.pixel(static_cast<int>(x), static_cast<int>(layout.valueY(exact.probability(1))));
-    EXPECT_TRUE(sameColor(marker, ChartLayout::markerColor)) << std::hex << marker;
-    // Above every bar, beside the legend: the plot's background.
-    EXPECT_TRUE(sameColor(image.pixel(static_cast<int>(layout.barCentre(8)),
-                                      static_cast<int>(layout.plotBottom()) - 200),
+    const QRgb markerCentre = image.pixel(static_cast<int>(marker.x), static_cast<int>(marker.y));
+    EXPECT_TRUE(sameColor(markerCentre, ChartLayout::markerColor)) << std::hex << markerCentre;
+    // Above the last bar, below the legend: the plot's background.
+    const ChartRectangle& lastBar = layout.rectangles[layout.rectangles.size() - 2];
+    EXPECT_TRUE(sameColor(image.pixel(static_cast<int>(lastBar.x + lastBar.width + 20),
+                                      static_cast<int>(lastBar.y - 60)),
                           {255, 255, 255}));
 
-    // Text is drawn where the axis titles belong.
-    int darkPixels = 0;
-    for (int px = 450; px < 750; ++px) {
-        for (int py = static_cast<int>(layout.plotBottom()) + 38;
-             py < static_cast<int>(layout.plotBottom()) + 58; ++py)
-            darkPixels += qGray(image.pixel(px, py)) < 100;
+    // Every text is drawn where the layout put it: dark pixels inside the count axis's title.
+    for (const ChartText& text : layout.texts) {
+        if (text.text != "Ausgefallene Triebwerke")
+            continue;
+        const ChartBox box = boxOf(text);
+        int darkPixels = 0;
+        for (int px = static_cast<int>(box.left); px < static_cast<int>(box.right); ++px) {
+            for (int py = static_cast<int>(box.top); py < static_cast<int>(box.bottom); ++py)
+                darkPixels += qGray(image.pixel(px, py)) < 100;
+        }
+        EXPECT_GT(darkPixels, 100);
     }
-    EXPECT_GT(darkPixels, 100);
 }
 
 TEST_F(ChartTest, SizeAndLogarithmicAxisAreTaken)
@@ -140,7 +151,7 @@ TEST_F(ChartTest, SvgIsMeasuredInPixelsAndHoldsTheTexts)
 {
     const std::string file = path("chart.svg");
     ASSERT_EQ(run({"--engines", "12", "--reliability", "0,8", "--runs", "5000", "--seed", "5",
-                   "--plot", file, "--exact", "--format", "json"}),
+                   "--plot", file, "--exact", "--format", "json", "--log"}),
               0);
     std::ifstream stream(file);
     const std::string svg((std::istreambuf_iterator<char>(stream)),
@@ -150,7 +161,7 @@ TEST_F(ChartTest, SvgIsMeasuredInPixelsAndHoldsTheTexts)
     EXPECT_NE(svg.find(R"(viewBox="0 0 1200 700")"), std::string::npos);
     for (const std::string_view text :
          {"Ausgefallene Triebwerke", "Wahrscheinlichkeit",
-          "Triebwerke: 12, Zuverlässigkeit: 0,8, Durchläufe: 5000, Startwert: 5", "#4682b4",
+          "Triebwerke: 12, Zuverlässigkeit: 0,8, Durchläufe: 5000, Startwert: 5", "10⁻³", "#4682b4",
           "#c81e1e"})
         EXPECT_NE(svg.find(text), std::string::npos) << text;
 }
@@ -188,7 +199,10 @@ INSTANTIATE_TEST_SUITE_P(
         PlotUsageCase{"noExtension", {"--plot", "bild"}, "--plot"},
         PlotUsageCase{"logWithoutPlot", {"--log"}, "--log"},
         PlotUsageCase{"sizeWithoutPlot", {"--size", "800x600"}, "--size"},
-        PlotUsageCase{"sizeTooSmall", {"--plot", "a.png", "--size", "100x600"}, "--size"},
+        PlotUsageCase{"sizeTooNarrow", {"--plot", "a.png", "--size", "599x600"}, "600x360"},
+        PlotUsageCase{"sizeTooLow", {"--plot", "a.png", "--size", "800x359"}, "600x360"},
+        PlotUsageCase{"sizeTooLarge", {"--plot", "a.png", "--size", "10001x600"}, "10000"},
+        PlotUsageCase{"sizeZero", {"--plot", "a.png", "--size", "0x600"}, "--size"},
         PlotUsageCase{"sizeMalformed", {"--plot", "a.png", "--size", "800*600"}, "--size"},
         PlotUsageCase{"sizeWithSign", {"--plot", "a.png", "--size", "+800x600"}, "--size"},
         PlotUsageCase{"exactWithReportAlone", {"--exact"}, "--exact"}),

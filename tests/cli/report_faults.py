@@ -36,7 +36,7 @@ def run(tool: str, argv: list[str], **options) -> subprocess.CompletedProcess:
 
 def earlier_plot(tool: str, folder: str, name: str) -> bytes:
     path = os.path.join(folder, name)
-    result = run(tool, [*COMMAND, "--plot", path, "--size", "300x200"])
+    result = run(tool, [*COMMAND, "--plot", path, "--size", "600x360"])
     if result.returncode != 0:
         raise RuntimeError(f"the earlier plot failed: {result.stderr!r}")
     with open(path, "rb") as picture:

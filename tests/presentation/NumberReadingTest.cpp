@@ -162,8 +162,9 @@ TEST(ParseDecimalOfAnyLength, readsEveryWellFormedTextWhateverItsLength)
     for (const Case& c : cases) {
         const std::optional<long double> value = parseDecimalOfAnyLength(c.text, u'.');
         ASSERT_EQ(value.has_value(), c.value.has_value()) << c.text.size() << " characters";
-        if (value)
+        if (value) {
             EXPECT_EQ(static_cast<double>(*value), *c.value) << c.text.size() << " characters";
+        }
     }
 }
 
