@@ -6,8 +6,8 @@ set -euo pipefail
 packages=(cmake ninja-build g++ pkg-config qt6-base-dev qt6-svg-dev libwayland-dev qt6-wayland
           qt6-translations-l10n fonts-dejavu-core fonts-wine)
 # The Debian package: dpkg-shlibdeps (dpkg-dev) finds its dependencies, CPack recognises the
-# binaries with file, and appstreamcli checks the AppStream metainfo.
-packaging=(dpkg-dev file appstream)
+# binaries with file, appstreamcli checks the AppStream metainfo and lintian the whole package.
+packaging=(dpkg-dev file appstream lintian)
 # The desktop tests declare a DPI with xrdb and read window properties with xprop; a screen
 # reader's view comes through AT-SPI (at-spi2-core, python3-pyatspi, a session bus from dbus);
 # Wayland is weston's; the fuzz targets are built by clang with its libFuzzer runtime.

@@ -3,14 +3,8 @@
 #include <QPainter>
 #include <QPainterPath>
 
-QImage programIconImage(int size)
+void paintProgramIcon(QPainter& painter)
 {
-    QImage image(size, size, QImage::Format_ARGB32_Premultiplied);
-    image.fill(Qt::transparent);
-    QPainter painter(&image);
-    painter.setRenderHint(QPainter::Antialiasing);
-    painter.scale(size / 64.0, size / 64.0);
-
     // Body and nose cone.
     QPainterPath body;
     body.moveTo(32, 2);
@@ -42,6 +36,17 @@ QImage programIconImage(int size)
     }
     painter.setBrush(QColor(90, 90, 90));
     painter.drawRect(QRectF(29, 41, 6, 6));
+}
+
+QImage programIconImage(int size)
+{
+    QImage image(size, size, QImage::Format_ARGB32_Premultiplied);
+    image.fill(Qt::transparent);
+    QPainter painter(&image);
+    painter.setRenderHint(QPainter::Antialiasing);
+    painter.scale(static_cast<qreal>(size) / programIconUnits,
+                  static_cast<qreal>(size) / programIconUnits);
+    paintProgramIcon(painter);
     return image;
 }
 

@@ -1,11 +1,33 @@
-// Writes the program's icon as PNG files, one per size, for installation with the desktop file.
+// Writes the program's icon as PNG files, one per size, and as one SVG file, for installation with
+// the desktop file.
 
 #include "app/ProgramIcon.h"
 
 #include <QDir>
+#include <QPainter>
 #include <QString>
+#include <QSvgGenerator>
 
 #include <cstdio>
+
+namespace {
+
+bool writeScalableIcon(const QString& path)
+{
+    QSvgGenerator generator;
+    generator.setFileName(path);
+    generator.setSize(QSize(programIconUnits, programIconUnits));
+    generator.setViewBox(QRect(0, 0, programIconUnits, programIconUnits));
+    generator.setTitle(QStringLiteral("Triebwerke"));
+    QPainter painter;
+    if (!painter.begin(&generator))
+        return false;
+    painter.setRenderHint(QPainter::Antialiasing);
+    paintProgramIcon(painter);
+    return painter.end();
+}
+
+} // namespace
 
 int main(int argc, char* argv[])
 {
@@ -20,6 +42,11 @@ int main(int argc, char* argv[])
             std::fprintf(stderr, "Kann %s nicht schreiben\n", qPrintable(path));
             return 1;
         }
+    }
+    const QString scalable = target.filePath(QStringLiteral("triebwerke.svg"));
+    if (!writeScalableIcon(scalable)) {
+        std::fprintf(stderr, "Kann %s nicht schreiben\n", qPrintable(scalable));
+        return 1;
     }
     return 0;
 }

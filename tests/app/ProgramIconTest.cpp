@@ -2,6 +2,8 @@
 
 #include <QFile>
 #include <QMap>
+#include <QPainter>
+#include <QSvgRenderer>
 #include <QTest>
 
 class ProgramIconTest : public QObject
@@ -25,6 +27,34 @@ private slots:
             QCOMPARE(qAlpha(image.pixel(0, 0)), 0);
             QCOMPARE(qAlpha(image.pixel(size / 2, size / 2)), 255);
         }
+    }
+
+    // The scalable icon the package installs, drawn by an SVG renderer, is the bitmap icon:
+    // every pixel's colour within a few steps, antialiasing aside.
+    void theScalableIconIsTheSameDrawing()
+    {
+        QSvgRenderer renderer(QStringLiteral(TRIEBWERKE_SCALABLE_ICON));
+        QVERIFY(renderer.isValid());
+        QCOMPARE(renderer.viewBoxF(), QRectF(0, 0, programIconUnits, programIconUnits));
+        constexpr int size = 128;
+        QImage drawn(size, size, QImage::Format_ARGB32_Premultiplied);
+        drawn.fill(Qt::transparent);
+        {
+            QPainter painter(&drawn);
+            renderer.render(&painter);
+        }
+        const QImage bitmap = programIconImage(size);
+        int differing = 0;
+        for (int y = 0; y < size; ++y) {
+            for (int x = 0; x < size; ++x) {
+                const QRgb a = drawn.pixel(x, y);
+                const QRgb b = bitmap.pixel(x, y);
+                differing +=
+                    std::abs(qRed(a) - qRed(b)) > 8 || std::abs(qGreen(a) - qGreen(b)) > 8 ||
+                    std::abs(qBlue(a) - qBlue(b)) > 8 || std::abs(qAlpha(a) - qAlpha(b)) > 8;
+            }
+        }
+        QVERIFY2(differing < size * size / 100, qPrintable(QString::number(differing)));
     }
 
     void theDesktopEntryStartsTheProgramWithItsIconAndKnowsItsWindows()

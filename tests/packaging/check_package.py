@@ -24,6 +24,7 @@ def main() -> int:
     parser.add_argument("--version", required=True)
     parser.add_argument("--appstream-id", required=True)
     parser.add_argument("--built-tool", required=True)
+    parser.add_argument("--release-day", required=True)
     options = parser.parse_args()
     problems = []
 
@@ -41,9 +42,13 @@ def main() -> int:
         expected = {"/usr/bin/Triebwerke", "/usr/bin/triebwerke-report",
                     "/usr/share/applications/triebwerke.desktop",
                     "/usr/share/man/man1/triebwerke-report.1.gz",
+                    "/usr/share/man/man1/Triebwerke.1.gz",
+                    "/usr/share/doc/triebwerke/copyright",
+                    "/usr/share/doc/triebwerke/changelog.gz",
+                    "/usr/share/icons/hicolor/scalable/apps/triebwerke.svg",
                     f"/usr/share/metainfo/{options.appstream_id}.metainfo.xml"}
         expected |= {f"/usr/share/icons/hicolor/{size}x{size}/apps/triebwerke.png"
-                     for size in (16, 24, 32, 48, 256)}
+                     for size in (16, 24, 32, 48, 64, 128, 256)}
         for missing in sorted(expected - files):
             problems.append(f"the package lacks {missing}")
         regular = {f for f in files if not f.endswith("/")}
@@ -83,11 +88,29 @@ def main() -> int:
         if validated.returncode != 0:
             problems.append(f"appstreamcli: {validated.stdout}{validated.stderr}")
 
-        man = run(["man", "--warnings", "-l",
-                   os.path.join(root, "usr/share/man/man1/triebwerke-report.1.gz")],
-                  env=dict(os.environ, LANG="C.UTF-8", MANWIDTH="80"))
-        if man.returncode != 0 or man.stderr or "triebwerke-report" not in man.stdout:
-            problems.append(f"the installed manual page: {man.stderr}")
+        for page, name in (("triebwerke-report.1.gz", "triebwerke-report"),
+                           ("Triebwerke.1.gz", "Triebwerke")):
+            man = run(["man", "--warnings", "-l", os.path.join(root, "usr/share/man/man1", page)],
+                      env=dict(os.environ, LANG="C.UTF-8", MANWIDTH="80"))
+            if man.returncode != 0 or man.stderr or name not in man.stdout:
+                problems.append(f"the installed manual page {page}: {man.stderr}")
+
+        # The changelog names this version on the release day the build was given.
+        changelog = os.path.join(root, "usr/share/doc/triebwerke/changelog.gz")
+        for field, wanted in (("Version", options.version), ("Date", options.release_day)):
+            found = run(["dpkg-parsechangelog", "-l", changelog, "-S", field]).stdout.strip()
+            if field == "Date":
+                found = run(["date", "-u", "-d", found, "+%Y-%m-%d"]).stdout.strip()
+            if found != wanted:
+                problems.append(f"the changelog's {field} is {found!r}, not {wanted!r}")
+
+        # Debian's own check of a package: no error and no warning may remain. Its notes
+        # (info, pedantic) are shown, since they may still be worth a look.
+        lintian = run(["lintian", "--fail-on", "error,warning", "--display-info", "--pedantic", package])
+        if lintian.returncode != 0:
+            problems.append(f"lintian:\n{lintian.stdout}{lintian.stderr}")
+        elif lintian.stdout.strip():
+            print(f"lintian's notes:\n{lintian.stdout}")
 
     for problem in problems:
         print("FAIL", problem)
