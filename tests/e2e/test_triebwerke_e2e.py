@@ -376,7 +376,7 @@ def row_height_list_limits_the_row_count(app: h.RunningProgram) -> None:
 def window_icon_in_every_size(app: h.RunningProgram) -> None:
     """The window's icon property carries the icon in all its sizes, 256 pixels included."""
     sizes = app.window_icon_sizes()
-    expected = [(n, n) for n in (16, 24, 32, 48, 256)]
+    expected = [(n, n) for n in (16, 24, 32, 48, 64, 128, 256)]
     assert sorted(sizes) == expected, f"icon sizes {sizes}"
 
 
