@@ -85,12 +85,8 @@ void writePlot(const ReportRequest& request, std::uint32_t seed,
     chart.width = request.plotWidth;
     chart.height = request.plotHeight;
     // Every number in the picture has the locale's separator, also the reliability as typed.
-    if (FormatSettings.DecimalSeparator != u'\0') {
-        chart.decimalSeparator.clear();
-        appendUtf8(chart.decimalSeparator, FormatSettings.DecimalSeparator);
-    } else {
-        chart.decimalSeparator = ".";
-    }
+    chart.decimalSeparator.clear();
+    appendUtf8(chart.decimalSeparator, writtenDecimalSeparator());
     std::string reliability;
     for (const char character : request.reliabilityText) {
         if (character == '.' || character == ',')

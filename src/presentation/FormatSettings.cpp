@@ -26,3 +26,8 @@ void LoadFormatSettings()
     FormatSettings.ThousandSeparator = separatorOf(formats.thousandSeparator, u',');
     FormatSettings.CurrencyString = formats.currencySymbol;
 }
+
+char16_t writtenDecimalSeparator()
+{
+    return FormatSettings.DecimalSeparator == u'\0' ? u'.' : FormatSettings.DecimalSeparator;
+}

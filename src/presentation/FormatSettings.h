@@ -15,3 +15,7 @@ extern TFormatSettings FormatSettings;
 // Refills FormatSettings from the user's locale: a one-character separator is taken as it is, an
 // empty one gives NUL, a longer one falls back to "." (decimal) or "," (thousands).
 void LoadFormatSettings();
+
+// The separator an input or a label is written with where the number must read back as itself:
+// the locale's, or the full stop where the locale writes none.
+char16_t writtenDecimalSeparator();

@@ -11,14 +11,15 @@ TEST(LoadFormatSettings, takesOneCharacterSeparatorsAndFallsBackForLongerOnes)
         platform::LocaleFormats locale;
         char16_t decimal;
         char16_t thousand;
+        char16_t written; // what numbers that must read back are written with
     };
     const Case cases[] = {
-        {{u",", u".", u"€"}, u',', u'.'},
-        {{u".", u",", u""}, u'.', u','},
-        {{u"", u"", u""}, u'\0', u'\0'},
-        {{u"..", u"''", u""}, u'.', u','},
-        {{u"\u066B", u"\u066C", u""}, u'\u066B', u'\u066C'},
-        {{u"\U0001D7CE", u" ", u""}, u'.', u' '},
+        {{u",", u".", u"€"}, u',', u'.', u','},
+        {{u".", u",", u""}, u'.', u',', u'.'},
+        {{u"", u"", u""}, u'\0', u'\0', u'.'},
+        {{u"..", u"''", u""}, u'.', u',', u'.'},
+        {{u"\u066B", u"\u066C", u""}, u'\u066B', u'\u066C', u'\u066B'},
+        {{u"\U0001D7CE", u" ", u""}, u'.', u' ', u'.'},
     };
     const TFormatSettings saved = FormatSettings;
     for (const Case& c : cases) {
@@ -27,6 +28,7 @@ TEST(LoadFormatSettings, takesOneCharacterSeparatorsAndFallsBackForLongerOnes)
         EXPECT_EQ(FormatSettings.DecimalSeparator, c.decimal);
         EXPECT_EQ(FormatSettings.ThousandSeparator, c.thousand);
         EXPECT_EQ(FormatSettings.CurrencyString, c.locale.currencySymbol);
+        EXPECT_EQ(writtenDecimalSeparator(), c.written);
     }
     FormatSettings = saved;
 }

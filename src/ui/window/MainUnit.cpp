@@ -153,9 +153,7 @@ void TForm4::createComponents()
 
     // The initial reliability is written with the locale's own separator, so that a locale with
     // the decimal point reads 0.999 too, not 999.
-    const QChar separator = FormatSettings.DecimalSeparator == u'\0'
-                                ? QChar(u'.')
-                                : QChar(FormatSettings.DecimalSeparator);
+    const QChar separator(writtenDecimalSeparator());
     Anzahl->setEditText(QStringLiteral("9"));
     Zuverlaessigkeit->setEditText(QStringLiteral("0") + separator + QStringLiteral("999"));
     Durchlaeufe->setEditText(QStringLiteral("1000000"));
