@@ -14,9 +14,7 @@ constexpr std::array<std::int64_t, 3> niceMantissas = {1, 2, 5};
 double scaled(std::int64_t whole, int exponent)
 {
     constexpr int exactPowers = 22;
-    if (exponent >= 0)
-        return static_cast<double>(whole) * std::pow(10.0, exponent);
-    if (-exponent <= exactPowers)
+    if (exponent < 0 && -exponent <= exactPowers)
         return static_cast<double>(whole) / std::pow(10.0, -exponent);
     return static_cast<double>(whole) * std::pow(10.0, exponent);
 }
@@ -117,8 +115,8 @@ LogRange logRange(std::span<const double> values, int maxDecades)
 std::vector<AxisTick> logTicks(LogRange range, int maxIntervals)
 {
     const int decades = range.high - range.low;
-    const int stride =
-        std::max(1, (decades + std::max(1, maxIntervals) - 1) / std::max(1, maxIntervals));
+    maxIntervals = std::max(1, maxIntervals);
+    const int stride = std::max(1, (decades + maxIntervals - 1) / maxIntervals);
     std::vector<AxisTick> ticks;
     for (int exponent = range.low; exponent <= range.high; ++exponent) {
         if (exponent % stride == 0)

@@ -91,12 +91,9 @@ ChartLayout::ChartLayout(const ChartRequest& request, const ChartTextMeasurer& m
         m_probabilityTicks = linearTicks(highest, intervals, request.decimalSeparator);
         m_probabilityTop = m_probabilityTicks.back().value;
     }
-    for (std::int64_t k = m_first; k <= m_last; ++k) {
-        const double exact = exactProbability(k);
-        m_leftOutMarkers = m_leftOutMarkers || (exact > 0 && !drawsMarker(k));
-    }
-    if (!request.logarithmic)
-        m_leftOutMarkers = false;
+    // Only the logarithmic axis leaves values out; on the linear one the smallest sit on its foot.
+    for (std::int64_t k = m_first; request.logarithmic && k <= m_last; ++k)
+        m_leftOutMarkers = m_leftOutMarkers || (exactProbability(k) > 0 && !drawsMarker(k));
 
     // Left to right: the probability axis title, its labels, the plot; the count labels are
     // centred on their bars and may reach beyond the plot by half their width.
@@ -114,8 +111,7 @@ ChartLayout::ChartLayout(const ChartRequest& request, const ChartTextMeasurer& m
                       scaled(edge) + widestCount / 2);
     m_right = width - scaled(edge) - widestCount / 2;
 
-    const double slot = (m_right - m_left) / static_cast<double>(m_last - m_first + 1);
-    m_countTicks = ::countTicks(m_first, m_last, (widestCount + scaled(2 * labelGap)) / slot);
+    m_countTicks = ::countTicks(m_first, m_last, (widestCount + scaled(2 * labelGap)) / slot());
 }
 
 bool ChartLayout::showsEveryCount() const
@@ -144,10 +140,14 @@ bool ChartLayout::drawsMarker(std::int64_t k) const
     return value >= visibleProbability;
 }
 
+double ChartLayout::slot() const
+{
+    return (m_right - m_left) / static_cast<double>(m_last - m_first + 1);
+}
+
 double ChartLayout::barCentre(std::int64_t k) const
 {
-    const double slot = (m_right - m_left) / static_cast<double>(m_last - m_first + 1);
-    return m_left + (static_cast<double>(k - m_first) + 0.5) * slot;
+    return m_left + (static_cast<double>(k - m_first) + 0.5) * slot();
 }
 
 double ChartLayout::valueY(double probability) const
@@ -209,7 +209,7 @@ void ChartLayout::addBars(ChartImage& image) const
     // Bars are whole pixels wide and start on a pixel's edge, so none is a faint antialiased
     // sliver. Where a count's slot is narrower than a pixel, the counts that share a column of
     // pixels are drawn as one bar of the tallest of them: the outline of the distribution.
-    const double slot = (m_right - m_left) / static_cast<double>(m_last - m_first + 1);
+    const double slot = this->slot();
     const double barWidth = slot >= 3 ? slot * 0.8 : slot;
     double column = -1;
     double columnRight = 0;
@@ -239,7 +239,7 @@ void ChartLayout::addMarkers(ChartImage& image) const
 {
     if (!m_request.exact)
         return;
-    const double slot = (m_right - m_left) / static_cast<double>(m_last - m_first + 1);
+    const double slot = this->slot();
     const double radius = std::clamp(slot * 0.3, 1.5, scaled(4.5));
     // Markers closer than their outlines would merge into a black line.
     const ChartColor outline = slot < 4 ? markerColor : black;

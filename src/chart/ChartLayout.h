@@ -79,6 +79,8 @@ private:
     double share(std::int64_t k) const;
     double exactProbability(std::int64_t k) const;
     bool drawsMarker(std::int64_t k) const;
+    // The width one count takes on the x axis.
+    double slot() const;
     double scaled(double designPixels) const { return designPixels * m_scale; }
     ChartText text(double x, double y, std::string content, TextAnchor anchor, int pixelSize,
                    bool bold, ChartColor color) const;

@@ -1,5 +1,6 @@
 #include "chart/ChartLayout.h"
 
+#include "chart/ExpectedCounts.h"
 #include "statistics/ExactDistribution.h"
 
 #include <cmath>
@@ -26,17 +27,6 @@ public:
 };
 
 const FixedWidthMeasurer measurer;
-
-// The histogram of `runs` runs that follows the exact distribution as closely as whole counts can.
-std::vector<std::int32_t> expectedCounts(const ExactDistribution& exact, std::int64_t engines,
-                                         std::int32_t runs)
-{
-    std::vector<std::int32_t> histogram(static_cast<std::size_t>(engines + 1));
-    for (std::int64_t k = 0; k <= engines; ++k)
-        histogram[static_cast<std::size_t>(k)] =
-            static_cast<std::int32_t>(std::lround(exact.probability(k) * runs));
-    return histogram;
-}
 
 } // namespace
 

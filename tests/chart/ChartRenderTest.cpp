@@ -1,5 +1,6 @@
 #include "chart/ChartFile.h"
 #include "chart/ChartLayout.h"
+#include "chart/ExpectedCounts.h"
 #include "statistics/ExactDistribution.h"
 
 #include <QImage>
@@ -49,10 +50,7 @@ TEST_P(ChartRenderTest, TextsStayInsideThePictureAndClearOfEachOther)
 {
     const RenderCase& c = GetParam();
     const ExactDistribution exact(c.engines, c.failure);
-    std::vector<std::int32_t> histogram(static_cast<std::size_t>(c.engines + 1));
-    for (std::int64_t k = 0; k <= c.engines; ++k)
-        histogram[static_cast<std::size_t>(k)] =
-            static_cast<std::int32_t>(std::lround(exact.probability(k) * c.runs));
+    const std::vector<std::int32_t> histogram = expectedCounts(exact, c.engines, c.runs);
     ChartRequest request;
     request.histogram = histogram;
     request.runs = c.runs;
