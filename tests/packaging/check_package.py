@@ -14,6 +14,19 @@ import tempfile
 REPORT = ["--engines", "9", "--reliability", "0,999", "--runs", "1000", "--seed", "1"]
 
 
+def release_mark() -> str | None:
+    """What a package built here adds to the program's version: nothing on Debian 12, whose
+    build installs on 12 and 13 alike; "+deb13u1" on 13, whose build needs 13's libraries."""
+    fields = {}
+    with open("/etc/os-release", encoding="utf-8") as release:
+        for line in release:
+            name, _, value = line.strip().partition("=")
+            fields[name] = value.strip('"')
+    if fields.get("ID") == "debian":
+        return "" if fields.get("VERSION_ID") == "12" else f"+deb{fields.get('VERSION_ID')}u1"
+    return None
+
+
 def run(command, **kwargs):
     return subprocess.run(command, capture_output=True, text=True, timeout=240, **kwargs)
 
@@ -21,17 +34,23 @@ def run(command, **kwargs):
 def main() -> int:
     parser = argparse.ArgumentParser(description=__doc__.splitlines()[0])
     parser.add_argument("--cpack-config", required=True)
-    parser.add_argument("--version", required=True)
+    parser.add_argument("--version", required=True, help="the program's version")
+    parser.add_argument("--package-version", required=True,
+                        help="the package's: the program's, with the release it is built for")
     parser.add_argument("--appstream-id", required=True)
     parser.add_argument("--built-tool", required=True)
     parser.add_argument("--release-day", required=True)
     options = parser.parse_args()
     problems = []
+    mark = release_mark()
+    if mark is not None and options.package_version != options.version + mark:
+        problems.append(f"package version {options.package_version!r} on this release, "
+                        f"not {options.version + mark!r}")
 
     with tempfile.TemporaryDirectory() as work:
         built = run(["cpack", "--config", options.cpack_config, "-B", work])
         architecture = run(["dpkg", "--print-architecture"]).stdout.strip()
-        package = os.path.join(work, f"triebwerke_{options.version}_{architecture}.deb")
+        package = os.path.join(work, f"triebwerke_{options.package_version}_{architecture}.deb")
         if built.returncode != 0 or not os.path.exists(package):
             print(f"FAIL cpack: {built.stdout}{built.stderr}")
             print("packages:", glob.glob(os.path.join(work, "*.deb")))
@@ -58,7 +77,7 @@ def main() -> int:
         fields = {name: run(["dpkg-deb", "--field", package, name]).stdout.strip()
                   for name in ("Package", "Version", "Architecture", "Depends", "Recommends")}
         if (fields["Package"], fields["Version"], fields["Architecture"]) != (
-                "triebwerke", options.version, architecture):
+                "triebwerke", options.package_version, architecture):
             problems.append(f"control fields {fields}")
         # The layout is drawn in Tahoma; a Wayland desktop runs the program natively.
         for library in ("libc6", "libstdc++6", "libqt6core6", "libqt6gui6", "libqt6widgets6",
@@ -97,7 +116,8 @@ def main() -> int:
 
         # The changelog names this version on the release day the build was given.
         changelog = os.path.join(root, "usr/share/doc/triebwerke/changelog.gz")
-        for field, wanted in (("Version", options.version), ("Date", options.release_day)):
+        for field, wanted in (("Version", options.package_version),
+                              ("Date", options.release_day)):
             found = run(["dpkg-parsechangelog", "-l", changelog, "-S", field]).stdout.strip()
             if field == "Date":
                 found = run(["date", "-u", "-d", found, "+%Y-%m-%d"]).stdout.strip()

@@ -32,7 +32,9 @@ public:
         other->setFocusPolicy(Qt::StrongFocus);
         other->setGeometry(300, 0, 50, 20);
         window.show();
-        QApplication::setActiveWindow(&window);
+        window.activateWindow();
+        if (!QTest::qWaitForWindowActive(&window))
+            qFatal("the test window did not become active");
     }
 
     TValidateEdit* load(TValidateEditDisplayFormat format, const QString& text, int left)

@@ -359,9 +359,8 @@ TEST(GridCellStore, VisitsOnlyTheCellsWithinTheLimits)
     EXPECT_EQ(visited, expected);
 
     visited.clear();
-    store.forEachWithin(8, 7, [&](int col, int row, std::string_view) {
-        visited.insert({col, row});
-    });
+    const auto visit = [&](int col, int row, std::string_view) { visited.insert({col, row}); };
+    store.forEachWithin(8, 7, visit);
     EXPECT_EQ(visited.size(), 12u + 2u);
     EXPECT_TRUE(visited.count({7, 1}) && visited.count({2, 6}));
 }

@@ -98,7 +98,8 @@ private slots:
         m_scopedClock = std::make_unique<platform::ScopedClockSource>(m_clock);
         m_form = std::make_unique<TForm4>(96);
         m_form->show();
-        QApplication::setActiveWindow(m_form.get());
+        m_form->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(m_form.get()));
     }
 
     void cleanup()
