@@ -1,5 +1,7 @@
 #include "chart/ChartAxis.h"
 
+#include "support/CaseNames.h"
+
 #include <gtest/gtest.h>
 #include <string>
 #include <vector>
@@ -67,7 +69,7 @@ INSTANTIATE_TEST_SUITE_P(
                    {"0.0000000000", "0.0000000001", "0.0000000002", "0.0000000003", "0.0000000004",
                     "0.0000000005"}},
         LinearCase{"noRoomStillTwoTicks", 0.3, 0, {"0.0", "0.5"}}),
-    [](const testing::TestParamInfo<LinearCase>& info) { return info.param.name; });
+    CaseByName());
 
 TEST(PowerOfTenTest, ExponentInSuperscriptDigits)
 {
@@ -107,7 +109,7 @@ INSTANTIATE_TEST_SUITE_P(
                     LogRangeCase{"oneValueGetsOneDecade", {1}, {-1, 0}},
                     LogRangeCase{"nothingPositive", {0, 0}, {-1, 0}},
                     LogRangeCase{"allSmall", {3e-4, 2e-7}, {-7, -3}}),
-    [](const testing::TestParamInfo<LogRangeCase>& info) { return info.param.name; });
+    CaseByName());
 
 TEST(LogTicksTest, EveryDecadeOrEveryStrideOfThem)
 {
@@ -159,6 +161,6 @@ INSTANTIATE_TEST_SUITE_P(
                               23,
                               {49'800, 49'850, 49'900, 49'950, 50'000, 50'050, 50'100, 50'150}},
                     CountCase{"exactlyTheStep", 0, 40, 20, {0, 20, 40}}),
-    [](const testing::TestParamInfo<CountCase>& info) { return info.param.name; });
+    CaseByName());
 
 } // namespace

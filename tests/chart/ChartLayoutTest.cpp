@@ -2,6 +2,7 @@
 
 #include "chart/ExpectedCounts.h"
 #include "statistics/ExactDistribution.h"
+#include "support/CaseNames.h"
 
 #include <cmath>
 #include <cstdint>
@@ -107,9 +108,7 @@ INSTANTIATE_TEST_SUITE_P(chart, ChartLogAxisTest,
                                          LogCase{"thirtyThreeEngines", 33, 0.05, {-12, 0}, true},
                                          LogCase{"sixtyEngines", 60, 0.01, {-12, 0}, true},
                                          LogCase{"sixtyOneEngines", 61, 0.01, {-12, 0}, false}),
-                         [](const testing::TestParamInfo<LogCase>& info) {
-                             return info.param.name;
-                         });
+                         CaseByName());
 
 // Fonts, margins and marks follow the picture's size; every text stays inside the picture and
 // clear of every other, and no marker leaves it.
@@ -120,6 +119,11 @@ struct SizeCase
     double scale;
     int tickFont;
 };
+
+void PrintTo(const SizeCase& testCase, std::ostream* os)
+{
+    *os << testCase.width << "x" << testCase.height;
+}
 
 class ChartSizeTest : public testing::TestWithParam<SizeCase>
 {};
@@ -173,7 +177,8 @@ INSTANTIATE_TEST_SUITE_P(chart, ChartSizeTest,
                                          SizeCase{1200, 700, 700.0 / 480, 18},
                                          SizeCase{3000, 2000, 3.75, 45},
                                          SizeCase{10000, 600, 1.25, 15},
-                                         SizeCase{640, 10000, 0.8, 10}));
+                                         SizeCase{640, 10000, 0.8, 10}),
+                         CaseByPrintedValue());
 
 // With a million engines a count's slot is a fraction of a pixel: the bars become whole pixel
 // columns, each as tall as the tallest count in it, instead of faint slivers.

@@ -2,6 +2,7 @@
 #include "chart/ChartLayout.h"
 #include "chart/ExpectedCounts.h"
 #include "statistics/ExactDistribution.h"
+#include "support/CaseNames.h"
 
 #include <QImage>
 
@@ -142,6 +143,6 @@ INSTANTIATE_TEST_SUITE_P(
         RenderCase{"aReliabilityOfSixtyDigits", 9, 0.1, 10'000, false, true, 600, 360, ",",
                    "Triebwerke: 9, Zuverlässigkeit: 0," + std::string(60, '9') +
                        ", Durchläufe: 10000, Startwert: 42"}),
-    [](const testing::TestParamInfo<RenderCase>& info) { return info.param.name; });
+    CaseByName());
 
 } // namespace

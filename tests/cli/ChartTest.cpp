@@ -4,6 +4,7 @@
 #include "platform/Locale.h"
 #include "presentation/FormatSettings.h"
 #include "statistics/ExactDistribution.h"
+#include "support/CaseNames.h"
 
 #include <QImage>
 
@@ -206,7 +207,7 @@ INSTANTIATE_TEST_SUITE_P(
         PlotUsageCase{"sizeMalformed", {"--plot", "a.png", "--size", "800*600"}, "--size"},
         PlotUsageCase{"sizeWithSign", {"--plot", "a.png", "--size", "+800x600"}, "--size"},
         PlotUsageCase{"exactWithReportAlone", {"--exact"}, "--exact"}),
-    [](const auto& info) { return std::string(info.param.name); });
+    CaseByName());
 
 TEST_F(ChartTest, AnUnwritablePictureIsAnErrorBeforeAnyOutput)
 {

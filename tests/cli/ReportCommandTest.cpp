@@ -2,6 +2,7 @@
 
 #include "platform/Locale.h"
 #include "presentation/FormatSettings.h"
+#include "support/CaseNames.h"
 
 #include <cmath>
 #include <cstdint>
@@ -259,8 +260,7 @@ const UsageCase usageCases[] = {
      "--runs"},
 };
 
-INSTANTIATE_TEST_SUITE_P(cli, UsageErrorTest, testing::ValuesIn(usageCases),
-                         [](const auto& info) { return std::string(info.param.name); });
+INSTANTIATE_TEST_SUITE_P(cli, UsageErrorTest, testing::ValuesIn(usageCases), CaseByName());
 
 // ------------------------------------------------------------------------------------------------
 // Either separator in either locale; the report keeps the locale's separator.
@@ -303,8 +303,7 @@ const SeparatorCase separatorCases[] = {
      "Ausfallwahrscheinlichkeit: -0.250000, Durchläufe: 2"},
 };
 
-INSTANTIATE_TEST_SUITE_P(cli, SeparatorTest, testing::ValuesIn(separatorCases),
-                         [](const auto& info) { return std::string(info.param.name); });
+INSTANTIATE_TEST_SUITE_P(cli, SeparatorTest, testing::ValuesIn(separatorCases), CaseByName());
 
 // ------------------------------------------------------------------------------------------------
 // The program's own errors: exit code 1 and the error box's text on err, nothing on out.
@@ -401,8 +400,7 @@ const SystemErrorCase systemErrorCases[] = {
      overflow},
 };
 
-INSTANTIATE_TEST_SUITE_P(cli, SystemErrorTest, testing::ValuesIn(systemErrorCases),
-                         [](const auto& info) { return std::string(info.param.name); });
+INSTANTIATE_TEST_SUITE_P(cli, SystemErrorTest, testing::ValuesIn(systemErrorCases), CaseByName());
 
 // ------------------------------------------------------------------------------------------------
 // An output that refuses to be written: exit code 1 and a German message with the cause, never a
@@ -475,8 +473,7 @@ const WriteFailureCase writeFailureCases[] = {
     {"helpOnAClosedOutput", {"--help"}, 0},
 };
 
-INSTANTIATE_TEST_SUITE_P(cli, WriteFailureTest, testing::ValuesIn(writeFailureCases),
-                         [](const auto& info) { return std::string(info.param.name); });
+INSTANTIATE_TEST_SUITE_P(cli, WriteFailureTest, testing::ValuesIn(writeFailureCases), CaseByName());
 
 // ------------------------------------------------------------------------------------------------
 // --help: the usage on out, exit code 0, whatever else the command line asks for.
@@ -526,8 +523,7 @@ const HelpCase helpCases[] = {
     {"besideVersion", {"--version", "--help"}},
 };
 
-INSTANTIATE_TEST_SUITE_P(cli, HelpTest, testing::ValuesIn(helpCases),
-                         [](const auto& info) { return std::string(info.param.name); });
+INSTANTIATE_TEST_SUITE_P(cli, HelpTest, testing::ValuesIn(helpCases), CaseByName());
 
 // --version: one line with the program's name and a version of three numbers, whatever else the
 // command line holds.
@@ -680,8 +676,7 @@ const CountsCase countsCases[] = {
      0},
 };
 
-INSTANTIATE_TEST_SUITE_P(cli, CountsTest, testing::ValuesIn(countsCases),
-                         [](const auto& info) { return std::string(info.param.name); });
+INSTANTIATE_TEST_SUITE_P(cli, CountsTest, testing::ValuesIn(countsCases), CaseByName());
 
 // ------------------------------------------------------------------------------------------------
 // The whole report for cases whose text is known in advance.
@@ -846,8 +841,7 @@ const ReportCase reportCases[] = {
      "1 Triebwerke, Ausfallwahrscheinlichekit 0,007813 = 0,781 Prozent\n"},
 };
 
-INSTANTIATE_TEST_SUITE_P(cli, ReportTextTest, testing::ValuesIn(reportCases),
-                         [](const auto& info) { return std::string(info.param.name); });
+INSTANTIATE_TEST_SUITE_P(cli, ReportTextTest, testing::ValuesIn(reportCases), CaseByName());
 
 // The tables for scripts: full stops in every locale, the shortest text of each double, CR LF
 // after every CSV record, running sums from count 1 on as in the result table.
@@ -933,8 +927,7 @@ const ReportCase tableCases[] = {
      "0 Triebwerke, Ausfallwahrscheinlichekit 1,000000 = 100,000 Prozent\n"},
 };
 
-INSTANTIATE_TEST_SUITE_P(cli_tables, ReportTextTest, testing::ValuesIn(tableCases),
-                         [](const auto& info) { return std::string(info.param.name); });
+INSTANTIATE_TEST_SUITE_P(cli_tables, ReportTextTest, testing::ValuesIn(tableCases), CaseByName());
 
 // Without --seed the generator starts from the clock; the JSON names the state it started from,
 // and that seed repeats the simulation.
@@ -1064,7 +1057,7 @@ INSTANTIATE_TEST_SUITE_P(
                     PeriodCase{"everyEngineFails",
                                {"--engines", "9", "--reliability", "0", "--runs", "238609295"},
                                nullptr}),
-    [](const testing::TestParamInfo<PeriodCase>& info) { return info.param.name; });
+    CaseByName());
 
 // ------------------------------------------------------------------------------------------------
 // The same seed gives the same report; the report and the counts describe the same histogram.
@@ -1128,7 +1121,6 @@ const SeededCase seededCases[] = {
      {"--engines", "17", "--reliability", "99,9", "--runs", "1000", "--seed", "4294967295"}},
 };
 
-INSTANTIATE_TEST_SUITE_P(cli, SeededReportTest, testing::ValuesIn(seededCases),
-                         [](const auto& info) { return std::string(info.param.name); });
+INSTANTIATE_TEST_SUITE_P(cli, SeededReportTest, testing::ValuesIn(seededCases), CaseByName());
 
 } // namespace

@@ -1,5 +1,7 @@
 #include "platform/DescriptorOutput.h"
 
+#include "support/CaseNames.h"
+
 #include <cerrno>
 #include <fcntl.h>
 #include <gtest/gtest.h>
@@ -72,7 +74,7 @@ TEST_P(DescriptorFailureTest, RemembersTheCause)
 INSTANTIATE_TEST_SUITE_P(platform, DescriptorFailureTest,
                          testing::Values(FailureCase{"fullDevice", ENOSPC},
                                          FailureCase{"closedDescriptor", EBADF}),
-                         [](const auto& info) { return std::string(info.param.name); });
+                         CaseByName());
 
 TEST(DescriptorOutputTest, DescribesCausesInGerman)
 {

@@ -1,5 +1,7 @@
 #include "presentation/TextEncoding.h"
 
+#include "support/CaseNames.h"
+
 #include <gtest/gtest.h>
 #include <string>
 #include <string_view>
@@ -76,4 +78,4 @@ INSTANTIATE_TEST_SUITE_P(
         EscapeCase{"malformedBytes", "a\xff\xc3(\xe2\x80", "a\\xff\\xc3(\\xe2\\x80"},
         EscapeCase{"overlongSlash", "\xc0\xaf", "\\xc0\\xaf"},
         EscapeCase{"fourByteCharacterStays", "\xf0\x9f\x9a\x80", "\xf0\x9f\x9a\x80"}),
-    [](const auto& info) { return std::string(info.param.name); });
+    CaseByName());

@@ -1,5 +1,7 @@
 #include "statistics/ChiSquare.h"
 
+#include "support/CaseNames.h"
+
 #include <cmath>
 #include <cstdint>
 #include <gtest/gtest.h>
@@ -33,7 +35,7 @@ TEST_P(UpperGammaTest, MatchesClosedFormsAndTables)
 // Q(1, x) = e^-x; Q(1/2, x) = erfc(sqrt x); Q(n, x) = e^-x (1 + x + ... + x^(n-1)/(n-1)!);
 // Q(50, 1) differs from 1 by about 1 / 50!;
 // the chi-square 5 % points of 1, 10 and 100 degrees of freedom (3.841459, 18.307038, 124.342113).
-INSTANTIATE_TEST_SUITE_P(cli, UpperGammaTest,
+INSTANTIATE_TEST_SUITE_P(statistics, UpperGammaTest,
                          testing::Values(GammaCase{1, 0.5, std::exp(-0.5)},
                                          GammaCase{1, 30, std::exp(-30.0)},
                                          GammaCase{0.5, 0.01, std::erfc(0.1)},
@@ -44,7 +46,8 @@ INSTANTIATE_TEST_SUITE_P(cli, UpperGammaTest,
                                          GammaCase{50, 1, 1},
                                          GammaCase{0.5, 3.841459 / 2, 0.05, 1e-6},
                                          GammaCase{5, 18.307038 / 2, 0.05, 1e-6},
-                                         GammaCase{50, 124.342113 / 2, 0.05, 1e-6}));
+                                         GammaCase{50, 124.342113 / 2, 0.05, 1e-6}),
+                         CaseByPrintedValue());
 
 struct FitCase
 {
@@ -79,7 +82,7 @@ TEST_P(ChiSquareFitTest, PoolsBinsAndTests)
 }
 
 INSTANTIATE_TEST_SUITE_P(
-    cli, ChiSquareFitTest,
+    statistics, ChiSquareFitTest,
     testing::Values(
         // Two bins of 50 expected runs each.
         FitCase{"perfectFit", 1, 0.5, {50, 50}, 0, 1, 1},
@@ -98,6 +101,6 @@ INSTANTIATE_TEST_SUITE_P(
                 1,
                 std::erfc(std::sqrt((2.9 * 2.9 / 72.9 + 2.9 * 2.9 / 27.1) / 2))},
         FitCase{"tooFewRunsForOneBin", 3, 0.1, {2, 1, 0, 0}, 0, 0, -1}),
-    [](const auto& info) { return std::string(info.param.name); });
+    CaseByName());
 
 } // namespace

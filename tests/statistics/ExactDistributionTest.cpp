@@ -1,8 +1,11 @@
 #include "statistics/ExactDistribution.h"
 
+#include "support/CaseNames.h"
+
 #include <cmath>
 #include <cstdint>
 #include <gtest/gtest.h>
+#include <iomanip>
 #include <ostream>
 
 namespace {
@@ -26,7 +29,7 @@ struct SmallCase
 
 void PrintTo(const SmallCase& testCase, std::ostream* os)
 {
-    *os << testCase.engines << " engines, p = " << testCase.p;
+    *os << testCase.engines << " engines, p = " << std::setprecision(10) << testCase.p;
 }
 
 class SmallDistributionTest : public testing::TestWithParam<SmallCase>
@@ -46,12 +49,13 @@ TEST_P(SmallDistributionTest, MatchesTheDefinitionForEveryCount)
     }
 }
 
-INSTANTIATE_TEST_SUITE_P(cli, SmallDistributionTest,
+INSTANTIATE_TEST_SUITE_P(statistics, SmallDistributionTest,
                          testing::Values(SmallCase{1, 0.5}, SmallCase{2, 0.5}, SmallCase{9, 0.001},
                                          SmallCase{9, 0.999}, SmallCase{17, 0.1},
                                          SmallCase{40, 0.3}, SmallCase{100, 0.01},
                                          SmallCase{300, 0.5}, SmallCase{1000, 1.0 / 4294967296},
-                                         SmallCase{1000, 1 - 1.0 / 4294967296}));
+                                         SmallCase{1000, 1 - 1.0 / 4294967296}),
+                         CaseByPrintedValue());
 
 TEST(ExactDistributionTest, CertainOutcomesAndNoEngines)
 {
@@ -105,9 +109,10 @@ TEST_P(LargeDistributionTest, StaysFiniteNormalisedAndNarrow)
     EXPECT_NEAR(largest * deviation * std::sqrt(2 * M_PI), 1, 1e-2);
 }
 
-INSTANTIATE_TEST_SUITE_P(cli, LargeDistributionTest,
+INSTANTIATE_TEST_SUITE_P(statistics, LargeDistributionTest,
                          testing::Values(LargeCase{10'000'000, 0.0010000001639127731},
                                          LargeCase{10'000'000, 0.5}, LargeCase{536'870'908, 0.5},
-                                         LargeCase{536'870'908, 0.999}));
+                                         LargeCase{536'870'908, 0.999}),
+                         CaseByPrintedValue());
 
 } // namespace

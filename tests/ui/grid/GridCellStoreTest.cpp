@@ -1,6 +1,7 @@
 #include "ui/grid/GridCellStore.h"
 
 #include "platform/Exceptions.h"
+#include "support/CaseNames.h"
 
 #include <cstdint>
 #include <functional>
@@ -307,7 +308,7 @@ INSTANTIATE_TEST_SUITE_P(
                    {3, 0, rowText(0, 0)},
                    {2, 1, "urz"}},
                   10}),
-    [](const testing::TestParamInfo<StoreCase>& info) { return info.param.name; });
+    CaseByName());
 
 TEST(GridCellStore, RewritingLongTextsGivesTheirSpaceBack)
 {

@@ -2,6 +2,7 @@
 
 #include "platform/Exceptions.h"
 #include "platform/MulDiv.h"
+#include "support/CaseNames.h"
 #include "ui/grid/ResultTableLayout.h"
 
 #include <functional>
@@ -401,7 +402,7 @@ INSTANTIATE_TEST_SUITE_P(
                                      g.setCells(0, 1, "abcd");
                                  },
                                  {44, 14, 14, 14}}),
-    [](const testing::TestParamInfo<AutoSizeCase>& info) { return info.param.name; });
+    CaseByName());
 
 TEST(ResultGridState, ZoomStepsWithinTheLimits)
 {
@@ -661,7 +662,7 @@ INSTANTIATE_TEST_SUITE_P(
                 {1, 4},
                 4,
                 0}),
-    [](const testing::TestParamInfo<KeyCase>& info) { return info.param.name; });
+    CaseByName());
 
 struct CornerKeyCase
 {
@@ -728,7 +729,7 @@ INSTANTIATE_TEST_SUITE_P(
                     CornerKeyCase{"PageUp", GridKey::PageUp, false, false, -1, 0},
                     CornerKeyCase{"ShiftPageUp", GridKey::PageUp, true, false, -1, 0},
                     CornerKeyCase{"CtrlLeft", GridKey::Left, false, true, 0, -1}),
-    [](const testing::TestParamInfo<CornerKeyCase>& info) { return info.param.name; });
+    CaseByName());
 
 TEST(ResultGridState, MovingWithoutShiftCollapsesAGrownSelection)
 {
