@@ -1,5 +1,7 @@
 #include "platform/desktop/Display.h"
 
+#include "platform/desktop/DesktopLogging.h"
+
 #include <QByteArray>
 #include <QFileInfo>
 #include <QGuiApplication>
@@ -94,12 +96,19 @@ int waylandOutputScale()
 
 void takeOverDisplayScaling()
 {
-    for (const char* name : desktopScalingVariables)
+    for (const char* name : desktopScalingVariables) {
+        if (qEnvironmentVariableIsSet(name))
+            qCInfo(lcDisplay) << "dropped the desktop's" << name << "=" << qgetenv(name);
         qunsetenv(name);
+    }
     qputenv("QT_ENABLE_HIGHDPI_SCALING", "0");
-    if (!qtChoosesWayland())
+    if (!qtChoosesWayland()) {
+        qCInfo(lcDisplay) << "platform" << qgetenv("QT_QPA_PLATFORM")
+                          << "(not Wayland): the DPI the desktop declares decides the layout";
         return;
+    }
     const int scale = waylandOutputScale();
+    qCInfo(lcDisplay) << "Wayland, first output's scale" << scale << "(0: no compositor answered)";
     if (scale <= 1)
         return;
     // A Wayland compositor takes buffers of its output's scale and Qt would fill them by doubling
@@ -111,12 +120,17 @@ void takeOverDisplayScaling()
     qputenv("QT_SCALE_FACTOR", QByteArray::number(factor, 'g', 17));
     if (!qEnvironmentVariableIsSet("QT_FONT_DPI"))
         qputenv("QT_FONT_DPI", QByteArray::number(layoutDpi * scale));
+    qCInfo(lcDisplay) << "QT_SCALE_FACTOR =" << qgetenv("QT_SCALE_FACTOR")
+                      << "QT_FONT_DPI =" << qgetenv("QT_FONT_DPI");
 }
 
 int displayDpi()
 {
     const QScreen* screen = QGuiApplication::primaryScreen();
-    return screen != nullptr ? qRound(screen->logicalDotsPerInchY()) : layoutDpi;
+    const int dpi = screen != nullptr ? qRound(screen->logicalDotsPerInchY()) : layoutDpi;
+    qCInfo(lcDisplay) << "the desktop declares" << dpi << "DPI"
+                      << (screen != nullptr ? "" : "(no screen: the layout's own)");
+    return dpi;
 }
 
 } // namespace platform

@@ -1,5 +1,7 @@
 #include "platform/desktop/Fonts.h"
 
+#include "platform/desktop/DesktopLogging.h"
+
 #include <QByteArray>
 #include <QFontDatabase>
 #include <QFontMetrics>
@@ -25,17 +27,24 @@ QString registeredFamily()
     static const QString family = [] {
         // A Tahoma among the system's fonts, wherever the distribution keeps it, comes first;
         // fontconfig lists real families here, not the substitutes it would choose for a name.
-        if (QFontDatabase::families().contains(tahoma, Qt::CaseInsensitive))
+        if (QFontDatabase::families().contains(tahoma, Qt::CaseInsensitive)) {
+            qCInfo(lcFonts) << "Tahoma from the system's fonts (fontconfig)";
             return tahoma;
+        }
         QString found;
         for (const char* file : tahomaFiles) {
             const int id = QFontDatabase::addApplicationFont(QString::fromLatin1(file));
-            if (id < 0)
+            if (id < 0) {
+                qCInfo(lcFonts) << "not readable:" << file;
                 continue;
+            }
             const QStringList families = QFontDatabase::applicationFontFamilies(id);
             if (found.isEmpty() && !families.isEmpty())
                 found = families.first();
+            qCInfo(lcFonts) << "registered" << families << "from" << file;
         }
+        if (found.isEmpty())
+            qCInfo(lcFonts) << "no Tahoma:" << fallbackFamily << "stands in, captions fitted to it";
         return found;
     }();
     return family;
