@@ -120,9 +120,24 @@ std::pair<int, int> readPlotSize(std::string_view text)
     return {*width, *height};
 }
 
-// What each of --format's choices stands for, in their order.
-constexpr OutputFormat formats[] = {OutputFormat::Report, OutputFormat::Counts, OutputFormat::Csv,
-                                    OutputFormat::Json};
+// --format's choices, each with what it stands for.
+struct FormatChoice
+{
+    std::string_view name;
+    OutputFormat format;
+};
+constexpr FormatChoice formatChoices[] = {{"report", OutputFormat::Report},
+                                          {"counts", OutputFormat::Counts},
+                                          {"csv", OutputFormat::Csv},
+                                          {"json", OutputFormat::Json}};
+
+std::vector<std::string_view> formatNames()
+{
+    std::vector<std::string_view> names;
+    for (const FormatChoice& choice : formatChoices)
+        names.push_back(choice.name);
+    return names;
+}
 
 std::vector<ReportOption> optionTable()
 {
@@ -172,9 +187,11 @@ std::vector<ReportOption> optionTable()
                  "csv: Tabelle nach RFC 4180 mit Kopfzeile;\n"
                  "json: ein Objekt mit den Eingaben und den Zeilen der Tabelle;\n"
                  "in csv und json Zahlen mit Punkt, in jeder Sprachumgebung",
-         .choices = {"report", "counts", "csv", "json"},
-         .read = [](const Option& option, std::string_view value,
-                    Request& request) { request.format = formats[readChoice(option, value)]; }},
+         .choices = formatNames(),
+         .read =
+             [](const Option& option, std::string_view value, Request& request) {
+                 request.format = formatChoices[readChoice(option, value)].format;
+             }},
         {.name = "--counts",
          .help = "dasselbe wie --format counts",
          .conflictsWith = "--format",

@@ -16,6 +16,27 @@ TableWriter::TableWriter(const SimulationInputs& inputs, std::span<const std::in
     , m_writer(writer)
 {}
 
+namespace {
+
+// The table's columns: CSV writes them in this order under these names, JSON names each value so.
+enum Column {
+    FailedEngines,
+    Count,
+    Probability,
+    Percent,
+    Cumulative,
+    CumulativePercent,
+    ExactProbability, // this and the next with --exact only
+    StandardError,
+    ColumnCount
+};
+constexpr std::string_view columnNames[ColumnCount] = {"failed_engines",    "count",
+                                                       "probability",       "percent",
+                                                       "cumulative",        "cumulative_percent",
+                                                       "exact_probability", "standard_error"};
+
+} // namespace
+
 template <typename Format>
 void TableWriter::forEachRow(std::string_view separator, const Format& format)
 {
@@ -37,35 +58,35 @@ void TableWriter::forEachRow(std::string_view separator, const Format& format)
 void TableWriter::appendTail(const Row& row, std::string& text, TableFormat format) const
 {
     // CSV writes the values alone, in the header's order; JSON names each one.
-    const auto field = [&text, format](std::string_view name) {
+    const auto field = [&text, format](Column column) {
         if (format == TableFormat::Csv) {
             text += ',';
         } else {
             text += ",\"";
-            text += name;
+            text += columnNames[column];
             text += "\":";
         }
     };
     const double runs = m_inputs.runs;
     const double share = row.count / runs;
-    field("count");
+    field(Count);
     appendInteger(text, row.count);
-    field("probability");
+    field(Probability);
     appendShortest(text, share);
-    field("percent");
+    field(Percent);
     appendShortest(text, 100.0 * row.count / runs);
-    field("cumulative");
+    field(Cumulative);
     appendShortest(text, row.sum);
-    field("cumulative_percent");
+    field(CumulativePercent);
     appendShortest(text, static_cast<double>(100.0L * row.sum));
     if (m_exact) {
-        field("exact_probability");
+        field(ExactProbability);
         appendShortest(text, row.exact);
         // The spread of the simulated share around the exact probability under the model, not
         // the spread estimated from the share itself: that one is 0 for every count that no run
         // reached, exactly in the rare tail where the column is read. Without runs there is
         // no spread to give.
-        field("standard_error");
+        field(StandardError);
         appendShortest(text, runs > 0 ? std::sqrt(row.exact * (1 - row.exact) / runs) : 0.0);
     }
     if (format == TableFormat::Csv)
@@ -76,8 +97,13 @@ void TableWriter::appendTail(const Row& row, std::string& text, TableFormat form
 
 void TableWriter::writeCsv()
 {
-    m_writer.append("failed_engines,count,probability,percent,cumulative,cumulative_percent");
-    m_writer.append(m_exact ? ",exact_probability,standard_error\r\n" : "\r\n");
+    const int columns = m_exact ? ColumnCount : ExactProbability;
+    for (int column = 0; column < columns; ++column) {
+        if (column > 0)
+            m_writer.append(",");
+        m_writer.append(columnNames[column]);
+    }
+    m_writer.append("\r\n");
     struct Csv
     {
         const TableWriter& table;
@@ -136,7 +162,9 @@ void TableWriter::writeJson(const std::optional<ChiSquare>& chiSquare)
         }
         void writeRow(std::int64_t k, const std::string& tail) const
         {
-            table.m_writer.append("{\"failed_engines\":");
+            table.m_writer.append("{\"");
+            table.m_writer.append(columnNames[FailedEngines]);
+            table.m_writer.append("\":");
             table.m_writer.appendInteger(k);
             table.m_writer.append(tail);
         }

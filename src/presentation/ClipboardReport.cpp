@@ -7,6 +7,10 @@
 
 namespace ClipboardReport {
 
+// The report's wording is the program's published format and is kept as it has always been
+// written, odd as it reads: the header puts the reliability under "Ausfallwahrscheinlichkeit",
+// and every count line spells it "Ausfallwahrscheinlichekit". Scripts match these texts; a
+// well-meant correction would break every one of them.
 std::string headerLine(double reliability, std::int32_t runs)
 {
     return FormatText("Ausfallwahrscheinlichkeit: %.6f, Durchläufe: %d", {reliability, runs});
@@ -17,6 +21,7 @@ std::string countLineTail(std::int32_t count, std::int32_t runs)
     // Both quotients keep their 64-bit significand; 100 x count needs at most 38 bits.
     const long double probability = checkedDivide(count, runs);
     const long double percent = checkedDivide(100.0L * count, runs);
+    // "Ausfallwahrscheinlichekit": as published, see headerLine.
     return FormatText(" Triebwerke, Ausfallwahrscheinlichekit %.6f = %.3f Prozent",
                       {probability, percent});
 }
