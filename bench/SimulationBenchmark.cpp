@@ -1,11 +1,11 @@
-// Draws per nanosecond of the simulation against the plain loop (one NextUniform per engine and
+// Draws per nanosecond of the simulation against the plain loop (one draw per engine and
 // run, compared as a double), for the shapes a user asks for. Every figure of one run is read as a
 // ratio to the plain loop of the same run.
 
 #include "../tests/simulation/ReferenceSimulation.h"
+#include "simulation/FailureSimulation.h"
 #include "simulation/Generator.h"
 #include "simulation/SimulationEngine.h"
-#include "simulation/SimuliereAusfaelle.h"
 
 #include <benchmark/benchmark.h>
 #include <thread>
@@ -31,8 +31,8 @@ void reportDraws(benchmark::State& state, const Shape& shape)
 void plainLoop(benchmark::State& state, Shape shape)
 {
     for (auto _ : state) {
-        GeneratorSeed = 12345;
-        benchmark::DoNotOptimize(referenceSimulation(shape.engines, shape.runs, 0.999));
+        std::uint32_t generator = 12345;
+        benchmark::DoNotOptimize(referenceSimulation(generator, shape.engines, shape.runs, 0.999));
     }
     reportDraws(state, shape);
 }
@@ -40,10 +40,10 @@ void plainLoop(benchmark::State& state, Shape shape)
 void simulation(benchmark::State& state, Shape shape, InstructionSet instructionSet,
                 unsigned threads)
 {
-    ScopedSimulationSettings settings({instructionSet, threads});
-    TAusFallarray histogram;
+    const SimulationSettings settings{instructionSet, threads};
+    FailureHistogram histogram;
     for (auto _ : state) {
-        SimuliereAusfaelle(shape.engines, shape.runs, histogram, 0.999);
+        simulateFailures(shape.engines, shape.runs, histogram, 0.999, 12345, settings);
         benchmark::DoNotOptimize(histogram.data());
     }
     reportDraws(state, shape);
@@ -76,7 +76,7 @@ const int registered = [] {
             if (!isSupported(set))
                 continue;
             for (const unsigned threads : {1u, cores}) {
-                const std::string name = std::string("SimuliereAusfaelle/") + nameOf(set) +
+                const std::string name = std::string("simulateFailures/") + nameOf(set) +
                                          "/threads:" + std::to_string(threads) + suffix;
                 benchmark::RegisterBenchmark(name.c_str(), simulation, shape, set, threads)
                     ->Unit(benchmark::kMillisecond)
@@ -90,7 +90,7 @@ const int registered = [] {
     // The largest click there is: 9 engines, 2,147,483,647 runs, on every core (the plain loop
     // would take half a minute, so it is left out here).
     const Shape largest{9, 2'147'483'647};
-    benchmark::RegisterBenchmark("SimuliereAusfaelle/best/all_cores/engines:9/runs:2147483647",
+    benchmark::RegisterBenchmark("simulateFailures/best/all_cores/engines:9/runs:2147483647",
                                  simulation, largest, bestInstructionSet(), cores)
         ->Unit(benchmark::kMillisecond)
         ->Iterations(3)

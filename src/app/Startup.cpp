@@ -5,7 +5,6 @@
 #include "platform/desktop/Display.h"
 #include "platform/desktop/MessageBoxes.h"
 #include "presentation/FormatSettings.h"
-#include "simulation/Generator.h"
 #include "ui/window/MainUnit.h"
 #include "ui/window/TApplication.h"
 
@@ -51,8 +50,6 @@ int runProgram(int& argc, char** argv, const StartupProbe& probe)
         platform::takeOverDisplayScaling();
         stage(StartupStage::Formats);
         LoadFormatSettings();
-        stage(StartupStage::Seed);
-        SeedFromClock();
         stage(StartupStage::Application);
         application = std::make_unique<TApplication>(argc, argv);
         stage(StartupStage::Icon);

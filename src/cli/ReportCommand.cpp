@@ -7,7 +7,6 @@
 #include "cli/ReportOptions.h"
 #include "cli/RowTailCache.h"
 #include "cli/TableWriter.h"
-#include "platform/Clock.h"
 #include "platform/DescriptorOutput.h"
 #include "platform/Exceptions.h"
 #include "platform/FileReplacement.h"
@@ -15,8 +14,8 @@
 #include "presentation/ClipboardReport.h"
 #include "presentation/FormatSettings.h"
 #include "presentation/TextEncoding.h"
+#include "simulation/FailureSimulation.h"
 #include "simulation/Generator.h"
-#include "simulation/SimuliereAusfaelle.h"
 #include "statistics/ChiSquare.h"
 #include "statistics/ExactDistribution.h"
 
@@ -26,25 +25,6 @@
 #include <string>
 
 namespace {
-
-// Starts the generator from a chosen state instead of the time.
-class FixedClock final : public platform::ClockSource
-{
-public:
-    explicit FixedClock(std::uint32_t state)
-        : m_state(state)
-    {}
-    bool queryPerformanceCounter(std::uint64_t& counter) override
-    {
-        counter = m_state;
-        return true;
-    }
-    std::uint32_t tickCount() override { return m_state; }
-    std::uint32_t state() const { return m_state; }
-
-private:
-    std::uint32_t m_state;
-};
 
 // The report lines of equal counts differ only in k, and most counts of a long report are equal
 // (mostly 0), so the rest of a line is formatted once per run of equal counts.
@@ -149,12 +129,9 @@ void writeReport(const ReportRequest& request, std::ostream& out, std::ostream& 
 
     // Without a seed the generator starts where the clock would start it, and a table for scripts
     // can name that state, so that --seed repeats the run.
-    FixedClock fixedClock(request.seed ? *request.seed : clockSeed());
-    TAusFallarray histogram;
-    {
-        const platform::ScopedClockSource seeded(fixedClock);
-        SimuliereAusfaelle(request.engines, request.runs, histogram, reliability);
-    }
+    const std::uint32_t seed = request.seed ? *request.seed : seedFromClock();
+    FailureHistogram histogram;
+    simulateFailures(request.engines, request.runs, histogram, reliability, seed);
     // Each count becomes a share of the runs; with no runs the first of them is 0 / 0. That is
     // the one error the lines can meet, so it is raised here, before the first line is written.
     if ((request.format != OutputFormat::Counts || request.plot) && !histogram.empty() &&
@@ -166,7 +143,7 @@ void writeReport(const ReportRequest& request, std::ostream& out, std::ostream& 
         exact.emplace(request.engines, failure);
     // The picture comes first: when it cannot be written, nothing has reached the output yet.
     if (request.plot)
-        writePlot(request, fixedClock.state(), histogram, exact ? &*exact : nullptr);
+        writePlot(request, seed, histogram, exact ? &*exact : nullptr);
 
     LineWriter writer(out);
     switch (request.format) {
@@ -182,7 +159,7 @@ void writeReport(const ReportRequest& request, std::ostream& out, std::ostream& 
         inputs.engines = request.engines;
         inputs.runs = request.runs;
         inputs.reliability = reliability;
-        inputs.seed = fixedClock.state();
+        inputs.seed = seed;
         inputs.failureProbability = failure;
         inputs.drawsNearPeriod = draws;
         TableWriter table(inputs, histogram, exact ? &*exact : nullptr, writer);

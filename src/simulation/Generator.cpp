@@ -2,23 +2,13 @@
 
 #include "platform/Clock.h"
 
-std::uint32_t GeneratorSeed = 0;
-
-std::uint32_t clockSeed()
+std::uint32_t seedFrom(std::optional<std::uint64_t> monotonicTicks,
+                       std::uint32_t millisecondsSinceBoot)
 {
-    std::uint64_t counter = 0;
-    if (platform::QueryPerformanceCounter(counter))
-        return static_cast<std::uint32_t>(counter);
-    return platform::GetTickCount();
+    return monotonicTicks ? static_cast<std::uint32_t>(*monotonicTicks) : millisecondsSinceBoot;
 }
 
-void SeedFromClock()
+std::uint32_t seedFromClock()
 {
-    GeneratorSeed = clockSeed();
-}
-
-double NextUniform()
-{
-    GeneratorSeed = Lcg::next(GeneratorSeed);
-    return static_cast<double>(GeneratorSeed) * 0x1p-32;
+    return seedFrom(platform::monotonicTicks(), platform::millisecondsSinceBoot());
 }

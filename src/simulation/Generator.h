@@ -1,11 +1,11 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 
-// The one process-wide state of the random number generator, a 32-bit linear congruential
-// generator with full period 2^32. Only the user-interface thread touches it.
-extern std::uint32_t GeneratorSeed;
-
+// The random number generator: a 32-bit linear congruential generator with full period 2^32. Its
+// state is a plain number that every caller holds and passes on; a draw is the state after one
+// step, read as a fraction of 2^32.
 namespace Lcg {
 inline constexpr std::uint32_t multiplier = 134775813u; // 0x08088405
 inline constexpr std::uint32_t increment = 1u;
@@ -36,12 +36,8 @@ constexpr std::uint32_t jump(std::uint32_t state, std::uint64_t steps)
 }
 } // namespace Lcg
 
-// The state the clock gives: the high-resolution counter, or the millisecond tick count when the
-// counter cannot be read. Only the low 32 bits of the counter count.
-std::uint32_t clockSeed();
-
-// Seeds the generator with clockSeed().
-void SeedFromClock();
-
-// Advances the generator one step and returns the new state divided by 2^32, 0 <= v <= 1 - 2^-32.
-double NextUniform();
+// The state a simulation starts from when no one chooses it: the low 32 bits of the monotonic
+// clock's nanoseconds, or its milliseconds since boot when that clock cannot be read.
+std::uint32_t seedFromClock();
+std::uint32_t seedFrom(std::optional<std::uint64_t> monotonicTicks,
+                       std::uint32_t millisecondsSinceBoot);

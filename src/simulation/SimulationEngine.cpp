@@ -12,8 +12,6 @@
 
 namespace {
 
-SimulationSettings g_settings;
-
 // A thread adds a histogram of its own; for very many engines that would outweigh the gain.
 constexpr std::int32_t maxEnginesForThreads = 1 << 20;
 
@@ -180,22 +178,6 @@ InstructionSet bestInstructionSet()
         if (isSupported(candidate))
             return candidate;
     return InstructionSet::Scalar;
-}
-
-const SimulationSettings& simulationSettings()
-{
-    return g_settings;
-}
-
-ScopedSimulationSettings::ScopedSimulationSettings(const SimulationSettings& settings)
-    : m_previous(g_settings)
-{
-    g_settings = settings;
-}
-
-ScopedSimulationSettings::~ScopedSimulationSettings()
-{
-    g_settings = m_previous;
 }
 
 std::uint32_t simulateRuns(std::uint32_t state, std::int32_t engines, std::int32_t runs,

@@ -19,21 +19,6 @@ struct SimulationSettings
     std::uint64_t minDrawsPerThread = std::uint64_t{1} << 22;
 };
 
-// The settings SimuliereAusfaelle runs with; tests and benchmarks choose others.
-const SimulationSettings& simulationSettings();
-
-class ScopedSimulationSettings
-{
-public:
-    explicit ScopedSimulationSettings(const SimulationSettings& settings);
-    ~ScopedSimulationSettings();
-    ScopedSimulationSettings(const ScopedSimulationSettings&) = delete;
-    ScopedSimulationSettings& operator=(const ScopedSimulationSettings&) = delete;
-
-private:
-    SimulationSettings m_previous;
-};
-
 // Simulates `runs` runs of `engines` engines (engines >= 0) after generator state `state`, a draw
 // failing when its new state lies below `threshold` (0 .. 2^32), adds each run to its failure
 // count in `histogram` (engines + 1 counts) and returns the state after the last draw.

@@ -33,7 +33,7 @@ struct StartupFailure
 const StartupFailure failures[] = {
     {"formats", StartupStage::Formats, [] { throw ERangeError(); }, "ERangeError",
      "Fehler bei Bereichsprüfung."},
-    {"seed", StartupStage::Seed, [] { throw std::bad_alloc(); }, "EOutOfMemory",
+    {"formats, no memory", StartupStage::Formats, [] { throw std::bad_alloc(); }, "EOutOfMemory",
      "Zu wenig Arbeitsspeicher."},
     {"application", StartupStage::Application, [] { throw std::runtime_error("kaputt"); },
      "std::runtime_error", "kaputt."},

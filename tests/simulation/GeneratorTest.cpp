@@ -1,37 +1,37 @@
 #include "simulation/Generator.h"
 
-#include "support/FakeClock.h"
+#include "ReferenceSimulation.h"
 
 #include <gtest/gtest.h>
 
-TEST(NextUniform, followsTheGeneratorFromStateZero)
+TEST(Draw, followsTheGeneratorFromStateZero)
 {
-    GeneratorSeed = 0;
+    std::uint32_t state = 0;
     const std::uint32_t states[] = {1u, 134775814u, 3698175007u, 870078620u, 1172187917u};
     const double values[] = {2.3283064365386963e-10, 0.031379939522594213, 0.8610484672244638,
                              0.20258096512407064, 0.2729212671983987};
     for (int i = 0; i < 5; ++i) {
-        EXPECT_EQ(NextUniform(), values[i]) << "draw " << i;
-        EXPECT_EQ(GeneratorSeed, states[i]) << "draw " << i;
+        EXPECT_EQ(referenceUniform(state), values[i]) << "draw " << i;
+        EXPECT_EQ(state, states[i]) << "draw " << i;
     }
 }
 
-TEST(NextUniform, readsTheStateAsUnsigned)
+TEST(Draw, readsTheStateAsUnsigned)
 {
-    GeneratorSeed = 0xFFFFFFFFu;
-    EXPECT_EQ(NextUniform(), 0.9686200609430671);
-    EXPECT_EQ(GeneratorSeed, 0xF7F77BFCu);
+    std::uint32_t state = 0xFFFFFFFFu;
+    EXPECT_EQ(referenceUniform(state), 0.9686200609430671);
+    EXPECT_EQ(state, 0xF7F77BFCu);
 }
 
-TEST(NextUniform, returnsZeroOnlyForStateZeroAndNeverOne)
+TEST(Draw, returnsZeroOnlyForStateZeroAndNeverOne)
 {
-    GeneratorSeed = 649090867u;
-    EXPECT_EQ(NextUniform(), 0.0);
-    EXPECT_EQ(GeneratorSeed, 0u);
+    std::uint32_t state = 649090867u;
+    EXPECT_EQ(referenceUniform(state), 0.0);
+    EXPECT_EQ(state, 0u);
 
     // The state before 0xFFFFFFFF gives the largest value.
-    GeneratorSeed = Lcg::jump(0xFFFFFFFFu, (std::uint64_t{1} << 32) - 1);
-    EXPECT_EQ(NextUniform(), 1.0 - 0x1p-32);
+    state = Lcg::jump(0xFFFFFFFFu, (std::uint64_t{1} << 32) - 1);
+    EXPECT_EQ(referenceUniform(state), 1.0 - 0x1p-32);
 }
 
 TEST(LcgJump, equalsThatManySingleSteps)
@@ -47,24 +47,14 @@ TEST(LcgJump, equalsThatManySingleSteps)
     EXPECT_EQ(Lcg::jump(12345u, std::uint64_t{1} << 32), 12345u);
 }
 
-TEST(SeedFromClock, takesTheLow32BitsOfTheCounter)
+TEST(SeedFrom, takesTheLow32BitsOfTheMonotonicClock)
 {
-    FakeClock clock;
-    clock.counter = (std::uint64_t{1} << 32) + 5;
-    clock.ticks = 999;
-    platform::ScopedClockSource scoped(clock);
-    GeneratorSeed = 42;
-    SeedFromClock();
-    EXPECT_EQ(GeneratorSeed, 5u);
+    EXPECT_EQ(seedFrom((std::uint64_t{1} << 32) + 5, 999), 5u);
+    EXPECT_EQ(seedFrom(0xFFFFFFFFFFFFFFFFu, 999), 0xFFFFFFFFu);
+    EXPECT_EQ(seedFrom(0, 999), 0u);
 }
 
-TEST(SeedFromClock, fallsBackToTheTickCountWhenTheCounterFails)
+TEST(SeedFrom, fallsBackToTheMillisecondsWhenTheClockFails)
 {
-    FakeClock clock;
-    clock.counterWorks = false;
-    clock.counter = 123;
-    clock.ticks = 0xCAFEu;
-    platform::ScopedClockSource scoped(clock);
-    SeedFromClock();
-    EXPECT_EQ(GeneratorSeed, 0xCAFEu);
+    EXPECT_EQ(seedFrom(std::nullopt, 0xCAFEu), 0xCAFEu);
 }

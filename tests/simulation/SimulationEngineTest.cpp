@@ -1,8 +1,8 @@
 #include "simulation/SimulationEngine.h"
 
 #include "ReferenceSimulation.h"
+#include "simulation/FailureSimulation.h"
 #include "simulation/Generator.h"
-#include "simulation/SimuliereAusfaelle.h"
 
 #include <gtest/gtest.h>
 #include <string>
@@ -79,12 +79,11 @@ TEST_P(SimulationPathTest, matchesThePlainLoopInHistogramAndFinalState)
                 const double reliability = reliabilities[index % std::size(reliabilities)];
                 const std::uint32_t seed = seeds[index % std::size(seeds)];
 
-                GeneratorSeed = seed;
-                const TAusFallarray expected =
-                    referenceSimulation(engines, std::max(runs, 0), reliability);
-                const std::uint32_t expectedState = GeneratorSeed;
+                std::uint32_t expectedState = seed;
+                const FailureHistogram expected =
+                    referenceSimulation(expectedState, engines, std::max(runs, 0), reliability);
 
-                TAusFallarray histogram(static_cast<std::size_t>(engines) + 1, 0);
+                FailureHistogram histogram(static_cast<std::size_t>(engines) + 1, 0);
                 const std::uint32_t state = simulateRuns(
                     seed, engines, runs, failureThreshold(failureProbability(reliability)),
                     histogram.data(), settings());
@@ -100,10 +99,9 @@ TEST_P(SimulationPathTest, sharesOutLargeSimulationsWithoutChangingTheResult)
 {
     for (const auto& [engines, runs] : {std::pair{9, 1'000'003}, std::pair{1, 3'000'017},
                                         std::pair{3, 1'500'001}, std::pair{40, 200'003}}) {
-        GeneratorSeed = 777u;
-        const TAusFallarray expected = referenceSimulation(engines, runs, 0.9);
-        const std::uint32_t expectedState = GeneratorSeed;
-        TAusFallarray histogram(static_cast<std::size_t>(engines) + 1, 0);
+        std::uint32_t expectedState = 777u;
+        const FailureHistogram expected = referenceSimulation(expectedState, engines, runs, 0.9);
+        FailureHistogram histogram(static_cast<std::size_t>(engines) + 1, 0);
         const std::uint32_t state =
             simulateRuns(777u, engines, runs, failureThreshold(failureProbability(0.9)),
                          histogram.data(), {GetParam().instructionSet, GetParam().threads});
@@ -121,23 +119,23 @@ TEST(SimulationSettings, everyRequestedInstructionSetGivesThePlainLoopsCounts)
     EXPECT_TRUE(isSupported(InstructionSet::Scalar));
     EXPECT_TRUE(isSupported(bestInstructionSet()));
     for (const InstructionSet set : {InstructionSet::Avx2, InstructionSet::Avx512}) {
-        TAusFallarray histogram(10, 0);
-        GeneratorSeed = 5u;
-        const TAusFallarray expected = referenceSimulation(9, 1000, 0.9);
+        FailureHistogram histogram(10, 0);
+        std::uint32_t state = 5u;
+        const FailureHistogram expected = referenceSimulation(state, 9, 1000, 0.9);
         simulateRuns(5u, 9, 1000, failureThreshold(0.1), histogram.data(), {set, 1});
         EXPECT_EQ(histogram, expected);
     }
 }
 
-TEST(SimulationSettings, scopedSettingsApplyAndAreRestored)
+// The settings a caller passes reach the engine: three scalar threads sharing even a small
+// simulation still give the plain loop's counts and end state.
+TEST(SimulationSettings, simulateFailuresRunsWithTheSettingsItIsGiven)
 {
-    const SimulationSettings before = simulationSettings();
-    {
-        ScopedSimulationSettings scoped({InstructionSet::Scalar, 3, 77});
-        EXPECT_EQ(simulationSettings().instructionSet, InstructionSet::Scalar);
-        EXPECT_EQ(simulationSettings().threads, 3u);
-        EXPECT_EQ(simulationSettings().minDrawsPerThread, 77u);
-    }
-    EXPECT_EQ(simulationSettings().instructionSet, before.instructionSet);
-    EXPECT_EQ(simulationSettings().threads, before.threads);
+    std::uint32_t expectedState = 99u;
+    const FailureHistogram expected = referenceSimulation(expectedState, 9, 20011, 0.97);
+    FailureHistogram histogram;
+    const std::uint32_t state =
+        simulateFailures(9, 20011, histogram, 0.97, 99u, {InstructionSet::Scalar, 3, 77});
+    EXPECT_EQ(histogram, expected);
+    EXPECT_EQ(state, expectedState);
 }

@@ -8,7 +8,8 @@
 #include "presentation/ClipboardReport.h"
 #include "presentation/FormatSettings.h"
 #include "presentation/ResultTable.h"
-#include "simulation/SimuliereAusfaelle.h"
+#include "simulation/FailureSimulation.h"
+#include "simulation/Generator.h"
 #include "ui/field/TValidateEdit.h"
 #include "ui/grid/ResultTableLayout.h"
 #include "ui/grid/TResultGrid.h"
@@ -86,6 +87,7 @@ QString fromUtf8(const std::string& text)
 
 TForm4::TForm4(int targetDpi, QWidget* parent)
     : QWidget(parent)
+    , m_seedSource(seedFromClock)
 {
     setWindowTitle(QStringLiteral("Ausfallwahrscheinlichkeit von Raketentriebwerken"));
     QFont windowFont = platform::programFont();
@@ -320,8 +322,8 @@ void TForm4::Button1Click(QObject*)
 
     ResultTableLayout::applyShape(*Tab, engines);
 
-    TAusFallarray histogram;
-    SimuliereAusfaelle(engines, runs, histogram, reliability);
+    FailureHistogram histogram;
+    simulateFailures(engines, runs, histogram, reliability, m_seedSource());
     ResultTable::writeRows(engines, runs, histogram,
                            [this](int column, int row, const std::string& text) {
                                Tab->setCells(column, row, std::string_view(text));
@@ -335,8 +337,8 @@ void TForm4::Button2Click(QObject*)
     const std::int32_t engines = low32(Anzahl->AsInteger());
     const std::int32_t runs = low32(Durchlaeufe->AsInteger());
 
-    TAusFallarray histogram;
-    SimuliereAusfaelle(engines, runs, histogram, reliability);
+    FailureHistogram histogram;
+    simulateFailures(engines, runs, histogram, reliability, m_seedSource());
 
     Memo1->LinesClear();
     ClipboardReport::write(reliability, engines, runs, histogram,

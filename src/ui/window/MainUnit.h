@@ -2,6 +2,10 @@
 
 #include <QWidget>
 
+#include <cstdint>
+#include <functional>
+#include <utility>
+
 class QLabel;
 class QPushButton;
 class TGroupBox;
@@ -37,6 +41,10 @@ public:
     // "ins Clipboard": a fresh simulation as a text report on the clipboard.
     void Button2Click(QObject* Sender);
 
+    // Where each click's simulation starts: the clock unless a test chooses.
+    using SeedSource = std::function<std::uint32_t()>;
+    void setSeedSource(SeedSource source) { m_seedSource = std::move(source); }
+
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
@@ -50,6 +58,7 @@ private:
     bool moveFocusFromButton(QPushButton* button, int key);
 
     int m_groupBoxHeight = 53;
+    SeedSource m_seedSource;
 };
 
 extern TForm4* Form4;

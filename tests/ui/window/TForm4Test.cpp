@@ -1,11 +1,9 @@
-#include "platform/Clock.h"
 #include "platform/Exceptions.h"
 #include "platform/Locale.h"
 #include "platform/desktop/Clipboard.h"
 #include "platform/desktop/Fonts.h"
 #include "platform/desktop/MessageBoxes.h"
 #include "presentation/FormatSettings.h"
-#include "support/FakeClock.h"
 #include "support/RecordedBoxes.h"
 #include "ui/field/TValidateEdit.h"
 #include "ui/grid/TResultGrid.h"
@@ -55,10 +53,8 @@ private:
     std::unique_ptr<platform::ScopedLocale> m_locale;
     RecordedBoxes m_boxes;
     FakeClipboard m_clipboard;
-    FakeClock m_clock;
     std::unique_ptr<platform::ScopedMessageBoxes> m_scopedBoxes;
     std::unique_ptr<platform::ScopedClipboard> m_scopedClipboard;
-    std::unique_ptr<platform::ScopedClockSource> m_scopedClock;
     std::unique_ptr<TForm4> m_form;
 
     TForm4& form() { return *m_form; }
@@ -93,10 +89,9 @@ private slots:
         m_clipboard = FakeClipboard();
         m_scopedBoxes = std::make_unique<platform::ScopedMessageBoxes>(m_boxes);
         m_scopedClipboard = std::make_unique<platform::ScopedClipboard>(m_clipboard);
-        // Every simulation starts from state 4711.
-        m_clock.state = 4711;
-        m_scopedClock = std::make_unique<platform::ScopedClockSource>(m_clock);
         m_form = std::make_unique<TForm4>(96);
+        // Every simulation starts from state 4711.
+        m_form->setSeedSource([] { return 4711u; });
         m_form->show();
         m_form->activateWindow();
         QVERIFY(QTest::qWaitForWindowActive(m_form.get()));
@@ -105,7 +100,6 @@ private slots:
     void cleanup()
     {
         m_form.reset();
-        m_scopedClock.reset();
         m_scopedClipboard.reset();
         m_scopedBoxes.reset();
         m_locale.reset();

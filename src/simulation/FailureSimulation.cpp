@@ -1,8 +1,6 @@
-#include "simulation/SimuliereAusfaelle.h"
+#include "simulation/FailureSimulation.h"
 
 #include "platform/Exceptions.h"
-#include "simulation/Generator.h"
-#include "simulation/SimulationEngine.h"
 
 #include <cmath>
 #include <new>
@@ -25,11 +23,10 @@ std::uint64_t failureThreshold(double p)
     return static_cast<std::uint64_t>(std::ceil(p * 0x1p32));
 }
 
-void SimuliereAusfaelle(std::int32_t engines, std::int32_t runs, TAusFallarray& histogram,
-                        double reliability)
+std::uint32_t simulateFailures(std::int32_t engines, std::int32_t runs, FailureHistogram& histogram,
+                               double reliability, std::uint32_t startState,
+                               const SimulationSettings& settings)
 {
-    SeedFromClock();
-
     // With engines = -1 every run would count 0 failures at an index the empty histogram lacks.
     if (engines < -1 || engines > maxEngineCount || (engines == -1 && runs > 0))
         throw ERangeError();
@@ -38,8 +35,7 @@ void SimuliereAusfaelle(std::int32_t engines, std::int32_t runs, TAusFallarray& 
     } catch (const std::bad_alloc&) {
         throw EOutOfMemory();
     }
-
-    GeneratorSeed = simulateRuns(GeneratorSeed, engines, runs,
-                                 failureThreshold(failureProbability(reliability)),
-                                 histogram.data(), simulationSettings());
+    return simulateRuns(startState, engines, runs,
+                        failureThreshold(failureProbability(reliability)), histogram.data(),
+                        settings);
 }

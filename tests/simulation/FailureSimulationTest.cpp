@@ -1,38 +1,22 @@
-#include "simulation/SimuliereAusfaelle.h"
+#include "simulation/FailureSimulation.h"
 
 #include "ReferenceSimulation.h"
 #include "platform/Exceptions.h"
 #include "simulation/Generator.h"
-#include "support/FakeClock.h"
 
 #include <cmath>
 #include <gtest/gtest.h>
 #include <limits>
 #include <numeric>
 
-namespace {
-
-// Every simulation starts from a state the test chooses.
-class SimuliereAusfaelleTest : public ::testing::Test
-{
-protected:
-    void seed(std::uint32_t state) { m_clock.state = state; }
-
-private:
-    FakeClock m_clock;
-    platform::ScopedClockSource m_scoped{m_clock};
-};
-
-} // namespace
-
-TEST_F(SimuliereAusfaelleTest, fillsTheHistogramOfTheDeterminedCases)
+TEST(SimulateFailures, fillsTheHistogramOfTheDeterminedCases)
 {
     struct Case
     {
         std::int32_t engines;
         std::int32_t runs;
         double reliability;
-        TAusFallarray expected;
+        FailureHistogram expected;
     };
     const Case cases[] = {
         {3, 5, 1.0, {5, 0, 0, 0}},
@@ -47,14 +31,14 @@ TEST_F(SimuliereAusfaelleTest, fillsTheHistogramOfTheDeterminedCases)
         {-1, -5, 0.5, {}},
     };
     for (const Case& c : cases) {
-        TAusFallarray histogram{9, 9, 9, 9, 9, 9, 9};
-        SimuliereAusfaelle(c.engines, c.runs, histogram, c.reliability);
+        FailureHistogram histogram{9, 9, 9, 9, 9, 9, 9};
+        simulateFailures(c.engines, c.runs, histogram, c.reliability, 1u);
         EXPECT_EQ(histogram, c.expected)
             << c.engines << " engines, " << c.runs << " runs, r = " << c.reliability;
     }
 }
 
-TEST_F(SimuliereAusfaelleTest, drawsEveryEngineOfEveryRunFromTheClockSeed)
+TEST(SimulateFailures, drawsEveryEngineOfEveryRunFromTheStartState)
 {
     struct Case
     {
@@ -70,35 +54,33 @@ TEST_F(SimuliereAusfaelleTest, drawsEveryEngineOfEveryRunFromTheClockSeed)
         {17, 1, 0.0001, 99u},         {5, 4099, -1.0, 11u},  {5, 4099, 150.0, 11u},
     };
     for (const Case& c : cases) {
-        seed(c.seed);
-        TAusFallarray histogram;
-        SimuliereAusfaelle(c.engines, c.runs, histogram, c.reliability);
-        const std::uint32_t finalState = GeneratorSeed;
+        FailureHistogram histogram;
+        const std::uint32_t finalState =
+            simulateFailures(c.engines, c.runs, histogram, c.reliability, c.seed);
 
-        GeneratorSeed = c.seed;
-        EXPECT_EQ(histogram, referenceSimulation(c.engines, c.runs, c.reliability))
+        std::uint32_t state = c.seed;
+        EXPECT_EQ(histogram, referenceSimulation(state, c.engines, c.runs, c.reliability))
             << c.engines << " engines, " << c.runs << " runs, seed " << c.seed;
-        EXPECT_EQ(finalState, GeneratorSeed);
+        EXPECT_EQ(finalState, state);
         EXPECT_EQ(std::accumulate(histogram.begin(), histogram.end(), std::int64_t{0}), c.runs);
     }
 }
 
-TEST_F(SimuliereAusfaelleTest, aDrawEqualToTheFailureProbabilityWorks)
+TEST(SimulateFailures, aDrawEqualToTheFailureProbabilityWorks)
 {
     const std::uint32_t state = Lcg::next(1000u);
-    seed(1000u);
-    TAusFallarray histogram;
+    FailureHistogram histogram;
     // p = state / 2^32 exactly: 1 - p is exact in a double for this state.
     const double equal = 1.0 - std::ldexp(static_cast<double>(state), -32);
-    SimuliereAusfaelle(1, 1, histogram, equal);
-    EXPECT_EQ(histogram, (TAusFallarray{1, 0}));
+    simulateFailures(1, 1, histogram, equal, 1000u);
+    EXPECT_EQ(histogram, (FailureHistogram{1, 0}));
 
     const double justAbove = 1.0 - std::ldexp(static_cast<double>(state) + 1, -32);
-    SimuliereAusfaelle(1, 1, histogram, justAbove);
-    EXPECT_EQ(histogram, (TAusFallarray{0, 1}));
+    simulateFailures(1, 1, histogram, justAbove, 1000u);
+    EXPECT_EQ(histogram, (FailureHistogram{0, 1}));
 }
 
-TEST_F(SimuliereAusfaelleTest, refusesNegativeAndOversizedEngineCountsAfterReseeding)
+TEST(SimulateFailures, refusesNegativeAndOversizedEngineCounts)
 {
     struct Case
     {
@@ -113,21 +95,18 @@ TEST_F(SimuliereAusfaelleTest, refusesNegativeAndOversizedEngineCountsAfterResee
                           {maxEngineCount + 1, 1},
                           {std::numeric_limits<std::int32_t>::max(), 0}};
     for (const Case& c : cases) {
-        seed(4242u);
-        GeneratorSeed = 1;
-        TAusFallarray histogram{1, 2, 3};
+        FailureHistogram histogram{1, 2, 3};
         try {
-            SimuliereAusfaelle(c.engines, c.runs, histogram, 0.5);
+            simulateFailures(c.engines, c.runs, histogram, 0.5, 4242u);
             ADD_FAILURE() << c.engines << " engines were accepted";
         } catch (const ERangeError& error) {
             EXPECT_EQ(error.message(), "Fehler bei Bereichsprüfung");
         }
-        EXPECT_EQ(histogram, (TAusFallarray{1, 2, 3})) << c.engines;
-        EXPECT_EQ(GeneratorSeed, 4242u) << "no draw, but the reseed happened first";
+        EXPECT_EQ(histogram, (FailureHistogram{1, 2, 3})) << c.engines;
     }
 }
 
-TEST(SimuliereAusfaelleLimits, theLongestHistogramHas536870909Elements)
+TEST(SimulateFailuresLimits, theLongestHistogramHas536870909Elements)
 {
     EXPECT_EQ(maxEngineCount + 1, 536'870'909);
 }

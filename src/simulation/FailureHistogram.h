@@ -4,4 +4,4 @@
 #include <vector>
 
 // Element k counts the runs in which exactly k engines failed.
-using TAusFallarray = std::vector<std::int32_t>;
+using FailureHistogram = std::vector<std::int32_t>;
