@@ -26,10 +26,11 @@
 
 namespace {
 
-// The report lines of equal counts differ only in k, and most counts of a long report are equal
-// (mostly 0), so the rest of a line is formatted once per run of equal counts.
-void writeClipboardReport(double reliability, const ReportRequest& request,
-                          std::span<const std::int32_t> histogram, LineWriter& writer)
+// The window's clipboard report, written to the output. The lines of equal counts differ only in
+// k, and most counts of a long report are equal (mostly 0), so the rest of a line is formatted
+// once per run of equal counts.
+void writeReport(double reliability, const ReportRequest& request,
+                 std::span<const std::int32_t> histogram, LineWriter& writer)
 {
     writer.append(ClipboardReport::headerLine(reliability, request.runs));
     writer.append('\n');
@@ -151,7 +152,7 @@ void writeReport(const ReportRequest& request, std::ostream& out, std::ostream& 
         writeCounts(histogram, writer);
         break;
     case OutputFormat::Report:
-        writeClipboardReport(reliability, request, histogram, writer);
+        writeReport(reliability, request, histogram, writer);
         break;
     case OutputFormat::Csv:
     case OutputFormat::Json: {
