@@ -8,11 +8,11 @@ namespace {
 
 void formatText(benchmark::State& state, const char* pattern)
 {
-    TFormatSettings settings;
-    settings.DecimalSeparator = u',';
+    formatSettings settings;
+    settings.decimalSeparator = u',';
     long double value = 0.0000123L;
     for (auto _ : state) {
-        benchmark::DoNotOptimize(FormatText(pattern, {value}, settings));
+        benchmark::DoNotOptimize(formatText(pattern, {value}, settings));
         value += 0.0000731L;
         if (value > 100)
             value -= 100;

@@ -1,7 +1,7 @@
 // Filtering a long paste in the reliability field: digits, then as many decimal commas, the worst
 // case for a filter that searched its context anew for every character.
 
-#include "ui/field/ValidateEditRules.h"
+#include "ui/field/NumberFieldRules.h"
 
 #include <benchmark/benchmark.h>
 #include <cstddef>
@@ -11,15 +11,15 @@ namespace {
 
 void filterLongPaste(benchmark::State& state)
 {
-    ValidateEditContext field;
-    field.displayFormat = TValidateEditDisplayFormat::dfFloat;
+    NumberFieldContext field;
+    field.displayFormat = NumberFormat::Float;
     field.decimalSeparator = u',';
-    field.checkChars = ValidateEditRules::checkCharsFor(field.displayFormat, u',');
+    field.checkChars = NumberFieldRules::checkCharsFor(field.displayFormat, u',');
     const auto half = static_cast<std::size_t>(state.range(0) / 2);
     std::u16string paste(half, u'7');
     paste.append(half, u',');
     for (auto _ : state)
-        benchmark::DoNotOptimize(ValidateEditRules::FilterEditText(field, paste));
+        benchmark::DoNotOptimize(NumberFieldRules::filterEditText(field, paste));
     state.SetComplexityN(state.range(0));
 }
 

@@ -3,7 +3,7 @@
 // a core the idle field costs; it should stay below 2 %: for the longest text whose caret still
 // blinks (4,096 characters) and for a megabyte.
 
-#include "ui/field/TValidateEdit.h"
+#include "ui/field/NumberField.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
@@ -34,11 +34,11 @@ void runEventLoop(int milliseconds)
 void idleFocusedField(benchmark::State& state)
 {
     QWidget window;
-    auto* field = new TValidateEdit(&window);
+    auto* field = new NumberField(&window);
     field->beginLoading();
-    field->setDisplayFormat(TValidateEditDisplayFormat::dfDecimal);
+    field->setDisplayFormat(NumberFormat::Decimal);
     field->setEditText(QString(static_cast<qsizetype>(state.range(0)), u'7'));
-    field->Loaded();
+    field->endLoading();
     field->resize(150, field->height());
     window.resize(300, 100);
     window.show();

@@ -4,7 +4,7 @@
 // interrupts the paste.
 
 #include "platform/desktop/Clipboard.h"
-#include "ui/field/TValidateEdit.h"
+#include "ui/field/NumberField.h"
 
 #include <QString>
 
@@ -30,13 +30,13 @@ void pasteIntoTheReliabilityField(benchmark::State& state)
     const auto half = static_cast<qsizetype>(state.range(0) / 2);
     FixedClipboard clipboard(QString(half, u'7') + QString(half, u','));
     const platform::ScopedClipboard scoped(clipboard);
-    TValidateEdit field;
+    NumberField field;
     field.beginLoading();
     field.setTrimDecimals(true);
-    field.setDisplayFormat(TValidateEditDisplayFormat::dfFloat);
+    field.setDisplayFormat(NumberFormat::Float);
     field.setDecimalPlaces(5);
     field.setEditText(QStringLiteral("0,999"));
-    field.Loaded();
+    field.endLoading();
     for (auto _ : state) {
         field.selectAll();
         field.pasteAndCommit();

@@ -1,10 +1,10 @@
 // The result table at its largest plausible size: a million engines, 1,000,002 rows of five
-// texts, then AutoSizeColumns with the program's fonts.
+// texts, then autoSizeColumns with the program's fonts.
 
 #include "platform/desktop/Fonts.h"
 #include "ui/grid/FontTextMeasurer.h"
 #include "ui/grid/ResultGridState.h"
-#include "ui/grid/ResultTableLayout.h"
+#include "ui/window/ResultTableShape.h"
 
 #include <algorithm>
 #include <benchmark/benchmark.h>
@@ -37,7 +37,7 @@ std::string formatted(const char* pattern, double value)
 // A histogram shaped like a real run: a million runs, failures around 1000 of a million engines.
 void fillResultTable(ResultGridState& grid)
 {
-    ResultTableLayout::applyShape(grid, engines);
+    ResultTableShape::applyShape(grid, engines);
     const double runs = 1'000'000;
     const double pi = std::acos(-1.0);
     double sum = 0;
@@ -47,11 +47,11 @@ void fillResultTable(ResultGridState& grid)
         const double q = count / runs;
         if (i > 0)
             sum += q;
-        grid.setCells(0, i + 1, std::to_string(i) + " Triebwerke");
-        grid.setCells(1, i + 1, formatted("%.6f", q));
-        grid.setCells(2, i + 1, formatted("%.3f Prozent", 100 * q));
-        grid.setCells(3, i + 1, formatted("%.6f", sum));
-        grid.setCells(4, i + 1, formatted("%.3f Prozent", 100 * sum));
+        grid.setCellText(0, i + 1, std::to_string(i) + " Triebwerke");
+        grid.setCellText(1, i + 1, formatted("%.6f", q));
+        grid.setCellText(2, i + 1, formatted("%.3f Prozent", 100 * q));
+        grid.setCellText(3, i + 1, formatted("%.6f", sum));
+        grid.setCellText(4, i + 1, formatted("%.3f Prozent", 100 * sum));
     }
 }
 
@@ -76,7 +76,7 @@ void FillResultTable(benchmark::State& state)
 }
 BENCHMARK(FillResultTable)->Unit(benchmark::kMillisecond)->Iterations(2);
 
-void AutoSizeColumns(benchmark::State& state)
+void autoSizeColumns(benchmark::State& state)
 {
     ResultGridState grid;
     fillResultTable(grid);
@@ -86,15 +86,15 @@ void AutoSizeColumns(benchmark::State& state)
     for (auto _ : state) {
         FontTextMeasurer measurer(fonts);
         const auto start = std::chrono::steady_clock::now();
-        grid.AutoSizeColumns(true, ResultTableLayout::textPadding, measurer);
+        grid.autoSizeColumns(true, ResultTableShape::textPadding, measurer);
         spent += std::chrono::steady_clock::now() - start;
         measured += static_cast<std::int64_t>(rowCount) * colCount;
     }
     state.counters["ns_per_measured_cell"] =
         static_cast<double>(spent.count()) / static_cast<double>(measured);
     for (int col = 0; col < colCount; ++col)
-        state.counters["width" + std::to_string(col)] = grid.ColWidths(col);
+        state.counters["width" + std::to_string(col)] = grid.columnWidth(col);
 }
-BENCHMARK(AutoSizeColumns)->Unit(benchmark::kMillisecond)->Iterations(3);
+BENCHMARK(autoSizeColumns)->Unit(benchmark::kMillisecond)->Iterations(3);
 
 } // namespace

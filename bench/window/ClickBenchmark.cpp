@@ -7,10 +7,10 @@
 //   it. The first click also reports the memory it adds per stored cell.
 
 #include "presentation/FormatSettings.h"
-#include "ui/field/TValidateEdit.h"
-#include "ui/grid/TResultGrid.h"
-#include "ui/window/MainUnit.h"
-#include "ui/window/TApplication.h"
+#include "ui/field/NumberField.h"
+#include "ui/grid/ResultGrid.h"
+#include "ui/window/Application.h"
+#include "ui/window/MainWindow.h"
 
 #include <QPushButton>
 #include <QTest>
@@ -26,18 +26,18 @@ namespace {
 constexpr int millionEngines = 1'000'000;
 constexpr int fewRuns = 10;
 
-void clickAndPaint(TForm4& form)
+void clickAndPaint(MainWindow& form)
 {
-    QTest::mouseClick(form.Button1, Qt::LeftButton);
-    form.Tab->viewport()->repaint();
+    QTest::mouseClick(form.simulateButton(), Qt::LeftButton);
+    form.resultGrid()->viewport()->repaint();
 }
 
-std::unique_ptr<TForm4> shownForm(int engines, int runs)
+std::unique_ptr<MainWindow> shownForm(int engines, int runs)
 {
-    auto form = std::make_unique<TForm4>(96);
+    auto form = std::make_unique<MainWindow>(96);
     form->show();
-    form->Anzahl->setEditText(QString::number(engines));
-    form->Durchlaeufe->setEditText(QString::number(runs));
+    form->engineCountField()->setEditText(QString::number(engines));
+    form->runCountField()->setEditText(QString::number(runs));
     return form;
 }
 
@@ -56,19 +56,19 @@ double residentBytes()
 
 void clickToPaintedTable(benchmark::State& state)
 {
-    TForm4 form(96);
+    MainWindow form(96);
     form.show();
     for (auto _ : state)
         clickAndPaint(form);
-    state.counters["rows"] = form.Tab->RowCount();
+    state.counters["rows"] = form.resultGrid()->rowCount();
 }
 
 void handlerOnly(benchmark::State& state)
 {
-    TForm4 form(96);
+    MainWindow form(96);
     form.show();
     for (auto _ : state)
-        form.Button1Click(form.Button1);
+        form.onSimulateClicked();
 }
 
 void millionEnginesFirstClick(benchmark::State& state)
@@ -88,7 +88,7 @@ void millionEnginesFirstClick(benchmark::State& state)
 
         state.PauseTiming();
         addedBytes = residentBytes() - before;
-        cells = static_cast<double>(form->Tab->state().cellStore().size());
+        cells = static_cast<double>(form->resultGrid()->state().cellStore().size());
         form.reset();
         state.ResumeTiming();
     }
@@ -123,8 +123,8 @@ BENCHMARK(millionEnginesSecondClick)->Unit(benchmark::kMillisecond)->UseRealTime
 int main(int argc, char* argv[])
 {
     qputenv("QT_QPA_PLATFORM", "offscreen");
-    LoadFormatSettings();
-    TApplication application(argc, argv);
+    loadFormatSettings();
+    Application application(argc, argv);
     benchmark::Initialize(&argc, argv);
     benchmark::RunSpecifiedBenchmarks();
     benchmark::Shutdown();

@@ -5,8 +5,8 @@
 #include "platform/desktop/Display.h"
 #include "platform/desktop/MessageBoxes.h"
 #include "presentation/FormatSettings.h"
-#include "ui/window/MainUnit.h"
-#include "ui/window/TApplication.h"
+#include "ui/window/Application.h"
+#include "ui/window/MainWindow.h"
 
 #include <QApplication>
 #include <QFileInfo>
@@ -32,8 +32,8 @@ int reportStartupError(int& argc, char** argv, std::exception_ptr error)
     std::unique_ptr<QApplication> standIn;
     if (QCoreApplication::instance() == nullptr)
         standIn = std::make_unique<QApplication>(argc, argv);
-    platform::MessageBox(nullptr, platform::MessageBoxes::Icon::Stop,
-                         QStringLiteral("Anwendungsfehler"), text);
+    platform::showMessageBox(nullptr, platform::MessageBoxes::Icon::Stop,
+                             QStringLiteral("Anwendungsfehler"), text);
     return 1;
 }
 
@@ -45,25 +45,22 @@ int runProgram(int& argc, char** argv, const StartupProbe& probe)
         if (probe)
             probe(next);
     };
-    std::unique_ptr<TApplication> application;
+    std::unique_ptr<Application> application;
     try {
         platform::takeOverDisplayScaling();
         stage(StartupStage::Formats);
-        LoadFormatSettings();
+        loadFormatSettings();
         stage(StartupStage::Application);
-        application = std::make_unique<TApplication>(argc, argv);
+        application = std::make_unique<Application>(argc, argv);
         stage(StartupStage::Icon);
         application->setWindowIcon(programIcon());
         // Docks find the program's entry and icon by these names: the Wayland app id is the
         // entry's name, and on X11 the entry names the window's class.
         QGuiApplication::setDesktopFileName(QStringLiteral("triebwerke"));
-        stage(StartupStage::Initialize);
-        application->Initialize();
-        application->MainFormOnTaskBar = true;
-        stage(StartupStage::CreateForm);
-        application->CreateForm(Form4);
+        stage(StartupStage::MainWindow);
+        application->setMainWindow(std::make_unique<MainWindow>());
     } catch (...) {
         return reportStartupError(argc, argv, std::current_exception());
     }
-    return application->Run();
+    return application->run();
 }

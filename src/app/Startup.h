@@ -3,7 +3,7 @@
 #include <functional>
 
 // The stages of start-up before the event loop runs, in their order.
-enum class StartupStage { Formats, Application, Icon, Initialize, CreateForm };
+enum class StartupStage { Formats, Application, Icon, MainWindow };
 
 // Called as each stage begins. Tests pass one that throws, to see the failure of that stage.
 using StartupProbe = std::function<void(StartupStage)>;

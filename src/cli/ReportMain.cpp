@@ -20,7 +20,7 @@ int main(int argc, char* argv[])
     // Beyond a file-size limit a write then fails with its cause, and the tool cleans up after
     // itself instead of being killed with a temporary file left behind.
     std::signal(SIGXFSZ, SIG_IGN);
-    LoadFormatSettings();
+    loadFormatSettings();
     const std::vector<std::string_view> arguments(argv + 1, argv + argc);
     platform::DescriptorOutput standardOutput(1);
     std::ostream out(&standardOutput);

@@ -13,7 +13,7 @@ namespace ClipboardReport {
 // well-meant correction would break every one of them.
 std::string headerLine(double reliability, std::int32_t runs)
 {
-    return FormatText("Ausfallwahrscheinlichkeit: %.6f, Durchläufe: %d", {reliability, runs});
+    return formatText("Ausfallwahrscheinlichkeit: %.6f, Durchläufe: %d", {reliability, runs});
 }
 
 std::string countLineTail(std::int32_t count, std::int32_t runs)
@@ -22,13 +22,13 @@ std::string countLineTail(std::int32_t count, std::int32_t runs)
     const long double probability = checkedDivide(count, runs);
     const long double percent = checkedDivide(100.0L * count, runs);
     // "Ausfallwahrscheinlichekit": as published, see headerLine.
-    return FormatText(" Triebwerke, Ausfallwahrscheinlichekit %.6f = %.3f Prozent",
+    return formatText(" Triebwerke, Ausfallwahrscheinlichekit %.6f = %.3f Prozent",
                       {probability, percent});
 }
 
 std::string countLine(std::int32_t k, std::int32_t count, std::int32_t runs)
 {
-    return FormatText("%d", {k}) + countLineTail(count, runs);
+    return formatText("%d", {k}) + countLineTail(count, runs);
 }
 
 void write(double reliability, std::int32_t engines, std::int32_t runs,

@@ -2,7 +2,7 @@
 
 #include "platform/Locale.h"
 
-TFormatSettings FormatSettings;
+formatSettings formatSettings;
 
 namespace {
 
@@ -19,15 +19,15 @@ char16_t separatorOf(const std::u16string& text, char16_t fallback)
 
 } // namespace
 
-void LoadFormatSettings()
+void loadFormatSettings()
 {
     const platform::LocaleFormats formats = platform::userLocaleFormats();
-    FormatSettings.DecimalSeparator = separatorOf(formats.decimalSeparator, u'.');
-    FormatSettings.ThousandSeparator = separatorOf(formats.thousandSeparator, u',');
-    FormatSettings.CurrencyString = formats.currencySymbol;
+    formatSettings.decimalSeparator = separatorOf(formats.decimalSeparator, u'.');
+    formatSettings.thousandSeparator = separatorOf(formats.thousandSeparator, u',');
+    formatSettings.currencyString = formats.currencySymbol;
 }
 
 char16_t writtenDecimalSeparator()
 {
-    return FormatSettings.DecimalSeparator == u'\0' ? u'.' : FormatSettings.DecimalSeparator;
+    return formatSettings.decimalSeparator == u'\0' ? u'.' : formatSettings.decimalSeparator;
 }

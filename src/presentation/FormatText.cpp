@@ -16,8 +16,8 @@ const FormatArg& takeArgument(std::initializer_list<FormatArg>::iterator& next,
 
 } // namespace
 
-std::string FormatText(std::string_view pattern, std::initializer_list<FormatArg> args,
-                       const TFormatSettings& settings)
+std::string formatText(std::string_view pattern, std::initializer_list<FormatArg> args,
+                       const formatSettings& settings)
 {
     std::string text;
     auto next = args.begin();
@@ -44,7 +44,7 @@ std::string FormatText(std::string_view pattern, std::initializer_list<FormatArg
             if (end == 1 || end >= directive.size() || directive[end] != 'f' || decimals > 18)
                 throw std::logic_error("FormatText: unsupported directive");
             text += fixedText(takeArgument(next, args, false).floating(), decimals,
-                              settings.DecimalSeparator);
+                              settings.decimalSeparator);
             i += end + 1;
         } else {
             throw std::logic_error("FormatText: unsupported directive");

@@ -36,5 +36,5 @@ private:
 // Expands %d (decimal integer, no grouping) and %.Nf (fixed notation with N = 0..18 decimals and
 // the decimal separator of the settings) in a UTF-8 pattern; %% writes a percent sign. A
 // directive without a matching argument is a programming error (std::logic_error).
-std::string FormatText(std::string_view pattern, std::initializer_list<FormatArg> args,
-                       const TFormatSettings& settings = FormatSettings);
+std::string formatText(std::string_view pattern, std::initializer_list<FormatArg> args,
+                       const formatSettings& settings = formatSettings);

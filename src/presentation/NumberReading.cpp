@@ -206,7 +206,7 @@ std::optional<long double> tryParseFloatLenient(std::u16string_view text)
     return parseDecimal(kept, separator);
 }
 
-long double ParseFloatLenient(std::u16string_view text, long double defaultValue)
+long double parseFloatLenient(std::u16string_view text, long double defaultValue)
 {
     return tryParseFloatLenient(text).value_or(defaultValue);
 }

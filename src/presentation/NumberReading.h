@@ -26,4 +26,4 @@ std::optional<long double> parseDecimalOfAnyLength(std::u16string_view text, cha
 std::optional<long double> tryParseFloatLenient(std::u16string_view text);
 
 // tryParseFloatLenient with a default for every text it cannot read.
-long double ParseFloatLenient(std::u16string_view text, long double defaultValue);
+long double parseFloatLenient(std::u16string_view text, long double defaultValue);

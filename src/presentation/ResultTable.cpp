@@ -26,11 +26,11 @@ void writeRows(std::int32_t engines, std::int32_t runs, std::span<const std::int
         const int row = i + 1;
         if (i > 0)
             sum = addShare(sum, count, runs);
-        setCell(0, row, FormatText("%d Triebwerke", {i}));
-        setCell(1, row, FormatText("%.6f", {checkedDivide(count, runs)}));
-        setCell(2, row, FormatText("%.3f Prozent", {checkedDivide(100.0L * count, runs)}));
-        setCell(3, row, FormatText("%.6f", {sum}));
-        setCell(4, row, FormatText("%.3f Prozent", {100.0L * sum}));
+        setCell(0, row, formatText("%d Triebwerke", {i}));
+        setCell(1, row, formatText("%.6f", {checkedDivide(count, runs)}));
+        setCell(2, row, formatText("%.3f Prozent", {checkedDivide(100.0L * count, runs)}));
+        setCell(3, row, formatText("%.6f", {sum}));
+        setCell(4, row, formatText("%.3f Prozent", {100.0L * sum}));
     }
 }
 

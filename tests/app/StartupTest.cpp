@@ -39,10 +39,10 @@ const StartupFailure failures[] = {
      "std::runtime_error", "kaputt."},
     {"icon", StartupStage::Icon, [] { throw std::bad_alloc(); }, "EOutOfMemory",
      "Zu wenig Arbeitsspeicher."},
-    {"initialize", StartupStage::Initialize, [] { throw 42; }, "Exception", ""},
-    {"create form", StartupStage::CreateForm, [] { throw EInvalidOp(); }, "EInvalidOp",
+    {"icon, no exception class", StartupStage::Icon, [] { throw 42; }, "Exception", ""},
+    {"main window", StartupStage::MainWindow, [] { throw EInvalidOp(); }, "EInvalidOp",
      "Ungültige Gleitkommaoperation."},
-    {"create form, no memory", StartupStage::CreateForm, [] { throw std::bad_alloc(); },
+    {"main window, no memory", StartupStage::MainWindow, [] { throw std::bad_alloc(); },
      "EOutOfMemory", "Zu wenig Arbeitsspeicher."},
 };
 
@@ -94,7 +94,7 @@ TEST(StartupDesktopEntry, theWindowsCarryTheNameOfTheDesktopEntry)
     QString named;
     // The window itself is not needed: start-up is ended where it would be created.
     runProgram(argc, argv, [&](StartupStage stage) {
-        if (stage == StartupStage::CreateForm) {
+        if (stage == StartupStage::MainWindow) {
             named = QGuiApplication::desktopFileName();
             throw std::runtime_error("genug");
         }

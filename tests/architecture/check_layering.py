@@ -23,13 +23,12 @@ ROOMS = {
     "chart": ({"statistics"}, {"QtCore", "QtGui", "QtSvg"}),
     "cli": ({"chart", "statistics", "simulation", "presentation", "platform"}, set()),
     "ui/field": ({"presentation", "platform/desktop", "platform"}, WIDGETS),
-    "ui/grid": ({"presentation", "platform/desktop", "platform"}, WIDGETS),
-    "ui/window": ({"ui/field", "ui/grid", "statistics", "simulation", "presentation",
+    "ui/grid": ({"platform/desktop", "platform"}, WIDGETS),
+    "ui/window": ({"ui/field", "ui/grid", "simulation", "presentation",
                    "platform/desktop", "platform"}, WIDGETS),
     # Qt Svg for the build tool that writes the scalable icon; check_build_lines.py makes sure
     # the program itself does not link it.
-    "app": ({"ui/window", "ui/field", "ui/grid", "simulation", "presentation", "platform/desktop",
-             "platform"}, WIDGETS | {"QtSvg"}),
+    "app": ({"ui/window", "presentation", "platform/desktop", "platform"}, WIDGETS | {"QtSvg"}),
 }
 # Libraries of the system that any room may link.
 SYSTEM_LIBRARIES = {"Threads::Threads"}

@@ -27,8 +27,8 @@ PLANTED = [
      "<QtSvg/QSvgGenerator> of QtSvg"),
     ("Qt Core in the statistics", "statistics/ChiSquare.cpp", "#include <QString>\n",
      "statistics/ChiSquare.cpp:{line}: statistics must not include <QString> of QtCore"),
-    ("the grid in the field", "ui/field/TValidateEdit.cpp", '#include "ui/grid/TResultGrid.h"\n',
-     "ui/field/TValidateEdit.cpp:{line}: ui/field must not include ui/grid/TResultGrid.h"),
+    ("the grid in the field", "ui/field/NumberField.cpp", '#include "ui/grid/ResultGrid.h"\n',
+     "ui/field/NumberField.cpp:{line}: ui/field must not include ui/grid/ResultGrid.h"),
     ("the desktop in the presentation", "presentation/FormatSettings.cpp",
      '#include "platform/desktop/Fonts.h"\n',
      "presentation/FormatSettings.cpp:{line}: presentation must not include "

@@ -34,13 +34,13 @@ protected:
                        testing::UnitTest::GetInstance()->current_test_info()->name());
         std::filesystem::create_directories(m_directory);
         m_locale.emplace(platform::LocaleFormats{u",", u".", u"€"});
-        LoadFormatSettings();
+        loadFormatSettings();
     }
     void TearDown() override
     {
         std::filesystem::remove_all(m_directory);
         m_locale.reset();
-        LoadFormatSettings();
+        loadFormatSettings();
     }
 
     std::string path(std::string_view name) const { return (m_directory / name).string(); }

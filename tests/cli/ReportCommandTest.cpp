@@ -50,7 +50,7 @@ protected:
     void TearDown() override
     {
         m_locale.reset();
-        LoadFormatSettings();
+        loadFormatSettings();
     }
 
     void useDecimalSeparator(char16_t separator)
@@ -60,7 +60,7 @@ protected:
             m_locale.emplace(platform::LocaleFormats{u",", u".", u"€"});
         else
             m_locale.emplace(platform::LocaleFormats{u".", u",", u"$"});
-        LoadFormatSettings();
+        loadFormatSettings();
     }
 
     static Invocation run(const Arguments& arguments)

@@ -74,7 +74,7 @@ private slots:
         QWidget owner;
         owner.show();
         closeNextBoxWith(static_cast<Qt::Key>(key));
-        platform::MessageBox(&owner, icon, title, text);
+        platform::showMessageBox(&owner, icon, title, text);
         QCOMPARE(m_seen.title, title);
         QCOMPARE(m_seen.text, text);
         QCOMPARE(m_seen.icon, shownIcon);

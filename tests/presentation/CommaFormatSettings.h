@@ -10,11 +10,11 @@ class CommaFormatSettings : public ::testing::Test
 protected:
     void SetUp() override
     {
-        m_saved = FormatSettings;
-        FormatSettings.DecimalSeparator = u',';
+        m_saved = formatSettings;
+        formatSettings.decimalSeparator = u',';
     }
-    void TearDown() override { FormatSettings = m_saved; }
+    void TearDown() override { formatSettings = m_saved; }
 
 private:
-    TFormatSettings m_saved;
+    formatSettings m_saved;
 };

@@ -21,14 +21,14 @@ TEST(LoadFormatSettings, takesOneCharacterSeparatorsAndFallsBackForLongerOnes)
         {{u"\u066B", u"\u066C", u""}, u'\u066B', u'\u066C', u'\u066B'},
         {{u"\U0001D7CE", u" ", u""}, u'.', u' ', u'.'},
     };
-    const TFormatSettings saved = FormatSettings;
+    const formatSettings saved = formatSettings;
     for (const Case& c : cases) {
         platform::ScopedLocale locale(c.locale);
-        LoadFormatSettings();
-        EXPECT_EQ(FormatSettings.DecimalSeparator, c.decimal);
-        EXPECT_EQ(FormatSettings.ThousandSeparator, c.thousand);
-        EXPECT_EQ(FormatSettings.CurrencyString, c.locale.currencySymbol);
+        loadFormatSettings();
+        EXPECT_EQ(formatSettings.decimalSeparator, c.decimal);
+        EXPECT_EQ(formatSettings.thousandSeparator, c.thousand);
+        EXPECT_EQ(formatSettings.currencyString, c.locale.currencySymbol);
         EXPECT_EQ(writtenDecimalSeparator(), c.written);
     }
-    FormatSettings = saved;
+    formatSettings = saved;
 }

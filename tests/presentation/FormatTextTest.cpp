@@ -66,10 +66,10 @@ std::string withSeparator(std::string text, const std::string& separator)
     return result;
 }
 
-TFormatSettings settingsWith(char16_t decimalSeparator)
+formatSettings settingsWith(char16_t decimalSeparator)
 {
-    TFormatSettings settings;
-    settings.DecimalSeparator = decimalSeparator;
+    formatSettings settings;
+    settings.decimalSeparator = decimalSeparator;
     return settings;
 }
 
@@ -79,9 +79,9 @@ TEST(FormatText, writesEveryExampleWithTheCommaAndThePoint)
 {
     for (const auto& [separator, utf8] :
          {std::pair{u',', std::string(",")}, std::pair{u'.', std::string(".")}}) {
-        const TFormatSettings settings = settingsWith(separator);
+        const formatSettings settings = settingsWith(separator);
         for (const Example& example : examples) {
-            EXPECT_EQ(FormatText(example.pattern, {example.value}, settings),
+            EXPECT_EQ(formatText(example.pattern, {example.value}, settings),
                       withSeparator(example.comma, utf8))
                 << example.pattern << " of " << static_cast<double>(example.value);
         }
@@ -90,20 +90,20 @@ TEST(FormatText, writesEveryExampleWithTheCommaAndThePoint)
 
 TEST(FormatText, usesTheSeparatorOfTheGlobalSettings)
 {
-    const TFormatSettings saved = FormatSettings;
-    FormatSettings.DecimalSeparator = u'٫';
-    EXPECT_EQ(FormatText("%.3f", {0.25L}), "0٫250");
-    FormatSettings = saved;
+    const formatSettings saved = formatSettings;
+    formatSettings.decimalSeparator = u'٫';
+    EXPECT_EQ(formatText("%.3f", {0.25L}), "0٫250");
+    formatSettings = saved;
 }
 
 TEST(FormatText, leavesOutANulSeparatorExceptInExponentNotation)
 {
-    const TFormatSettings settings = settingsWith(u'\0');
-    EXPECT_EQ(FormatText("%.3f", {0.25L}, settings), "0250");
-    EXPECT_EQ(FormatText("%.6f", {1.5e20L}, settings), std::string("1\0"
+    const formatSettings settings = settingsWith(u'\0');
+    EXPECT_EQ(formatText("%.3f", {0.25L}, settings), "0250");
+    EXPECT_EQ(formatText("%.6f", {1.5e20L}, settings), std::string("1\0"
                                                                    "5E20",
                                                                    6));
-    EXPECT_EQ(FormatText("%.6f", {1e20L}, settings), "1E20");
+    EXPECT_EQ(formatText("%.6f", {1e20L}, settings), "1E20");
 }
 
 TEST(FormatText, expandsIntegersWithoutGrouping)
@@ -119,34 +119,34 @@ TEST(FormatText, expandsIntegersWithoutGrouping)
                           {std::numeric_limits<std::int32_t>::min(), "-2147483648"},
                           {std::numeric_limits<std::int32_t>::max(), "2147483647"}};
     for (const Case& c : cases)
-        EXPECT_EQ(FormatText("%d", {c.value}), c.text);
+        EXPECT_EQ(formatText("%d", {c.value}), c.text);
 }
 
 TEST(FormatText, copiesTheRestOfThePatternAndTakesArgumentsInOrder)
 {
-    const TFormatSettings settings = settingsWith(u',');
-    EXPECT_EQ(FormatText("%d Triebwerke, Ausfallwahrscheinlichekit %.6f = %.3f Prozent",
+    const formatSettings settings = settingsWith(u',');
+    EXPECT_EQ(formatText("%d Triebwerke, Ausfallwahrscheinlichekit %.6f = %.3f Prozent",
                          {1, 0.25L, 25.0L}, settings),
               "1 Triebwerke, Ausfallwahrscheinlichekit 0,250000 = 25,000 Prozent");
-    EXPECT_EQ(FormatText("Durchläufe: %d, 100%%", {4}, settings), "Durchläufe: 4, 100%");
-    EXPECT_EQ(FormatText("ohne Direktive", {}, settings), "ohne Direktive");
+    EXPECT_EQ(formatText("Durchläufe: %d, 100%%", {4}, settings), "Durchläufe: 4, 100%");
+    EXPECT_EQ(formatText("ohne Direktive", {}, settings), "ohne Direktive");
 }
 
 TEST(FormatText, refusesPatternsItDoesNotKnow)
 {
     const char* patterns[] = {"%d", "%.6f", "%s", "%.19f", "%.f", "%5d", "%"};
     for (const char* pattern : patterns) {
-        EXPECT_THROW(FormatText(pattern, {}), std::logic_error) << pattern;
+        EXPECT_THROW(formatText(pattern, {}), std::logic_error) << pattern;
     }
-    EXPECT_THROW(FormatText("%d", {0.5L}), std::logic_error);
-    EXPECT_THROW(FormatText("%.3f", {3}), std::logic_error);
+    EXPECT_THROW(formatText("%d", {0.5L}), std::logic_error);
+    EXPECT_THROW(formatText("%.3f", {3}), std::logic_error);
 }
 
 TEST(FormatText, matchesTheReferenceTextsOfQuotients)
 {
     std::ifstream file(TRIEBWERKE_TEST_DATA "/format-quotients.tsv");
     ASSERT_TRUE(file) << "format-quotients.tsv is missing";
-    const TFormatSettings settings = settingsWith(u',');
+    const formatSettings settings = settingsWith(u',');
     std::string line;
     int compared = 0;
     while (std::getline(file, line)) {
@@ -160,7 +160,7 @@ TEST(FormatText, matchesTheReferenceTextsOfQuotients)
         fields >> numerator >> denominator >> decimals >> expected;
         const long double quotient = static_cast<long double>(numerator) / denominator;
         const std::string pattern = "%." + std::to_string(decimals) + "f";
-        EXPECT_EQ(FormatText(pattern, {quotient}, settings), expected) << line;
+        EXPECT_EQ(formatText(pattern, {quotient}, settings), expected) << line;
         ++compared;
     }
     EXPECT_GT(compared, 1000) << "the reference file was cut short";

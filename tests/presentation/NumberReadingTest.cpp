@@ -116,12 +116,12 @@ TEST(ParseFloatLenient, keepsADecimalSeparatorBeyondLatin1)
 TEST(ParseFloatLenient, accumulatesDigitsAndScalesWithExtendedRounding)
 {
     platform::ScopedLocale scoped({u",", u".", u""});
-    EXPECT_EQ(ParseFloatLenient(u"0,1234567", 0), 1234567.0L / 1e7L);
-    EXPECT_EQ(ParseFloatLenient(u"1,5e4000", 0), 15.0L * 1e3999L);
-    EXPECT_EQ(ParseFloatLenient(u"1e5000", 7), 7);
-    EXPECT_EQ(ParseFloatLenient(std::u16string(6000, u'9'), -1), -1);
-    EXPECT_EQ(ParseFloatLenient(u"", 3), 3);
-    EXPECT_EQ(ParseFloatLenient(u"x", 3), 3);
+    EXPECT_EQ(parseFloatLenient(u"0,1234567", 0), 1234567.0L / 1e7L);
+    EXPECT_EQ(parseFloatLenient(u"1,5e4000", 0), 15.0L * 1e3999L);
+    EXPECT_EQ(parseFloatLenient(u"1e5000", 7), 7);
+    EXPECT_EQ(parseFloatLenient(std::u16string(6000, u'9'), -1), -1);
+    EXPECT_EQ(parseFloatLenient(u"", 3), 3);
+    EXPECT_EQ(parseFloatLenient(u"x", 3), 3);
 }
 
 // The command line's reading: every well-formed text has a value, whatever its length; beyond the

@@ -1,18 +1,18 @@
 #pragma once
 
-#include "ui/field/ValidateEditRules.h"
+#include "ui/field/NumberFieldRules.h"
 
 #include <string>
 #include <string_view>
 
-// The field's filter as its rule is written: each character asked of AcceptsChar with the whole
+// The field's filter as its rule is written: each character asked of acceptsChar with the whole
 // unfiltered text before it as its context. Slow on purpose; the field's own filter must agree.
-inline std::u16string filterByDefinition(const ValidateEditContext& field, std::u16string_view text)
+inline std::u16string filterByDefinition(const NumberFieldContext& field, std::u16string_view text)
 {
     std::u16string kept;
     for (std::size_t i = 0; i < text.size(); ++i) {
         char16_t character = text[i];
-        if (ValidateEditRules::AcceptsChar(field, text.substr(0, i), character, i + 1, true))
+        if (NumberFieldRules::acceptsChar(field, text.substr(0, i), character, i + 1, true))
             kept += character;
     }
     return kept;

@@ -1,5 +1,6 @@
 #include "platform/desktop/Display.h"
 
+#include "platform/LayoutScale.h"
 #include "platform/desktop/DesktopLogging.h"
 
 #include <QByteArray>
@@ -15,8 +16,6 @@
 namespace platform {
 
 namespace {
-
-constexpr int layoutDpi = 96;
 
 // Scaling settings a desktop session may export for every Qt program (a Plasma session at 125 %
 // exports QT_SCREEN_SCALE_FACTORS beside Xft.dpi 120); each would scale the window a second time,

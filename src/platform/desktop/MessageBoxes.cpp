@@ -60,7 +60,8 @@ MessageBoxes* g_boxes = &g_desktopBoxes;
 
 } // namespace
 
-void MessageBox(QWidget* owner, MessageBoxes::Icon icon, const QString& title, const QString& text)
+void showMessageBox(QWidget* owner, MessageBoxes::Icon icon, const QString& title,
+                    const QString& text)
 {
     g_boxes->show(owner, icon, title, text);
 }

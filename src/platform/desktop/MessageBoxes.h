@@ -20,7 +20,8 @@ public:
     virtual void show(QWidget* owner, Icon icon, const QString& title, const QString& text) = 0;
 };
 
-void MessageBox(QWidget* owner, MessageBoxes::Icon icon, const QString& title, const QString& text);
+void showMessageBox(QWidget* owner, MessageBoxes::Icon icon, const QString& title,
+                    const QString& text);
 
 class ScopedMessageBoxes : public ScopedReplacement<MessageBoxes>
 {

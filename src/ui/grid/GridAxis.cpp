@@ -1,7 +1,7 @@
 #include "ui/grid/GridAxis.h"
 
 #include "platform/Exceptions.h"
-#include "platform/MulDiv.h"
+#include "platform/LayoutScale.h"
 
 #include <algorithm>
 #include <limits>
@@ -101,9 +101,9 @@ void GridAxis::growSizes(int delta)
 void GridAxis::scale(int target)
 {
     ensureSizeList();
-    m_defaultSize = MulDiv(m_defaultSize, target, 96);
+    m_defaultSize = scaledFromLayout(m_defaultSize, target);
     for (int& size : *m_sizes)
-        size = MulDiv(size, target, 96);
+        size = scaledFromLayout(size, target);
 }
 
 void GridAxis::setViewLength(int length)

@@ -52,7 +52,7 @@ public:
     void ensureSizeList();
     // Adds delta to every size that is positive and stays positive (the zoom).
     void growSizes(int delta);
-    // The start-up scaling: the default and every size become MulDiv(size, target, 96).
+    // The start-up scaling: the default and every size become scaledFromLayout(size, target).
     void scale(int target);
 
     void setViewLength(int length);

@@ -1,6 +1,6 @@
 #include "ui/grid/GridFonts.h"
 
-#include "platform/MulDiv.h"
+#include "platform/LayoutScale.h"
 
 #include <algorithm>
 #include <cmath>
@@ -9,8 +9,8 @@ int zoomedPixelSize(int pixelSize, int zoomFactor, int dpi)
 {
     if (zoomFactor == 0 || dpi <= 0)
         return pixelSize;
-    const int points = std::max(1, MulDiv(pixelSize, 72, dpi) + zoomFactor);
-    return std::max(1, MulDiv(points, dpi, 72));
+    const int points = std::max(1, scaledRound(pixelSize, 72, dpi) + zoomFactor);
+    return std::max(1, scaledRound(points, dpi, 72));
 }
 
 QFont GridFonts::zoomed(GridFont kind, int zoomFactor) const

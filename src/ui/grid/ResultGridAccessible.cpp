@@ -1,6 +1,6 @@
 #include "ui/grid/ResultGridAccessible.h"
 
-#include "ui/grid/TResultGrid.h"
+#include "ui/grid/ResultGrid.h"
 
 #include <QPointer>
 #include <QWindow>
@@ -27,11 +27,11 @@ quint64 cellKey(int col, int gridRow)
 // The normal cells of the selection; empty when it lies in the fixed rows.
 GridRect selectedNormalCells(const ResultGridState& state)
 {
-    GridRect selection = state.Selection();
-    selection.top = std::max(selection.top, state.FixedRows());
+    GridRect selection = state.selection();
+    selection.top = std::max(selection.top, state.fixedRowCount());
     selection.left = std::max(selection.left, 0);
-    selection.bottom = std::min(selection.bottom, state.RowCount() - 1);
-    selection.right = std::min(selection.right, state.ColCount() - 1);
+    selection.bottom = std::min(selection.bottom, state.rowCount() - 1);
+    selection.right = std::min(selection.right, state.columnCount() - 1);
     return selection;
 }
 
@@ -43,7 +43,7 @@ bool isEmpty(const GridRect& rect)
 class ResultGridCellAccessible : public QAccessibleInterface, public QAccessibleTableCellInterface
 {
 public:
-    ResultGridCellAccessible(TResultGrid* grid, int col, int gridRow)
+    ResultGridCellAccessible(ResultGrid* grid, int col, int gridRow)
         : m_grid(grid)
         , m_col(col)
         , m_row(gridRow)
@@ -51,7 +51,7 @@ public:
 
     bool isValid() const override
     {
-        return m_grid != nullptr && m_col < m_grid->ColCount() && m_row < m_grid->RowCount();
+        return m_grid != nullptr && m_col < m_grid->columnCount() && m_row < m_grid->rowCount();
     }
     QObject* object() const override { return nullptr; }
     QWindow* window() const override { return m_grid ? m_grid->window()->windowHandle() : nullptr; }
@@ -68,7 +68,7 @@ public:
     {
         if (!isValid() || (kind != QAccessible::Name && kind != QAccessible::Value))
             return {};
-        return m_grid->Cells(m_col, m_row);
+        return m_grid->cellText(m_col, m_row);
     }
     void setText(QAccessible::Text, const QString&) override {}
 
@@ -129,28 +129,28 @@ public:
         auto* table = static_cast<ResultGridAccessible*>(parent());
         if (!isValid() || table == nullptr)
             return headers;
-        for (int row = 0; row < m_grid->FixedRows(); ++row)
+        for (int row = 0; row < m_grid->fixedRowCount(); ++row)
             headers.append(table->gridCell(m_col, row));
         return headers;
     }
     QList<QAccessibleInterface*> rowHeaderCells() const override { return {}; }
     int columnIndex() const override { return m_col; }
-    int rowIndex() const override { return m_row - (m_grid ? m_grid->FixedRows() : 0); }
+    int rowIndex() const override { return m_row - (m_grid ? m_grid->fixedRowCount() : 0); }
     int columnExtent() const override { return 1; }
     int rowExtent() const override { return 1; }
     QAccessibleInterface* table() const override { return parent(); }
 
 private:
-    bool isHeader() const { return m_grid && m_row < m_grid->FixedRows(); }
+    bool isHeader() const { return m_grid && m_row < m_grid->fixedRowCount(); }
 
-    QPointer<TResultGrid> m_grid;
+    QPointer<ResultGrid> m_grid;
     int m_col;
     int m_row;
 };
 
 } // namespace
 
-ResultGridAccessible::ResultGridAccessible(TResultGrid* grid)
+ResultGridAccessible::ResultGridAccessible(ResultGrid* grid)
     : QAccessibleWidget(grid, QAccessible::Table)
 {}
 
@@ -161,24 +161,25 @@ ResultGridAccessible::~ResultGridAccessible()
 
 QAccessibleInterface* ResultGridAccessible::create(const QString& className, QObject* object)
 {
-    auto* grid = qobject_cast<TResultGrid*>(object);
-    if (grid == nullptr || className != QLatin1String(TResultGrid::staticMetaObject.className()))
+    auto* grid = qobject_cast<ResultGrid*>(object);
+    if (grid == nullptr || className != QLatin1String(ResultGrid::staticMetaObject.className()))
         return nullptr;
     return new ResultGridAccessible(grid);
 }
 
-int ResultGridAccessible::childIndexOf(const TResultGrid* grid, int col, int gridRow)
+int ResultGridAccessible::childIndexOf(const ResultGrid* grid, int col, int gridRow)
 {
-    if (col < 0 || col >= grid->ColCount() || gridRow < grid->FixedRows() ||
-        gridRow >= grid->RowCount())
+    if (col < 0 || col >= grid->columnCount() || gridRow < grid->fixedRowCount() ||
+        gridRow >= grid->rowCount())
         return -1;
-    const qint64 index = static_cast<qint64>(gridRow - grid->FixedRows()) * grid->ColCount() + col;
+    const qint64 index =
+        static_cast<qint64>(gridRow - grid->fixedRowCount()) * grid->columnCount() + col;
     return index <= INT_MAX ? static_cast<int>(index) : -1;
 }
 
-const TResultGrid* ResultGridAccessible::grid() const
+const ResultGrid* ResultGridAccessible::grid() const
 {
-    return static_cast<const TResultGrid*>(object());
+    return static_cast<const ResultGrid*>(object());
 }
 
 QAccessible::Role ResultGridAccessible::role() const
@@ -227,7 +228,7 @@ int ResultGridAccessible::indexOfChild(const QAccessibleInterface* child) const
         const_cast<QAccessibleInterface*>(child)->tableCellInterface();
     if (cell == nullptr)
         return -1;
-    return childIndexOf(grid(), cell->columnIndex(), cell->rowIndex() + grid()->FixedRows());
+    return childIndexOf(grid(), cell->columnIndex(), cell->rowIndex() + grid()->fixedRowCount());
 }
 
 QAccessibleInterface* ResultGridAccessible::childAt(int x, int y) const
@@ -238,8 +239,8 @@ QAccessibleInterface* ResultGridAccessible::childAt(int x, int y) const
     if (!viewport->rect().contains(local))
         return nullptr;
     const GridCoord cell = grid()->state().cellAt(local.x(), local.y());
-    if (cell.col < 0 || cell.row < 0 || cell.col >= grid()->ColCount() ||
-        cell.row >= grid()->RowCount())
+    if (cell.col < 0 || cell.row < 0 || cell.col >= grid()->columnCount() ||
+        cell.row >= grid()->rowCount())
         return nullptr;
     return gridCell(cell.col, cell.row);
 }
@@ -249,7 +250,7 @@ QAccessibleInterface* ResultGridAccessible::focusChild() const
     trimCells();
     if (!grid()->hasFocus())
         return nullptr;
-    return gridCell(grid()->Col(), grid()->Row());
+    return gridCell(grid()->currentColumn(), grid()->currentRow());
 }
 
 void* ResultGridAccessible::interface_cast(QAccessible::InterfaceType type)
@@ -274,7 +275,7 @@ QAccessibleInterface* ResultGridAccessible::cellAt(int row, int column) const
     trimCells();
     if (row < 0 || row >= rowCount() || column < 0 || column >= columnCount())
         return nullptr;
-    return gridCell(column, row + grid()->FixedRows());
+    return gridCell(column, row + grid()->fixedRowCount());
 }
 
 QAccessibleInterface* ResultGridAccessible::gridCell(int col, int gridRow) const
@@ -283,7 +284,7 @@ QAccessibleInterface* ResultGridAccessible::gridCell(int col, int gridRow) const
     const auto known = m_cells.constFind(key);
     if (known != m_cells.constEnd())
         return QAccessible::accessibleInterface(*known);
-    auto* cell = new ResultGridCellAccessible(const_cast<TResultGrid*>(grid()), col, gridRow);
+    auto* cell = new ResultGridCellAccessible(const_cast<ResultGrid*>(grid()), col, gridRow);
     m_cells.insert(key, QAccessible::registerAccessibleInterface(cell));
     return cell;
 }
@@ -318,8 +319,8 @@ QString ResultGridAccessible::columnDescription(int column) const
     if (column < 0 || column >= columnCount())
         return {};
     QStringList texts;
-    for (int row = 0; row < grid()->FixedRows(); ++row)
-        texts.append(grid()->Cells(column, row));
+    for (int row = 0; row < grid()->fixedRowCount(); ++row)
+        texts.append(grid()->cellText(column, row));
     return texts.join(u' ');
 }
 
@@ -336,18 +337,19 @@ int ResultGridAccessible::selectedColumnCount() const
 int ResultGridAccessible::selectedRowCount() const
 {
     const GridRect selection = selectedNormalCells(grid()->state());
-    return isRowSelected(selection.top - grid()->FixedRows()) ? selection.bottom - selection.top + 1
-                                                              : 0;
+    return isRowSelected(selection.top - grid()->fixedRowCount())
+               ? selection.bottom - selection.top + 1
+               : 0;
 }
 
 int ResultGridAccessible::columnCount() const
 {
-    return grid()->ColCount();
+    return grid()->columnCount();
 }
 
 int ResultGridAccessible::rowCount() const
 {
-    return grid()->RowCount() - grid()->FixedRows();
+    return grid()->rowCount() - grid()->fixedRowCount();
 }
 
 QList<int> ResultGridAccessible::selectedColumns() const
@@ -365,7 +367,7 @@ QList<int> ResultGridAccessible::selectedRows() const
 {
     QList<int> rows;
     const int count = selectedRowCount();
-    const int first = selectedNormalCells(grid()->state()).top - grid()->FixedRows();
+    const int first = selectedNormalCells(grid()->state()).top - grid()->fixedRowCount();
     for (int row = first; row < first + std::min(count, maxListedSelectedCells); ++row)
         rows.append(row);
     return rows;
@@ -376,15 +378,15 @@ bool ResultGridAccessible::isColumnSelected(int column) const
     // A column counts as selected when the selection runs through all of its normal rows.
     const GridRect selection = selectedNormalCells(grid()->state());
     return !isEmpty(selection) && column >= selection.left && column <= selection.right &&
-           selection.top == grid()->FixedRows() && selection.bottom == grid()->RowCount() - 1;
+           selection.top == grid()->fixedRowCount() && selection.bottom == grid()->rowCount() - 1;
 }
 
 bool ResultGridAccessible::isRowSelected(int row) const
 {
     const GridRect selection = selectedNormalCells(grid()->state());
-    const int gridRow = row + grid()->FixedRows();
+    const int gridRow = row + grid()->fixedRowCount();
     return !isEmpty(selection) && gridRow >= selection.top && gridRow <= selection.bottom &&
-           selection.left == 0 && selection.right == grid()->ColCount() - 1;
+           selection.left == 0 && selection.right == grid()->columnCount() - 1;
 }
 
 // The selection follows the keyboard and the mouse only, as on screen.

@@ -3,7 +3,7 @@
 #include <QAccessibleWidget>
 #include <QHash>
 
-class TResultGrid;
+class ResultGrid;
 
 // What a screen reader reads of the result grid: a table whose rows are the grid's normal rows
 // and whose column headers are the cells of its fixed rows. Children are the normal cells, row by
@@ -13,14 +13,14 @@ class TResultGrid;
 class ResultGridAccessible : public QAccessibleWidget, public QAccessibleTableInterface
 {
 public:
-    explicit ResultGridAccessible(TResultGrid* grid);
+    explicit ResultGridAccessible(ResultGrid* grid);
     ~ResultGridAccessible() override;
 
-    // The accessibility factory for TResultGrid; installed once by the first grid.
+    // The accessibility factory for ResultGrid; installed once by the first grid.
     static QAccessibleInterface* create(const QString& className, QObject* object);
     // The child index of a grid cell, -1 for a fixed or missing cell and where the index would not
     // fit an int.
-    static int childIndexOf(const TResultGrid* grid, int col, int gridRow);
+    static int childIndexOf(const ResultGrid* grid, int col, int gridRow);
 
     QAccessible::Role role() const override;
     QAccessible::State state() const override;
@@ -57,7 +57,7 @@ public:
     QAccessibleInterface* gridCell(int col, int gridRow) const;
 
 private:
-    const TResultGrid* grid() const;
+    const ResultGrid* grid() const;
     void trimCells() const;
     void forgetCells() const;
 

@@ -93,8 +93,8 @@ ResultGridPainter::ResultGridPainter(const ResultGridState& state, const GridCol
                                      const GridFonts& fonts, bool hasFocus)
     : m_state(state)
     , m_colors(colors)
-    , m_font(fonts.zoomed(GridFont::Normal, state.ZoomFactor()))
-    , m_fixedFont(fonts.zoomed(GridFont::Fixed, state.ZoomFactor()))
+    , m_font(fonts.zoomed(GridFont::Normal, state.zoomFactor()))
+    , m_fixedFont(fonts.zoomed(GridFont::Fixed, state.zoomFactor()))
     , m_metrics(platform::textMetrics(m_font))
     , m_fixedMetrics(platform::textMetrics(m_fixedFont))
     , m_hasFocus(hasFocus)
@@ -203,7 +203,7 @@ void ResultGridPainter::paintGradient(QPainter& painter, const QRect& rect, int 
 void ResultGridPainter::paintText(QPainter& painter, GridCoord cell, const QRect& textRect,
                                   const platform::TextMetrics& lineMetrics) const
 {
-    const std::string_view utf8 = m_state.Cells(cell.col, cell.row);
+    const std::string_view utf8 = m_state.cellText(cell.col, cell.row);
     if (utf8.empty() || textRect.width() <= 0 || textRect.height() <= 0)
         return;
     QString text = QString::fromUtf8(utf8.data(), static_cast<qsizetype>(utf8.size()));

@@ -1,7 +1,7 @@
 #include "ui/grid/ResultGridState.h"
 
 #include "platform/Exceptions.h"
-#include "platform/MulDiv.h"
+#include "platform/LayoutScale.h"
 
 #include <algorithm>
 #include <cstdint>
@@ -29,17 +29,17 @@ void ResultGridState::setRowCount(int value)
     resize(m_rows, value, ErrorMessages::fixedRowCountTooBig);
 }
 
-void ResultGridState::setColCount(int value)
+void ResultGridState::setColumnCount(int value)
 {
     resize(m_cols, value, ErrorMessages::fixedColCountTooBig);
 }
 
-void ResultGridState::setFixedRows(int value)
+void ResultGridState::setFixedRowCount(int value)
 {
     changeFixed(m_rows, value, ErrorMessages::fixedRowCountTooBig);
 }
 
-void ResultGridState::setFixedCols(int value)
+void ResultGridState::setFixedColumnCount(int value)
 {
     changeFixed(m_cols, value, ErrorMessages::fixedColCountTooBig);
 }
@@ -76,7 +76,7 @@ void ResultGridState::resize(GridAxis& axis, int value, std::string_view tooBigM
 
 void ResultGridState::resetToFirstNormalCell()
 {
-    m_current = {FixedCols(), FixedRows()};
+    m_current = {fixedColumnCount(), fixedRowCount()};
     m_anchor = m_current;
     m_cols.resetOrigin();
     m_rows.resetOrigin();
@@ -88,7 +88,7 @@ void ResultGridState::clampView()
     m_rows.setOrigin(m_rows.origin());
 }
 
-void ResultGridState::setDefaultColWidth(int width)
+void ResultGridState::setDefaultColumnWidth(int width)
 {
     m_cols.setDefaultSize(width);
     clampView();
@@ -100,37 +100,37 @@ void ResultGridState::setDefaultRowHeight(int height)
     clampView();
 }
 
-void ResultGridState::setColWidths(int col, int width)
+void ResultGridState::setColumnWidth(int col, int width)
 {
     m_cols.setSize(col, width);
     clampView();
 }
 
-void ResultGridState::setRowHeights(int row, int height)
+void ResultGridState::setRowHeight(int row, int height)
 {
     m_rows.setSize(row, height);
     clampView();
 }
 
-GridRect ResultGridState::Selection() const
+GridRect ResultGridState::selection() const
 {
     return {std::min(m_current.col, m_anchor.col), std::min(m_current.row, m_anchor.row),
             std::max(m_current.col, m_anchor.col), std::max(m_current.row, m_anchor.row)};
 }
 
-int ResultGridState::limitColWidth(int width) const
+int ResultGridState::autoColumnWidth(int textWidth, int padding)
 {
-    if (width < m_minColWidth)
-        width = m_minColWidth;
-    if (m_maxColWidth > 0 && width > m_maxColWidth)
-        width = m_maxColWidth;
+    int width =
+        std::max(minColumnWidth, textWidth + 2 * cellMargin + 2 * gridLineWidth + autoSizeSlack);
+    if (padding != 0)
+        width = std::max(minColumnWidth, width + padding);
     return width;
 }
 
-void ResultGridState::AutoSizeColumns(bool DoFixedCols, int Padding, TextMeasurer& measurer)
+void ResultGridState::autoSizeColumns(bool includeFixedColumns, int padding, TextMeasurer& measurer)
 {
-    const int first = DoFixedCols ? 0 : FixedCols();
-    const int count = ColCount();
+    const int first = includeFixedColumns ? 0 : fixedColumnCount();
+    const int count = columnCount();
     if (first >= count)
         return;
     m_cols.ensureSizeList();
@@ -146,9 +146,9 @@ void ResultGridState::AutoSizeColumns(bool DoFixedCols, int Padding, TextMeasure
         int lastWidth = 0;
     };
     std::vector<Column> columns(static_cast<std::size_t>(count - first));
-    const int fixedRows = FixedRows();
-    const int fixedCols = FixedCols();
-    m_cells.forEachWithin(count, RowCount(), [&](int col, int row, std::string_view text) {
+    const int fixedRows = fixedRowCount();
+    const int fixedCols = fixedColumnCount();
+    m_cells.forEachWithin(count, rowCount(), [&](int col, int row, std::string_view text) {
         if (col < first)
             return;
         const bool fixed = row < fixedRows || col < fixedCols;
@@ -161,17 +161,13 @@ void ResultGridState::AutoSizeColumns(bool DoFixedCols, int Padding, TextMeasure
         }
         column.widest = std::max(column.widest, column.lastWidth);
     });
-    const int margins = 2 * cellMargin + 2 * gridLineWidth + 2;
-    for (int col = first; col < count; ++col) {
-        int width = limitColWidth(columns[static_cast<std::size_t>(col - first)].widest + margins);
-        if (Padding != 0)
-            width = limitColWidth(width + Padding);
-        m_cols.setSize(col, width);
-    }
+    for (int col = first; col < count; ++col)
+        m_cols.setSize(
+            col, autoColumnWidth(columns[static_cast<std::size_t>(col - first)].widest, padding));
     clampView();
 }
 
-void ResultGridState::Zoom(int delta)
+void ResultGridState::zoom(int delta)
 {
     const std::int64_t zoomed = static_cast<std::int64_t>(m_zoomFactor) + delta;
     if (zoomed < minZoomFactor || zoomed > maxZoomFactor)
@@ -189,22 +185,22 @@ void ResultGridState::Zoom(int delta)
 
 void ResultGridState::scaleToDpi(int targetDpi)
 {
-    if (targetDpi == 96 || targetDpi <= 0)
+    if (targetDpi == layoutDpi || targetDpi <= 0)
         return;
     for (const GridAxis* axis : {&m_cols, &m_rows}) {
         if (!axis->hasSizeList() && axis->count() > GridAxis::maxSizeListCount)
             throw EInvalidGridOperation(std::string(ErrorMessages::gridTooLarge));
     }
     // Column widths keep their pixels; only the default for later columns follows the display.
-    std::vector<int> widths(static_cast<std::size_t>(ColCount()));
-    for (int col = 0; col < ColCount(); ++col)
-        widths[static_cast<std::size_t>(col)] = ColWidths(col);
+    std::vector<int> widths(static_cast<std::size_t>(columnCount()));
+    for (int col = 0; col < columnCount(); ++col)
+        widths[static_cast<std::size_t>(col)] = columnWidth(col);
     m_cols.scale(targetDpi);
-    for (int col = 0; col < ColCount(); ++col)
+    for (int col = 0; col < columnCount(); ++col)
         m_cols.setSize(col, widths[static_cast<std::size_t>(col)]);
     m_rows.scale(targetDpi);
-    if (FixedRows() > 0)
-        m_rows.setSize(0, MulDiv(m_fixedRowHeight, targetDpi, 96));
+    if (fixedRowCount() > 0)
+        m_rows.setSize(0, scaledFromLayout(m_fixedRowHeight, targetDpi));
     clampView();
 }
 
@@ -236,18 +232,18 @@ ResultGridState::ScrollBarNeeds ResultGridState::scrollBarsNeeded(int width, int
                                                                   int horizontalBarHeight) const
 {
     ScrollBarNeeds needs;
-    needs.vertical = m_rows.maxOriginFor(height) > FixedRows();
+    needs.vertical = m_rows.maxOriginFor(height) > fixedRowCount();
     needs.horizontal =
-        m_cols.maxOriginFor(width - (needs.vertical ? verticalBarWidth : 0)) > FixedCols();
+        m_cols.maxOriginFor(width - (needs.vertical ? verticalBarWidth : 0)) > fixedColumnCount();
     if (needs.horizontal && !needs.vertical)
-        needs.vertical = m_rows.maxOriginFor(height - horizontalBarHeight) > FixedRows();
+        needs.vertical = m_rows.maxOriginFor(height - horizontalBarHeight) > fixedRowCount();
     return needs;
 }
 
 void ResultGridState::moveCurrent(std::int64_t col, std::int64_t row, bool extend)
 {
-    m_current = {clampIndex(col, FixedCols(), ColCount() - 1),
-                 clampIndex(row, FixedRows(), RowCount() - 1)};
+    m_current = {clampIndex(col, fixedColumnCount(), columnCount() - 1),
+                 clampIndex(row, fixedRowCount(), rowCount() - 1)};
     if (!extend)
         m_anchor = m_current;
     m_cols.scrollToShow(m_current.col);
@@ -258,14 +254,14 @@ void ResultGridState::keyPress(GridKey key, bool shift, bool ctrl)
 {
     // Targets are computed in 64 bits and clamped afterwards: on the last rows of a grid of
     // 2,147,483,647 rows a page down lies beyond the int range.
-    const std::int64_t col = Col();
-    const std::int64_t row = Row();
+    const std::int64_t col = currentColumn();
+    const std::int64_t row = currentRow();
     switch (key) {
     case GridKey::Up:
     case GridKey::Down: {
         const int step = key == GridKey::Up ? -1 : 1;
         if (ctrl)
-            m_rows.setOrigin(static_cast<std::int64_t>(TopRow()) + step);
+            m_rows.setOrigin(static_cast<std::int64_t>(topRow()) + step);
         else
             moveCurrent(col, row + step, shift);
         break;
@@ -275,7 +271,7 @@ void ResultGridState::keyPress(GridKey key, bool shift, bool ctrl)
         const int direction = key == GridKey::Left ? -1 : 1;
         if (ctrl) {
             const std::int64_t page = static_cast<std::int64_t>(direction) * m_cols.pageSize();
-            m_cols.setOrigin(LeftCol() + page);
+            m_cols.setOrigin(leftColumn() + page);
             moveCurrent(col + page, row, shift);
         } else {
             moveCurrent(col + direction, row, shift);
@@ -283,20 +279,20 @@ void ResultGridState::keyPress(GridKey key, bool shift, bool ctrl)
         break;
     }
     case GridKey::Home:
-        moveCurrent(FixedCols(), ctrl ? FixedRows() : row, shift);
+        moveCurrent(fixedColumnCount(), ctrl ? fixedRowCount() : row, shift);
         break;
     case GridKey::End:
-        moveCurrent(ColCount() - 1, ctrl ? RowCount() - 1 : row, shift);
+        moveCurrent(columnCount() - 1, ctrl ? rowCount() - 1 : row, shift);
         break;
     case GridKey::PageUp:
     case GridKey::PageDown: {
         const bool down = key == GridKey::PageDown;
         if (ctrl) {
-            moveCurrent(col, down ? std::max(TopRow(), m_rows.lastFullyVisible()) : TopRow(),
+            moveCurrent(col, down ? std::max(topRow(), m_rows.lastFullyVisible()) : topRow(),
                         shift);
         } else {
             const std::int64_t page = down ? m_rows.pageSize() : -m_rows.pageSize();
-            m_rows.setOrigin(TopRow() + page);
+            m_rows.setOrigin(topRow() + page);
             moveCurrent(col, row + page, shift);
         }
         break;
@@ -306,14 +302,14 @@ void ResultGridState::keyPress(GridKey key, bool shift, bool ctrl)
 
 void ResultGridState::selectAll()
 {
-    m_anchor = {FixedCols(), FixedRows()};
-    moveCurrent(ColCount() - 1, RowCount() - 1, true);
+    m_anchor = {fixedColumnCount(), fixedRowCount()};
+    moveCurrent(columnCount() - 1, rowCount() - 1, true);
 }
 
 bool ResultGridState::mousePress(int x, int y, bool shift)
 {
     const GridCoord cell = cellAt(x, y);
-    if (cell.col < FixedCols() || cell.row < FixedRows())
+    if (cell.col < fixedColumnCount() || cell.row < fixedRowCount())
         return false;
     if (shift)
         m_anchor = cell;
@@ -325,7 +321,7 @@ bool ResultGridState::mousePress(int x, int y, bool shift)
 void ResultGridState::mouseDrag(int x, int y)
 {
     const GridCoord cell = cellAt(x, y);
-    if (cell.col >= FixedCols() && cell.row >= FixedRows())
+    if (cell.col >= fixedColumnCount() && cell.row >= fixedRowCount())
         m_anchor = cell;
 }
 
@@ -341,8 +337,9 @@ void ResultGridState::autoScrollStep(int x, int y)
     if (dx == 0 && dy == 0)
         return;
     m_anchor = {
-        clampIndex(static_cast<std::int64_t>(m_anchor.col) + dx, FixedCols(), ColCount() - 1),
-        clampIndex(static_cast<std::int64_t>(m_anchor.row) + dy, FixedRows(), RowCount() - 1)};
+        clampIndex(static_cast<std::int64_t>(m_anchor.col) + dx, fixedColumnCount(),
+                   columnCount() - 1),
+        clampIndex(static_cast<std::int64_t>(m_anchor.row) + dy, fixedRowCount(), rowCount() - 1)};
     m_cols.scrollToShow(m_anchor.col);
     m_rows.scrollToShow(m_anchor.row);
 }
@@ -350,12 +347,12 @@ void ResultGridState::autoScrollStep(int x, int y)
 void ResultGridState::wheelStep(bool awayFromUser, bool ctrl, int linesPerNotch)
 {
     if (ctrl) {
-        Zoom(awayFromUser ? linesPerNotch : -linesPerNotch);
+        zoom(awayFromUser ? linesPerNotch : -linesPerNotch);
         return;
     }
     const std::int64_t row =
-        static_cast<std::int64_t>(Row()) + (awayFromUser ? -linesPerNotch : linesPerNotch);
-    moveCurrent(Col(), clampIndex(row, FixedRows(), RowCount() - 1), false);
+        static_cast<std::int64_t>(currentRow()) + (awayFromUser ? -linesPerNotch : linesPerNotch);
+    moveCurrent(currentColumn(), clampIndex(row, fixedRowCount(), rowCount() - 1), false);
 }
 
 void ResultGridState::scrollVertical(ScrollAction action)

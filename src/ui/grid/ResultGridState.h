@@ -57,45 +57,49 @@ public:
 
     ResultGridState();
 
-    int RowCount() const { return m_rows.count(); }
+    int rowCount() const { return m_rows.count(); }
     void setRowCount(int value);
-    int ColCount() const { return m_cols.count(); }
-    void setColCount(int value);
-    int FixedRows() const { return m_rows.fixedCount(); }
-    void setFixedRows(int value);
-    int FixedCols() const { return m_cols.fixedCount(); }
-    void setFixedCols(int value);
+    int columnCount() const { return m_cols.count(); }
+    void setColumnCount(int value);
+    int fixedRowCount() const { return m_rows.fixedCount(); }
+    void setFixedRowCount(int value);
+    int fixedColumnCount() const { return m_cols.fixedCount(); }
+    void setFixedColumnCount(int value);
 
-    std::string_view Cells(int col, int row) const { return m_cells.text(col, row); }
-    void setCells(int col, int row, std::string_view text) { m_cells.setText(col, row, text); }
+    std::string_view cellText(int col, int row) const { return m_cells.text(col, row); }
+    void setCellText(int col, int row, std::string_view text) { m_cells.setText(col, row, text); }
     const GridCellStore& cellStore() const { return m_cells; }
 
-    int DefaultColWidth() const { return m_cols.defaultSize(); }
-    void setDefaultColWidth(int width);
-    int DefaultRowHeight() const { return m_rows.defaultSize(); }
+    int defaultColumnWidth() const { return m_cols.defaultSize(); }
+    void setDefaultColumnWidth(int width);
+    int defaultRowHeight() const { return m_rows.defaultSize(); }
     void setDefaultRowHeight(int height);
-    int FixedRowHeight() const { return m_fixedRowHeight; }
-    int ColWidths(int col) const { return m_cols.size(col); }
-    void setColWidths(int col, int width);
-    int RowHeights(int row) const { return m_rows.size(row); }
-    void setRowHeights(int row, int height);
-    bool hasColWidthList() const { return m_cols.hasSizeList(); }
+    int fixedRowHeight() const { return m_fixedRowHeight; }
+    int columnWidth(int col) const { return m_cols.size(col); }
+    void setColumnWidth(int col, int width);
+    int rowHeight(int row) const { return m_rows.size(row); }
+    void setRowHeight(int row, int height);
+    bool hasColumnWidthList() const { return m_cols.hasSizeList(); }
     bool hasRowHeightList() const { return m_rows.hasSizeList(); }
-    int MinColWidth() const { return m_minColWidth; }
-    int MaxColWidth() const { return m_maxColWidth; }
 
-    int Col() const { return m_current.col; }
-    int Row() const { return m_current.row; }
+    int currentColumn() const { return m_current.col; }
+    int currentRow() const { return m_current.row; }
     GridCoord current() const { return m_current; }
     GridCoord anchor() const { return m_anchor; }
-    GridRect Selection() const;
-    bool isSelected(GridCoord cell) const { return Selection().contains(cell); }
-    int LeftCol() const { return m_cols.origin(); }
-    int TopRow() const { return m_rows.origin(); }
-    int ZoomFactor() const { return m_zoomFactor; }
+    GridRect selection() const;
+    bool isSelected(GridCoord cell) const { return selection().contains(cell); }
+    int leftColumn() const { return m_cols.origin(); }
+    int topRow() const { return m_rows.origin(); }
+    int zoomFactor() const { return m_zoomFactor; }
 
-    void AutoSizeColumns(bool DoFixedCols, int Padding, TextMeasurer& measurer);
-    void Zoom(int delta);
+    // The width autoSizeColumns gives a column whose widest text is `textWidth` pixels wide: the
+    // text, a cell margin and a grid line on either side and two pixels of slack, at least
+    // minColumnWidth; then `padding` more, at least minColumnWidth again.
+    static constexpr int autoSizeSlack = 2;
+    static constexpr int minColumnWidth = 10;
+    static int autoColumnWidth(int textWidth, int padding);
+    void autoSizeColumns(bool includeFixedColumns, int padding, TextMeasurer& measurer);
+    void zoom(int delta);
     // The start-up scaling from 96 dots per inch to the display's; nothing at 96.
     void scaleToDpi(int targetDpi);
 
@@ -105,7 +109,10 @@ public:
     int clientHeight() const { return m_rows.viewLength(); }
     const GridAxis& rows() const { return m_rows; }
     const GridAxis& cols() const { return m_cols; }
-    bool isFixed(GridCoord cell) const { return cell.row < FixedRows() || cell.col < FixedCols(); }
+    bool isFixed(GridCoord cell) const
+    {
+        return cell.row < fixedRowCount() || cell.col < fixedColumnCount();
+    }
     // The cell's rectangle when some of it is visible.
     std::optional<PixelRect> cellRect(int col, int row) const
     {
@@ -147,14 +154,11 @@ private:
     void resetToFirstNormalCell();
     void moveCurrent(std::int64_t col, std::int64_t row, bool extend);
     void clampView();
-    int limitColWidth(int width) const;
 
     GridAxis m_cols;
     GridAxis m_rows;
     GridCellStore m_cells;
     int m_fixedRowHeight = 24;
-    int m_minColWidth = 10;
-    int m_maxColWidth = 0;
     GridCoord m_current;
     GridCoord m_anchor;
     int m_zoomFactor = 0;

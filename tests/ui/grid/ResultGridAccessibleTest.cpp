@@ -1,6 +1,6 @@
 #include "ui/grid/ResultGridAccessible.h"
 
-#include "ui/grid/TResultGrid.h"
+#include "ui/grid/ResultGrid.h"
 
 #include <QAccessible>
 #include <QApplication>
@@ -13,15 +13,15 @@ namespace {
 //   a0  a1  a2  a3
 //   b0  b1  b2  b3
 //   c0  c1  c2  c3
-void fill(TResultGrid& grid)
+void fill(ResultGrid& grid)
 {
     grid.setRowCount(4);
-    grid.setColCount(4);
-    grid.setFixedRows(1);
+    grid.setColumnCount(4);
+    grid.setFixedRowCount(1);
     for (int col = 0; col < 4; ++col) {
-        grid.setCells(col, 0, QStringLiteral("H%1").arg(col));
+        grid.setCellText(col, 0, QStringLiteral("H%1").arg(col));
         for (int row = 1; row < 4; ++row)
-            grid.setCells(col, row, QStringLiteral("%1%2").arg(QChar(u'a' + row - 1)).arg(col));
+            grid.setCellText(col, row, QStringLiteral("%1%2").arg(QChar(u'a' + row - 1)).arg(col));
     }
 }
 
@@ -42,7 +42,7 @@ class ResultGridAccessibleTest : public QObject
 private slots:
     void init()
     {
-        m_grid = std::make_unique<TResultGrid>();
+        m_grid = std::make_unique<ResultGrid>();
         m_grid->resize(400, 200);
         m_grid->setAccessibleName(QStringLiteral("Ergebnis"));
         fill(*m_grid);
@@ -168,7 +168,8 @@ private slots:
         QAccessibleInterface* current = m_table->child(childIndex);
         QVERIFY(current->state().focused);
         QCOMPARE(m_table->focusChild(), current);
-        QCOMPARE(ResultGridAccessible::childIndexOf(m_grid.get(), m_grid->Col(), m_grid->Row()),
+        QCOMPARE(ResultGridAccessible::childIndexOf(m_grid.get(), m_grid->currentColumn(),
+                                                    m_grid->currentRow()),
                  childIndex);
         QVERIFY(!m_table->child(childIndex == 0 ? 1 : 0)->state().focused);
     }
@@ -185,10 +186,10 @@ private slots:
         QAccessibleInterface* before = m_table->tableInterface()->cellAt(2, 3);
         QCOMPARE(before->text(QAccessible::Name), QStringLiteral("c3"));
         m_grid->setRowCount(6);
-        m_grid->setColCount(2);
-        m_grid->setFixedRows(2);
-        m_grid->setCells(1, 1, QStringLiteral("zweite Kopfzeile"));
-        m_grid->setCells(1, 5, QStringLiteral("neu"));
+        m_grid->setColumnCount(2);
+        m_grid->setFixedRowCount(2);
+        m_grid->setCellText(1, 1, QStringLiteral("zweite Kopfzeile"));
+        m_grid->setCellText(1, 5, QStringLiteral("neu"));
         QCOMPARE(m_table->tableInterface()->rowCount(), 4);
         QCOMPARE(m_table->tableInterface()->columnCount(), 2);
         QCOMPARE(m_table->childCount(), 8);
@@ -198,7 +199,7 @@ private slots:
                  QStringLiteral("H1 zweite Kopfzeile"));
         QCOMPARE(m_table->text(QAccessible::Description), QStringLiteral("4 Zeilen, 2 Spalten"));
         m_grid->setRowCount(3);
-        m_grid->setColCount(1);
+        m_grid->setColumnCount(1);
         QCOMPARE(m_table->text(QAccessible::Description), QStringLiteral("1 Zeile, 1 Spalte"));
     }
 
@@ -213,7 +214,7 @@ private slots:
     }
 
 private:
-    std::unique_ptr<TResultGrid> m_grid;
+    std::unique_ptr<ResultGrid> m_grid;
     QAccessibleInterface* m_table = nullptr;
 };
 

@@ -1,9 +1,9 @@
 #include "ui/grid/ResultGridState.h"
 
 #include "platform/Exceptions.h"
-#include "platform/MulDiv.h"
+#include "platform/LayoutScale.h"
 #include "support/CaseNames.h"
-#include "ui/grid/ResultTableLayout.h"
+#include "ui/window/ResultTableShape.h"
 
 #include <functional>
 #include <gtest/gtest.h>
@@ -70,15 +70,15 @@ const std::string tooLarge(ErrorMessages::gridTooLarge);
 void simulate(ResultGridState& grid, int engines)
 {
     FakeMeasurer measurer;
-    ResultTableLayout::applyShape(grid, engines);
+    ResultTableShape::applyShape(grid, engines);
     for (int i = 0; i <= engines; ++i) {
-        grid.setCells(0, i + 1, std::to_string(i) + " Triebwerke");
-        grid.setCells(1, i + 1, "0,100000");
-        grid.setCells(2, i + 1, "10,000 Prozent");
-        grid.setCells(3, i + 1, "0,100000");
-        grid.setCells(4, i + 1, "10,000 Prozent");
+        grid.setCellText(0, i + 1, std::to_string(i) + " Triebwerke");
+        grid.setCellText(1, i + 1, "0,100000");
+        grid.setCellText(2, i + 1, "10,000 Prozent");
+        grid.setCellText(3, i + 1, "0,100000");
+        grid.setCellText(4, i + 1, "10,000 Prozent");
     }
-    grid.AutoSizeColumns(true, ResultTableLayout::textPadding, measurer);
+    grid.autoSizeColumns(true, ResultTableShape::textPadding, measurer);
 }
 
 // 11 rows of 24 pixels (header included), 5 columns of 50 in a client area of 200 x 100: three
@@ -87,8 +87,8 @@ ResultGridState smallView()
 {
     ResultGridState grid;
     grid.setRowCount(11);
-    grid.setColCount(5);
-    grid.setDefaultColWidth(50);
+    grid.setColumnCount(5);
+    grid.setDefaultColumnWidth(50);
     grid.setClientSize(200, 100);
     return grid;
 }
@@ -96,26 +96,38 @@ ResultGridState smallView()
 TEST(ResultGridState, StartsAsTheWindowLayoutCreatesIt)
 {
     const ResultGridState grid;
-    EXPECT_EQ(grid.RowCount(), 5);
-    EXPECT_EQ(grid.ColCount(), 2);
-    EXPECT_EQ(grid.FixedRows(), 1);
-    EXPECT_EQ(grid.FixedCols(), 0);
-    EXPECT_EQ(grid.DefaultColWidth(), 64);
-    EXPECT_EQ(grid.DefaultRowHeight(), 24);
-    EXPECT_EQ(grid.FixedRowHeight(), 24);
-    EXPECT_EQ(grid.MinColWidth(), 10);
-    EXPECT_EQ(grid.MaxColWidth(), 0);
-    EXPECT_FALSE(grid.hasColWidthList());
+    EXPECT_EQ(grid.rowCount(), 5);
+    EXPECT_EQ(grid.columnCount(), 2);
+    EXPECT_EQ(grid.fixedRowCount(), 1);
+    EXPECT_EQ(grid.fixedColumnCount(), 0);
+    EXPECT_EQ(grid.defaultColumnWidth(), 64);
+    EXPECT_EQ(grid.defaultRowHeight(), 24);
+    EXPECT_EQ(grid.fixedRowHeight(), 24);
+    EXPECT_FALSE(grid.hasColumnWidthList());
     EXPECT_FALSE(grid.hasRowHeightList());
     EXPECT_EQ(grid.current(), (GridCoord{0, 1}));
     EXPECT_EQ(grid.anchor(), (GridCoord{0, 1}));
-    EXPECT_EQ(grid.LeftCol(), 0);
-    EXPECT_EQ(grid.TopRow(), 1);
-    EXPECT_EQ(grid.ZoomFactor(), 0);
+    EXPECT_EQ(grid.leftColumn(), 0);
+    EXPECT_EQ(grid.topRow(), 1);
+    EXPECT_EQ(grid.zoomFactor(), 0);
     EXPECT_EQ(grid.cellStore().size(), 0u);
 }
 
-TEST(MulDiv, RoundsHalvesAwayFromZero)
+// max(10, m + 8), then the padding on top.
+TEST(ResultGridState, AutoColumnWidthIsTheTextWithMarginsLinesAndSlackAtLeastTen)
+{
+    struct Case
+    {
+        int textWidth, padding, expected;
+    };
+    const Case cases[] = {{0, 4, 14}, {1, 0, 10},    {2, 0, 10},  {3, 0, 11},
+                          {1, 4, 14}, {100, 4, 112}, {0, -8, 10}, {50, -8, 50}};
+    for (const Case& c : cases)
+        EXPECT_EQ(ResultGridState::autoColumnWidth(c.textWidth, c.padding), c.expected)
+            << c.textWidth << " + " << c.padding;
+}
+
+TEST(scaledRound, RoundsHalvesAwayFromZero)
 {
     struct Case
     {
@@ -128,7 +140,7 @@ TEST(MulDiv, RoundsHalvesAwayFromZero)
         {7, -3, 2, -11},   {-7, -3, 2, 11},
     };
     for (const Case& c : cases)
-        EXPECT_EQ(MulDiv(c.a, c.b, c.c), c.expected) << c.a << "*" << c.b << "/" << c.c;
+        EXPECT_EQ(scaledRound(c.a, c.b, c.c), c.expected) << c.a << "*" << c.b << "/" << c.c;
 }
 
 TEST(ResultGridState, FixedRowsRule)
@@ -136,28 +148,28 @@ TEST(ResultGridState, FixedRowsRule)
     {
         ResultGridState grid = smallView();
         grid.keyPress(GridKey::Down, true, false);
-        grid.setFixedRows(1);
-        EXPECT_EQ(grid.Selection(), (GridRect{0, 1, 0, 2})) << "the same value changes nothing";
+        grid.setFixedRowCount(1);
+        EXPECT_EQ(grid.selection(), (GridRect{0, 1, 0, 2})) << "the same value changes nothing";
     }
     {
         ResultGridState grid = smallView();
-        EXPECT_EQ(gridErrorOf([&] { grid.setFixedRows(-1); }), indexOutOfRange);
-        EXPECT_EQ(gridErrorOf([&] { grid.setFixedCols(-3); }), indexOutOfRange);
-        EXPECT_EQ(gridErrorOf([&] { grid.setFixedRows(11); }), fixedRowsTooBig);
-        EXPECT_EQ(gridErrorOf([&] { grid.setFixedCols(5); }),
+        EXPECT_EQ(gridErrorOf([&] { grid.setFixedRowCount(-1); }), indexOutOfRange);
+        EXPECT_EQ(gridErrorOf([&] { grid.setFixedColumnCount(-3); }), indexOutOfRange);
+        EXPECT_EQ(gridErrorOf([&] { grid.setFixedRowCount(11); }), fixedRowsTooBig);
+        EXPECT_EQ(gridErrorOf([&] { grid.setFixedColumnCount(5); }),
                   std::string(ErrorMessages::fixedColCountTooBig));
-        EXPECT_EQ(grid.FixedRows(), 1);
-        EXPECT_EQ(grid.FixedCols(), 0);
+        EXPECT_EQ(grid.fixedRowCount(), 1);
+        EXPECT_EQ(grid.fixedColumnCount(), 0);
     }
     {
         ResultGridState grid = smallView();
         grid.keyPress(GridKey::End, false, true);
         grid.keyPress(GridKey::Up, true, false);
-        grid.setFixedRows(3);
+        grid.setFixedRowCount(3);
         EXPECT_EQ(grid.current(), (GridCoord{0, 3}));
         EXPECT_EQ(grid.anchor(), (GridCoord{0, 3}));
-        EXPECT_EQ(grid.TopRow(), 3);
-        EXPECT_EQ(grid.LeftCol(), 0);
+        EXPECT_EQ(grid.topRow(), 3);
+        EXPECT_EQ(grid.leftColumn(), 0);
     }
 }
 
@@ -166,60 +178,60 @@ TEST(ResultGridState, ResizeRule)
     {
         ResultGridState grid;
         grid.setRowCount(0);
-        grid.setColCount(-5);
-        EXPECT_EQ(grid.RowCount(), 1);
-        EXPECT_EQ(grid.ColCount(), 1);
-        EXPECT_EQ(grid.FixedRows(), 0) << "fixed rows give way to the single row";
+        grid.setColumnCount(-5);
+        EXPECT_EQ(grid.rowCount(), 1);
+        EXPECT_EQ(grid.columnCount(), 1);
+        EXPECT_EQ(grid.fixedRowCount(), 0) << "fixed rows give way to the single row";
         EXPECT_EQ(grid.current(), (GridCoord{0, 0}));
     }
     {
         ResultGridState grid = smallView();
         grid.keyPress(GridKey::Down, true, false);
         grid.setRowCount(11);
-        EXPECT_EQ(grid.Selection(), (GridRect{0, 1, 0, 2})) << "the same count changes nothing";
+        EXPECT_EQ(grid.selection(), (GridRect{0, 1, 0, 2})) << "the same count changes nothing";
         grid.setRowCount(12);
-        EXPECT_EQ(grid.Selection(), (GridRect{0, 2, 0, 2})) << "a new count collapses";
+        EXPECT_EQ(grid.selection(), (GridRect{0, 2, 0, 2})) << "a new count collapses";
     }
     {
         ResultGridState grid = smallView();
         grid.keyPress(GridKey::End, false, true);
-        grid.setColCount(3);
+        grid.setColumnCount(3);
         EXPECT_EQ(grid.current(), (GridCoord{2, 10}));
         grid.setRowCount(6);
         EXPECT_EQ(grid.current(), (GridCoord{2, 5}));
         EXPECT_EQ(grid.anchor(), (GridCoord{2, 5}));
-        EXPECT_EQ(grid.TopRow(), 3) << "just far enough to show row 5 fully";
+        EXPECT_EQ(grid.topRow(), 3) << "just far enough to show row 5 fully";
     }
     {
         ResultGridState grid;
-        grid.setRowHeights(2, 40);
-        grid.setColWidths(1, 30);
-        grid.setDefaultColWidth(64);
-        grid.setColWidths(1, 30);
+        grid.setRowHeight(2, 40);
+        grid.setColumnWidth(1, 30);
+        grid.setDefaultColumnWidth(64);
+        grid.setColumnWidth(1, 30);
         grid.setRowCount(8);
-        grid.setColCount(3);
+        grid.setColumnCount(3);
         const int heights[] = {24, 24, 40, 24, 24, 24, 24, 24};
         for (int row = 0; row < 8; ++row)
-            EXPECT_EQ(grid.RowHeights(row), heights[row]) << row;
-        EXPECT_EQ(grid.ColWidths(1), 30);
-        EXPECT_EQ(grid.ColWidths(2), 64);
+            EXPECT_EQ(grid.rowHeight(row), heights[row]) << row;
+        EXPECT_EQ(grid.columnWidth(1), 30);
+        EXPECT_EQ(grid.columnWidth(2), 64);
         grid.setRowCount(2);
         grid.setRowCount(4);
-        EXPECT_EQ(grid.RowHeights(2), 24) << "a cut entry comes back at the default";
+        EXPECT_EQ(grid.rowHeight(2), 24) << "a cut entry comes back at the default";
     }
 }
 
 TEST(ResultGridState, TextOutsideTheCountsStaysAndComesBack)
 {
     ResultGridState grid;
-    grid.setCells(1, 7, "später");
+    grid.setCellText(1, 7, "später");
     EXPECT_FALSE(grid.cellRect(1, 7).has_value());
     grid.setClientSize(400, 400);
     grid.setRowCount(8);
-    EXPECT_EQ(grid.Cells(1, 7), "später");
+    EXPECT_EQ(grid.cellText(1, 7), "später");
     EXPECT_EQ(grid.cellRect(1, 7), (PixelRect{64, 7 * 24, 64, 24}));
     grid.setRowCount(2);
-    EXPECT_EQ(grid.Cells(1, 7), "später");
+    EXPECT_EQ(grid.cellText(1, 7), "später");
 }
 
 TEST(ResultGridState, RowsCutOffByAShorterTableComeBackWithTheirTexts)
@@ -227,40 +239,40 @@ TEST(ResultGridState, RowsCutOffByAShorterTableComeBackWithTheirTexts)
     ResultGridState grid;
     simulate(grid, 300);
     simulate(grid, 3);
-    ASSERT_EQ(grid.RowCount(), 5);
+    ASSERT_EQ(grid.rowCount(), 5);
     grid.setRowCount(302);
-    EXPECT_EQ(grid.Cells(0, 301), "300 Triebwerke");
-    EXPECT_EQ(grid.Cells(4, 200), "10,000 Prozent");
-    EXPECT_EQ(grid.Cells(0, 4), "3 Triebwerke");
-    EXPECT_EQ(grid.Cells(0, 302), "");
+    EXPECT_EQ(grid.cellText(0, 301), "300 Triebwerke");
+    EXPECT_EQ(grid.cellText(4, 200), "10,000 Prozent");
+    EXPECT_EQ(grid.cellText(0, 4), "3 Triebwerke");
+    EXPECT_EQ(grid.cellText(0, 302), "");
 }
 
 TEST(ResultGridState, CellsWithNegativeIndexFail)
 {
     ResultGridState grid;
-    EXPECT_THROW(grid.setCells(-1, 0, "x"), EListError);
-    EXPECT_THROW(grid.setCells(0, -1, "x"), EListError);
+    EXPECT_THROW(grid.setCellText(-1, 0, "x"), EListError);
+    EXPECT_THROW(grid.setCellText(0, -1, "x"), EListError);
 }
 
 TEST(ResultGridState, DefaultColWidthAlwaysDropsIndividualWidths)
 {
     ResultGridState grid;
-    grid.setColWidths(1, 99);
-    grid.setDefaultColWidth(64);
-    EXPECT_FALSE(grid.hasColWidthList());
-    EXPECT_EQ(grid.ColWidths(1), 64);
-    grid.setColWidths(0, 5);
-    grid.setDefaultColWidth(120);
-    EXPECT_EQ(grid.ColWidths(0), 120);
+    grid.setColumnWidth(1, 99);
+    grid.setDefaultColumnWidth(64);
+    EXPECT_FALSE(grid.hasColumnWidthList());
+    EXPECT_EQ(grid.columnWidth(1), 64);
+    grid.setColumnWidth(0, 5);
+    grid.setDefaultColumnWidth(120);
+    EXPECT_EQ(grid.columnWidth(0), 120);
 }
 
 TEST(ResultGridState, IndividualSizeBeyondTheCountFails)
 {
     ResultGridState grid;
-    EXPECT_EQ(gridErrorOf([&] { grid.setColWidths(2, 10); }), indexOutOfRange);
-    EXPECT_EQ(gridErrorOf([&] { grid.setRowHeights(-1, 10); }), indexOutOfRange);
-    EXPECT_EQ(gridErrorOf([&] { grid.setRowHeights(5, 10); }), indexOutOfRange);
-    EXPECT_FALSE(grid.hasColWidthList());
+    EXPECT_EQ(gridErrorOf([&] { grid.setColumnWidth(2, 10); }), indexOutOfRange);
+    EXPECT_EQ(gridErrorOf([&] { grid.setRowHeight(-1, 10); }), indexOutOfRange);
+    EXPECT_EQ(gridErrorOf([&] { grid.setRowHeight(5, 10); }), indexOutOfRange);
+    EXPECT_FALSE(grid.hasColumnWidthList());
     EXPECT_FALSE(grid.hasRowHeightList());
 }
 
@@ -272,8 +284,8 @@ TEST(ResultGridState, HugeRowCountWithoutHeightListCostsNoRowMemory)
     grid.setRowCount(2'000'000'000);
     grid.keyPress(GridKey::End, false, true);
     EXPECT_LT(mallinfo2().uordblks - before, 4096u);
-    EXPECT_EQ(grid.Row(), 1'999'999'999);
-    EXPECT_EQ(grid.TopRow(), 2'000'000'000 - 9);
+    EXPECT_EQ(grid.currentRow(), 1'999'999'999);
+    EXPECT_EQ(grid.topRow(), 2'000'000'000 - 9);
     EXPECT_EQ(grid.rows().visibleSpans().size(), 10u) << "the header and the last nine rows";
     EXPECT_EQ(grid.verticalThumbPosition(), 127);
 }
@@ -282,16 +294,16 @@ TEST(ResultGridState, RowCountAboveTheListLimitIsRefusedWhileAHeightListExists)
 {
     ResultGridState grid;
     grid.setRowCount(GridAxis::maxSizeListCount + 1);
-    EXPECT_EQ(gridErrorOf([&] { grid.Zoom(1); }), tooLarge);
-    EXPECT_EQ(grid.ZoomFactor(), 0);
-    EXPECT_FALSE(grid.hasColWidthList());
+    EXPECT_EQ(gridErrorOf([&] { grid.zoom(1); }), tooLarge);
+    EXPECT_EQ(grid.zoomFactor(), 0);
+    EXPECT_FALSE(grid.hasColumnWidthList());
 
     grid.setRowCount(7);
-    grid.setColCount(3);
-    grid.Zoom(1);
+    grid.setColumnCount(3);
+    grid.zoom(1);
     EXPECT_EQ(gridErrorOf([&] { grid.setRowCount(GridAxis::maxSizeListCount + 1); }), tooLarge);
-    EXPECT_EQ(grid.RowCount(), 7);
-    EXPECT_EQ(grid.ColCount(), 3);
+    EXPECT_EQ(grid.rowCount(), 7);
+    EXPECT_EQ(grid.columnCount(), 3);
 }
 
 struct AutoSizeCase
@@ -314,13 +326,13 @@ class AutoSizeColumnsTest : public testing::TestWithParam<AutoSizeCase>
 TEST_P(AutoSizeColumnsTest, SetsEachWidthFromItsWidestText)
 {
     ResultGridState grid;
-    grid.setColCount(4);
-    grid.setColWidths(3, 500);
+    grid.setColumnCount(4);
+    grid.setColumnWidth(3, 500);
     GetParam().setUp(grid);
     FakeMeasurer measurer;
-    grid.AutoSizeColumns(GetParam().doFixedCols, GetParam().padding, measurer);
-    for (int col = 0; col < grid.ColCount(); ++col)
-        EXPECT_EQ(grid.ColWidths(col), GetParam().widths[static_cast<std::size_t>(col)]) << col;
+    grid.autoSizeColumns(GetParam().doFixedCols, GetParam().padding, measurer);
+    for (int col = 0; col < grid.columnCount(); ++col)
+        EXPECT_EQ(grid.columnWidth(col), GetParam().widths[static_cast<std::size_t>(col)]) << col;
 }
 
 // The fake font: 6 pixels per byte, 7 in the header, so m + 8 (+ padding) per column.
@@ -335,29 +347,29 @@ INSTANTIATE_TEST_SUITE_P(
                                  true,
                                  4,
                                  [](ResultGridState& g) {
-                                     g.setCells(0, 0, "abcd");   // 28
-                                     g.setCells(0, 1, "abcde");  // 30
-                                     g.setCells(1, 0, "abcdef"); // 42
-                                     g.setCells(1, 3, "abcdef"); // 36
+                                     g.setCellText(0, 0, "abcd");   // 28
+                                     g.setCellText(0, 1, "abcde");  // 30
+                                     g.setCellText(1, 0, "abcdef"); // 42
+                                     g.setCellText(1, 3, "abcdef"); // 36
                                  },
                                  {42, 54, 14, 14}},
                     AutoSizeCase{"NoPaddingAndShrinking",
                                  true,
                                  0,
-                                 [](ResultGridState& g) { g.setCells(3, 2, "ab"); },
+                                 [](ResultGridState& g) { g.setCellText(3, 2, "ab"); },
                                  {10, 10, 10, 20}},
                     AutoSizeCase{"NegativePaddingLimitedAgain",
                                  true,
                                  -30,
-                                 [](ResultGridState& g) { g.setCells(0, 2, "abcdefgh"); },
+                                 [](ResultGridState& g) { g.setCellText(0, 2, "abcdefgh"); },
                                  {26, 10, 10, 10}},
                     AutoSizeCase{"RowsAndColumnsOutsideTheCountsIgnored",
                                  true,
                                  4,
                                  [](ResultGridState& g) {
-                                     g.setCells(0, 5, "abcdefghij");
-                                     g.setCells(4, 1, "abcdefghij");
-                                     g.setCells(0, 4, "a");
+                                     g.setCellText(0, 5, "abcdefghij");
+                                     g.setCellText(4, 1, "abcdefghij");
+                                     g.setCellText(0, 4, "a");
                                  },
                                  {18, 14, 14, 14}},
                     AutoSizeCase{"RowsOfALongerTableCutOffIgnored",
@@ -365,41 +377,41 @@ INSTANTIATE_TEST_SUITE_P(
                                  4,
                                  [](ResultGridState& g) {
                                      for (int row = 0; row < 300; ++row)
-                                         g.setCells(0, row, row == 200 ? "abcdefghij" : "ab");
+                                         g.setCellText(0, row, row == 200 ? "abcdefghij" : "ab");
                                  },
                                  {26, 14, 14, 14}},
                     AutoSizeCase{"LinesAndTabs",
                                  true,
                                  4,
                                  [](ResultGridState& g) {
-                                     g.setCells(0, 1, "ab\nabcdef\nabc");
-                                     g.setCells(1, 1, "a\tb");
+                                     g.setCellText(0, 1, "ab\nabcdef\nabc");
+                                     g.setCellText(1, 1, "a\tb");
                                  },
                                  {48, 72, 14, 14}},
                     AutoSizeCase{"FixedColumnsSkippedWithoutDoFixedCols",
                                  false,
                                  4,
                                  [](ResultGridState& g) {
-                                     g.setFixedCols(1);
-                                     g.setCells(0, 1, "abcdefgh");
-                                     g.setCells(1, 1, "abcdefgh");
-                                     g.setColWidths(0, 33);
+                                     g.setFixedColumnCount(1);
+                                     g.setCellText(0, 1, "abcdefgh");
+                                     g.setCellText(1, 1, "abcdefgh");
+                                     g.setColumnWidth(0, 33);
                                  },
                                  {33, 60, 14, 14}},
                     AutoSizeCase{"FixedColumnsInFixedFont",
                                  true,
                                  4,
                                  [](ResultGridState& g) {
-                                     g.setFixedCols(1);
-                                     g.setCells(0, 1, "abcdefgh");
+                                     g.setFixedColumnCount(1);
+                                     g.setCellText(0, 1, "abcdefgh");
                                  },
                                  {68, 14, 14, 14}},
                     AutoSizeCase{"MeasuredInTheZoomedFont",
                                  true,
                                  4,
                                  [](ResultGridState& g) {
-                                     g.Zoom(2);
-                                     g.setCells(0, 1, "abcd");
+                                     g.zoom(2);
+                                     g.setCellText(0, 1, "abcd");
                                  },
                                  {44, 14, 14, 14}}),
     CaseByName());
@@ -407,52 +419,52 @@ INSTANTIATE_TEST_SUITE_P(
 TEST(ResultGridState, ZoomStepsWithinTheLimits)
 {
     ResultGridState grid;
-    grid.setColWidths(1, 100);
+    grid.setColumnWidth(1, 100);
     int expectedZoom = 0;
     for (int step = 1; step <= 7; ++step) {
-        grid.Zoom(3);
+        grid.zoom(3);
         if (step < 7)
             expectedZoom += 3;
-        EXPECT_EQ(grid.ZoomFactor(), expectedZoom) << step;
-        EXPECT_EQ(grid.ColWidths(0), 64 + expectedZoom);
-        EXPECT_EQ(grid.ColWidths(1), 100 + expectedZoom);
-        EXPECT_EQ(grid.RowHeights(4), 24 + expectedZoom);
+        EXPECT_EQ(grid.zoomFactor(), expectedZoom) << step;
+        EXPECT_EQ(grid.columnWidth(0), 64 + expectedZoom);
+        EXPECT_EQ(grid.columnWidth(1), 100 + expectedZoom);
+        EXPECT_EQ(grid.rowHeight(4), 24 + expectedZoom);
     }
-    grid.Zoom(-38);
-    EXPECT_EQ(grid.ZoomFactor(), -20);
-    EXPECT_EQ(grid.ColWidths(0), 44);
-    grid.Zoom(-1);
-    EXPECT_EQ(grid.ZoomFactor(), -20);
+    grid.zoom(-38);
+    EXPECT_EQ(grid.zoomFactor(), -20);
+    EXPECT_EQ(grid.columnWidth(0), 44);
+    grid.zoom(-1);
+    EXPECT_EQ(grid.zoomFactor(), -20);
 }
 
 TEST(ResultGridState, ZoomLeavesSizesThatWouldNotStayPositive)
 {
     ResultGridState grid;
-    grid.setColWidths(0, 3);
-    grid.setColWidths(1, 0);
-    grid.setRowHeights(1, 5);
-    grid.Zoom(-4);
-    EXPECT_EQ(grid.ColWidths(0), 3);
-    EXPECT_EQ(grid.ColWidths(1), 0);
-    EXPECT_EQ(grid.RowHeights(1), 1);
-    EXPECT_EQ(grid.RowHeights(0), 20);
-    grid.Zoom(4);
-    EXPECT_EQ(grid.ColWidths(1), 0);
-    EXPECT_EQ(grid.RowHeights(1), 5);
+    grid.setColumnWidth(0, 3);
+    grid.setColumnWidth(1, 0);
+    grid.setRowHeight(1, 5);
+    grid.zoom(-4);
+    EXPECT_EQ(grid.columnWidth(0), 3);
+    EXPECT_EQ(grid.columnWidth(1), 0);
+    EXPECT_EQ(grid.rowHeight(1), 1);
+    EXPECT_EQ(grid.rowHeight(0), 20);
+    grid.zoom(4);
+    EXPECT_EQ(grid.columnWidth(1), 0);
+    EXPECT_EQ(grid.rowHeight(1), 5);
 }
 
 TEST(ResultGridState, ZoomCreatesTheListsAndStaysForLaterRows)
 {
     ResultGridState grid;
-    grid.Zoom(3);
-    EXPECT_TRUE(grid.hasColWidthList());
+    grid.zoom(3);
+    EXPECT_TRUE(grid.hasColumnWidthList());
     EXPECT_TRUE(grid.hasRowHeightList());
     grid.setRowCount(7);
-    EXPECT_EQ(grid.RowHeights(4), 27);
-    EXPECT_EQ(grid.RowHeights(6), 24) << "new rows take DefaultRowHeight";
-    grid.setDefaultColWidth(120);
-    EXPECT_EQ(grid.ColWidths(1), 120);
-    EXPECT_EQ(grid.ZoomFactor(), 3);
+    EXPECT_EQ(grid.rowHeight(4), 27);
+    EXPECT_EQ(grid.rowHeight(6), 24) << "new rows take DefaultRowHeight";
+    grid.setDefaultColumnWidth(120);
+    EXPECT_EQ(grid.columnWidth(1), 120);
+    EXPECT_EQ(grid.zoomFactor(), 3);
 }
 
 TEST(ResultGridState, StartUpScaling)
@@ -460,35 +472,35 @@ TEST(ResultGridState, StartUpScaling)
     {
         ResultGridState grid;
         grid.scaleToDpi(144);
-        EXPECT_EQ(grid.ColWidths(0), 64);
-        EXPECT_EQ(grid.ColWidths(1), 64);
-        EXPECT_EQ(grid.DefaultColWidth(), 96);
-        EXPECT_EQ(grid.DefaultRowHeight(), 36);
+        EXPECT_EQ(grid.columnWidth(0), 64);
+        EXPECT_EQ(grid.columnWidth(1), 64);
+        EXPECT_EQ(grid.defaultColumnWidth(), 96);
+        EXPECT_EQ(grid.defaultRowHeight(), 36);
         for (int row = 0; row < 5; ++row)
-            EXPECT_EQ(grid.RowHeights(row), 36) << row;
-        EXPECT_EQ(grid.FixedRowHeight(), 24);
-        EXPECT_TRUE(grid.hasColWidthList());
+            EXPECT_EQ(grid.rowHeight(row), 36) << row;
+        EXPECT_EQ(grid.fixedRowHeight(), 24);
+        EXPECT_TRUE(grid.hasColumnWidthList());
         EXPECT_TRUE(grid.hasRowHeightList());
-        grid.setColCount(3);
-        EXPECT_EQ(grid.ColWidths(2), 96);
+        grid.setColumnCount(3);
+        EXPECT_EQ(grid.columnWidth(2), 96);
         EXPECT_EQ(gridErrorOf([&] { grid.setRowCount(134'217'726); }), tooLarge);
     }
     {
         ResultGridState grid;
         grid.scaleToDpi(96);
-        EXPECT_FALSE(grid.hasColWidthList());
+        EXPECT_FALSE(grid.hasColumnWidthList());
         EXPECT_FALSE(grid.hasRowHeightList());
         grid.scaleToDpi(120);
-        EXPECT_EQ(grid.DefaultColWidth(), 80);
-        EXPECT_EQ(grid.RowHeights(0), 30);
-        EXPECT_EQ(grid.RowHeights(1), 30);
+        EXPECT_EQ(grid.defaultColumnWidth(), 80);
+        EXPECT_EQ(grid.rowHeight(0), 30);
+        EXPECT_EQ(grid.rowHeight(1), 30);
     }
     {
         ResultGridState grid;
-        grid.setFixedRows(0);
-        grid.setRowHeights(0, 10);
+        grid.setFixedRowCount(0);
+        grid.setRowHeight(0, 10);
         grid.scaleToDpi(192);
-        EXPECT_EQ(grid.RowHeights(0), 20) << "row 0 is the header only while there is one";
+        EXPECT_EQ(grid.rowHeight(0), 20) << "row 0 is the header only while there is one";
     }
 }
 
@@ -496,7 +508,7 @@ TEST(ResultGridState, Geometry)
 {
     ResultGridState grid = smallView();
     grid.keyPress(GridKey::PageDown, false, false);
-    ASSERT_EQ(grid.TopRow(), 3);
+    ASSERT_EQ(grid.topRow(), 3);
     EXPECT_EQ(grid.cellRect(2, 0), (PixelRect{100, 0, 50, 24}));
     EXPECT_EQ(grid.cellRect(2, 3), (PixelRect{100, 24, 50, 24}));
     EXPECT_EQ(grid.cellRect(0, 6), (PixelRect{0, 96, 50, 24})) << "partly visible";
@@ -514,7 +526,7 @@ TEST(ResultGridState, Geometry)
     EXPECT_EQ(grid.rows().fullyVisibleEnd(), 96);
 
     grid.setClientSize(400, 400);
-    EXPECT_EQ(grid.TopRow(), 1) << "everything fits again";
+    EXPECT_EQ(grid.topRow(), 1) << "everything fits again";
     EXPECT_EQ(grid.cellAt(260, 10), (GridCoord{-1, 0})) << "empty area";
     EXPECT_EQ(grid.cellAt(10, 270), (GridCoord{0, -1}));
 }
@@ -522,8 +534,8 @@ TEST(ResultGridState, Geometry)
 TEST(ResultGridState, GeometryWithHeightList)
 {
     ResultGridState grid = smallView();
-    grid.setRowHeights(2, 50);
-    grid.setRowHeights(0, 30);
+    grid.setRowHeight(2, 50);
+    grid.setRowHeight(0, 30);
     EXPECT_EQ(grid.rows().lastFullyVisible(), 1) << "rows 1 and 2 take 74 of 70 pixels";
     EXPECT_EQ(grid.rows().maxOrigin(), 9);
     EXPECT_EQ(grid.cellAt(0, 53), (GridCoord{0, 1}));
@@ -548,8 +560,8 @@ TEST(ResultGridState, ScrollBarsOnlyWhenNeeded)
     for (const ScrollBarCase& c : cases) {
         ResultGridState grid;
         grid.setRowCount(c.engines + 2);
-        grid.setColCount(5);
-        grid.setDefaultColWidth(120);
+        grid.setColumnCount(5);
+        grid.setDefaultColumnWidth(120);
         const auto needs = grid.scrollBarsNeeded(c.width, c.height, 16, 16);
         EXPECT_EQ(needs.vertical, c.vertical) << c.engines << " " << c.width << "x" << c.height;
         EXPECT_EQ(needs.horizontal, c.horizontal) << c.engines << " " << c.width << "x" << c.height;
@@ -579,22 +591,22 @@ TEST_P(KeyboardTest, MovesCurrentCellAnchorAndView)
 {
     const KeyCase& c = GetParam();
     ResultGridState grid = smallView();
-    while (grid.Row() < c.start.row)
+    while (grid.currentRow() < c.start.row)
         grid.keyPress(GridKey::Down, false, false);
-    while (grid.Col() < c.start.col)
+    while (grid.currentColumn() < c.start.col)
         grid.keyPress(GridKey::Right, false, false);
-    while (grid.TopRow() < c.startTop)
+    while (grid.topRow() < c.startTop)
         grid.keyPress(GridKey::Down, false, true);
-    while (grid.TopRow() > c.startTop)
+    while (grid.topRow() > c.startTop)
         grid.keyPress(GridKey::Up, false, true);
     ASSERT_EQ(grid.current(), c.start);
-    ASSERT_EQ(grid.LeftCol(), 0);
+    ASSERT_EQ(grid.leftColumn(), 0);
 
     grid.keyPress(c.key, c.shift, c.ctrl);
     EXPECT_EQ(grid.current(), c.current);
     EXPECT_EQ(grid.anchor(), c.anchor);
-    EXPECT_EQ(grid.TopRow(), c.top);
-    EXPECT_EQ(grid.LeftCol(), c.left);
+    EXPECT_EQ(grid.topRow(), c.top);
+    EXPECT_EQ(grid.leftColumn(), c.left);
 }
 
 // Three normal rows and four columns fit fully; a page of rows is 2, of columns 3.
@@ -690,12 +702,12 @@ TEST_P(LargestGridKeyboardTest, StaysWithinTheGridAtItsLastCell)
     ResultGridState grid;
     grid.setClientSize(600, 250);
     grid.setRowCount(largest);
-    grid.setColCount(largest);
+    grid.setColumnCount(largest);
     grid.keyPress(GridKey::End, false, true);
     const GridCoord corner{largest - 1, largest - 1};
     ASSERT_EQ(grid.current(), corner);
-    const int top = grid.TopRow();
-    const int left = grid.LeftCol();
+    const int top = grid.topRow();
+    const int left = grid.leftColumn();
     const int rowPage = grid.rows().pageSize();
     const int colPage = grid.cols().pageSize();
 
@@ -704,9 +716,9 @@ TEST_P(LargestGridKeyboardTest, StaysWithinTheGridAtItsLastCell)
     const int colsBack = c.colsBack < 0 ? colPage : c.colsBack;
     EXPECT_EQ(grid.current(), (GridCoord{corner.col - colsBack, corner.row - rowsBack}));
     EXPECT_EQ(grid.anchor(), c.shift ? corner : grid.current());
-    EXPECT_LE(grid.TopRow(), top);
-    EXPECT_LE(grid.LeftCol(), left);
-    EXPECT_GE(grid.TopRow(), grid.FixedRows());
+    EXPECT_LE(grid.topRow(), top);
+    EXPECT_LE(grid.leftColumn(), left);
+    EXPECT_GE(grid.topRow(), grid.fixedRowCount());
     EXPECT_LE(grid.rows().lastFullyVisible(), largest - 1);
 }
 
@@ -736,11 +748,11 @@ TEST(ResultGridState, MovingWithoutShiftCollapsesAGrownSelection)
     ResultGridState grid = smallView();
     grid.keyPress(GridKey::Down, true, false);
     grid.keyPress(GridKey::Right, true, false);
-    EXPECT_EQ(grid.Selection(), (GridRect{0, 1, 1, 2}));
+    EXPECT_EQ(grid.selection(), (GridRect{0, 1, 1, 2}));
     grid.keyPress(GridKey::Up, true, false);
-    EXPECT_EQ(grid.Selection(), (GridRect{0, 1, 1, 1})) << "shrinks back";
+    EXPECT_EQ(grid.selection(), (GridRect{0, 1, 1, 1})) << "shrinks back";
     grid.keyPress(GridKey::Down, false, false);
-    EXPECT_EQ(grid.Selection(), (GridRect{1, 2, 1, 2}));
+    EXPECT_EQ(grid.selection(), (GridRect{1, 2, 1, 2}));
 }
 
 TEST(ResultGridState, SelectAll)
@@ -748,25 +760,25 @@ TEST(ResultGridState, SelectAll)
     ResultGridState grid;
     grid.setClientSize(614, 250);
     grid.setRowCount(11);
-    grid.setColCount(5);
-    grid.setCells(0, 3, "x");
+    grid.setColumnCount(5);
+    grid.setCellText(0, 3, "x");
     grid.selectAll();
-    EXPECT_EQ(grid.Selection(), (GridRect{0, 1, 4, 10}));
+    EXPECT_EQ(grid.selection(), (GridRect{0, 1, 4, 10}));
     EXPECT_EQ(grid.current(), (GridCoord{4, 10}));
-    EXPECT_EQ(grid.TopRow(), 2) << "scrolled to show the current cell";
+    EXPECT_EQ(grid.topRow(), 2) << "scrolled to show the current cell";
 }
 
 TEST(ResultGridState, MouseSelects)
 {
     ResultGridState grid = smallView();
     grid.keyPress(GridKey::PageDown, false, false);
-    ASSERT_EQ(grid.TopRow(), 3);
+    ASSERT_EQ(grid.topRow(), 3);
 
     EXPECT_FALSE(grid.mousePress(60, 10, false)) << "header";
     EXPECT_EQ(grid.current(), (GridCoord{0, 3}));
 
     EXPECT_TRUE(grid.mousePress(60, 30, false));
-    EXPECT_EQ(grid.Selection(), (GridRect{1, 3, 1, 3}));
+    EXPECT_EQ(grid.selection(), (GridRect{1, 3, 1, 3}));
     grid.mouseDrag(120, 60);
     EXPECT_EQ(grid.current(), (GridCoord{1, 3}));
     EXPECT_EQ(grid.anchor(), (GridCoord{2, 4}));
@@ -781,7 +793,7 @@ TEST(ResultGridState, MouseSelects)
 
     EXPECT_TRUE(grid.mousePress(10, 98, false));
     EXPECT_EQ(grid.current(), (GridCoord{0, 6}));
-    EXPECT_EQ(grid.TopRow(), 4) << "the partly visible row is scrolled into view";
+    EXPECT_EQ(grid.topRow(), 4) << "the partly visible row is scrolled into view";
 }
 
 TEST(ResultGridState, AutoScrollMovesTheAnchorTowardsThePointer)
@@ -792,7 +804,7 @@ TEST(ResultGridState, AutoScrollMovesTheAnchorTowardsThePointer)
     for (int tick = 0; tick < 4; ++tick)
         grid.autoScrollStep(100, 99);
     EXPECT_EQ(grid.anchor(), (GridCoord{0, 5}));
-    EXPECT_EQ(grid.TopRow(), 3);
+    EXPECT_EQ(grid.topRow(), 3);
     EXPECT_EQ(grid.current(), (GridCoord{0, 1}));
     grid.autoScrollStep(100, 50);
     EXPECT_EQ(grid.anchor(), (GridCoord{0, 5})) << "inside the fully visible cells nothing moves";
@@ -801,7 +813,7 @@ TEST(ResultGridState, AutoScrollMovesTheAnchorTowardsThePointer)
     for (int tick = 0; tick < 10; ++tick)
         grid.autoScrollStep(-5, -5);
     EXPECT_EQ(grid.anchor(), (GridCoord{0, 1}));
-    EXPECT_EQ(grid.TopRow(), 1);
+    EXPECT_EQ(grid.topRow(), 1);
 }
 
 TEST(ResultGridState, Wheel)
@@ -809,20 +821,20 @@ TEST(ResultGridState, Wheel)
     ResultGridState grid = smallView();
     grid.keyPress(GridKey::Down, true, false);
     grid.wheelStep(false, false, 3);
-    EXPECT_EQ(grid.Selection(), (GridRect{0, 5, 0, 5}));
-    EXPECT_EQ(grid.TopRow(), 3);
+    EXPECT_EQ(grid.selection(), (GridRect{0, 5, 0, 5}));
+    EXPECT_EQ(grid.topRow(), 3);
     grid.wheelStep(true, false, 3);
     EXPECT_EQ(grid.current(), (GridCoord{0, 2}));
     grid.wheelStep(true, false, 3);
     EXPECT_EQ(grid.current(), (GridCoord{0, 1}));
-    EXPECT_EQ(grid.TopRow(), 1);
+    EXPECT_EQ(grid.topRow(), 1);
     grid.keyPress(GridKey::End, false, true);
     grid.wheelStep(false, false, 3);
     EXPECT_EQ(grid.current(), (GridCoord{4, 10})) << "stays on the last row";
     grid.wheelStep(true, true, 3);
-    EXPECT_EQ(grid.ZoomFactor(), 3);
+    EXPECT_EQ(grid.zoomFactor(), 3);
     grid.wheelStep(false, true, 1);
-    EXPECT_EQ(grid.ZoomFactor(), 2);
+    EXPECT_EQ(grid.zoomFactor(), 2);
 }
 
 TEST(ResultGridState, ScrollBarActions)
@@ -842,11 +854,11 @@ TEST(ResultGridState, ScrollBarActions)
     };
     for (const Step& step : steps) {
         grid.scrollVertical(step.action);
-        EXPECT_EQ(grid.TopRow(), step.top) << static_cast<int>(step.action);
+        EXPECT_EQ(grid.topRow(), step.top) << static_cast<int>(step.action);
     }
     EXPECT_EQ(grid.current(), (GridCoord{0, 1})) << "scrolling leaves the current cell";
     grid.scrollHorizontal(ScrollAction::PageForward);
-    EXPECT_EQ(grid.LeftCol(), 1);
+    EXPECT_EQ(grid.leftColumn(), 1);
 }
 
 TEST(ResultGridState, ThumbPositionAndRelease)
@@ -860,24 +872,24 @@ TEST(ResultGridState, ThumbPositionAndRelease)
     };
     const Case positions[] = {{1, 0}, {2, 1}, {3, 1}, {4, 2}, {128, 64}, {254, 127}, {255, 127}};
     for (const Case& c : positions) {
-        while (grid.TopRow() < c.top)
+        while (grid.topRow() < c.top)
             grid.scrollVertical(ScrollAction::LineForward);
         EXPECT_EQ(grid.verticalThumbPosition(), c.thumb) << c.top;
     }
     const Case releases[] = {{1, 0}, {3, 1}, {127, 63}, {255, 127}, {129, 64}};
     for (const Case& c : releases) {
         grid.releaseVerticalThumb(c.thumb);
-        EXPECT_EQ(grid.TopRow(), c.top) << c.thumb;
+        EXPECT_EQ(grid.topRow(), c.top) << c.thumb;
     }
     ResultGridState small = smallView();
     small.releaseVerticalThumb(64);
-    EXPECT_EQ(small.TopRow(), 5) << "1 + 64 x 7 / 127 = 4.53, rounded";
+    EXPECT_EQ(small.topRow(), 5) << "1 + 64 x 7 / 127 = 4.53, rounded";
     small.releaseVerticalThumb(36);
     EXPECT_EQ(small.verticalThumbPosition(), 36);
     small.releaseHorizontalThumb(63);
-    EXPECT_EQ(small.LeftCol(), 0);
+    EXPECT_EQ(small.leftColumn(), 0);
     small.releaseHorizontalThumb(64);
-    EXPECT_EQ(small.LeftCol(), 1);
+    EXPECT_EQ(small.leftColumn(), 1);
 }
 
 TEST(ResultGridState, SimulatingTwiceWithTheSameCountKeepsTheSelection)
@@ -888,7 +900,7 @@ TEST(ResultGridState, SimulatingTwiceWithTheSameCountKeepsTheSelection)
     grid.keyPress(GridKey::Down, true, false);
     grid.keyPress(GridKey::Down, true, false);
     simulate(grid, 9);
-    EXPECT_EQ(grid.Selection(), (GridRect{0, 1, 0, 3}));
+    EXPECT_EQ(grid.selection(), (GridRect{0, 1, 0, 3}));
     EXPECT_EQ(grid.current(), (GridCoord{0, 3}));
 }
 
@@ -900,13 +912,13 @@ TEST(ResultGridState, AShorterTableMovesTheCurrentCellUpAndTheViewToTheTop)
     grid.keyPress(GridKey::End, false, true);
     grid.keyPress(GridKey::Home, false, false);
     ASSERT_EQ(grid.current(), (GridCoord{0, 21}));
-    ASSERT_GT(grid.TopRow(), 1);
+    ASSERT_GT(grid.topRow(), 1);
     grid.keyPress(GridKey::Up, true, false);
     simulate(grid, 3);
-    EXPECT_EQ(grid.RowCount(), 5);
+    EXPECT_EQ(grid.rowCount(), 5);
     EXPECT_EQ(grid.current(), (GridCoord{0, 4}));
-    EXPECT_EQ(grid.Selection(), (GridRect{0, 4, 0, 4}));
-    EXPECT_EQ(grid.TopRow(), 1);
+    EXPECT_EQ(grid.selection(), (GridRect{0, 4, 0, 4}));
+    EXPECT_EQ(grid.topRow(), 1);
 }
 
 TEST(ResultGridState, SimulatedTableWidths)
@@ -916,7 +928,7 @@ TEST(ResultGridState, SimulatedTableWidths)
     // Widest texts: the five headers in the fixed font (7 per byte), or "12 Triebwerke".
     const int widths[] = {23 * 7 + 12, 18 * 7 + 12, 14 * 6 + 12, 8 * 7 + 12, 16 * 7 + 12};
     for (int col = 0; col < 5; ++col)
-        EXPECT_EQ(grid.ColWidths(col), widths[col]) << col;
+        EXPECT_EQ(grid.columnWidth(col), widths[col]) << col;
 }
 
 TEST(ResultGridState, NegativeEngineCountLeavesOneNormalRow)
@@ -924,14 +936,14 @@ TEST(ResultGridState, NegativeEngineCountLeavesOneNormalRow)
     ResultGridState grid;
     simulate(grid, 2);
     grid.setRowCount(-1 + 2);
-    grid.setColCount(5);
-    EXPECT_EQ(gridErrorOf([&] { grid.setFixedRows(1); }), fixedRowsTooBig);
-    EXPECT_EQ(grid.RowCount(), 1);
-    EXPECT_EQ(grid.ColCount(), 5);
-    EXPECT_EQ(grid.FixedRows(), 0);
+    grid.setColumnCount(5);
+    EXPECT_EQ(gridErrorOf([&] { grid.setFixedRowCount(1); }), fixedRowsTooBig);
+    EXPECT_EQ(grid.rowCount(), 1);
+    EXPECT_EQ(grid.columnCount(), 5);
+    EXPECT_EQ(grid.fixedRowCount(), 0);
     EXPECT_EQ(grid.current(), (GridCoord{0, 0}));
-    EXPECT_EQ(grid.Cells(0, 0), "Ausgefallene Triebwerke");
-    EXPECT_EQ(grid.Cells(0, 1), "0 Triebwerke");
+    EXPECT_EQ(grid.cellText(0, 0), "Ausgefallene Triebwerke");
+    EXPECT_EQ(grid.cellText(0, 1), "0 Triebwerke");
 }
 
 } // namespace

@@ -4,12 +4,12 @@
 
 // The panel across the top of the window: a plain frame around its whole area. Having no title,
 // it keeps no room for one above the frame, as the style's group box would.
-class TGroupBox : public QGroupBox
+class FramedPanel : public QGroupBox
 {
     Q_OBJECT
 
 public:
-    explicit TGroupBox(QWidget* parent = nullptr);
+    explicit FramedPanel(QWidget* parent = nullptr);
 
 protected:
     void paintEvent(QPaintEvent* event) override;

@@ -1,4 +1,4 @@
-#include "ui/field/TValidateEdit.h"
+#include "ui/field/NumberField.h"
 
 #include "platform/Exceptions.h"
 #include "platform/Utf16Text.h"
@@ -45,7 +45,7 @@ private:
 struct SharedMenu
 {
     QPointer<QMenu> menu;
-    QPointer<TValidateEdit> field;
+    QPointer<NumberField> field;
     QAction* undo = nullptr;
     QAction* cut = nullptr;
     QAction* copy = nullptr;
@@ -69,24 +69,24 @@ void buildSharedMenu(QWidget* owner)
         return item;
     };
     // The captions of the desktop's own German text-box menu.
-    shared.undo = add(QStringLiteral("&Rückgängig"), [](TValidateEdit& field) { field.undo(); });
+    shared.undo = add(QStringLiteral("&Rückgängig"), [](NumberField& field) { field.undo(); });
     shared.menu->addSeparator();
     shared.cut =
-        add(QStringLiteral("&Ausschneiden"), [](TValidateEdit& field) { field.cutSelection(); });
+        add(QStringLiteral("&Ausschneiden"), [](NumberField& field) { field.cutSelection(); });
     shared.copy =
-        add(QStringLiteral("&Kopieren"), [](TValidateEdit& field) { field.copySelection(); });
+        add(QStringLiteral("&Kopieren"), [](NumberField& field) { field.copySelection(); });
     shared.paste =
-        add(QStringLiteral("Einf&ügen"), [](TValidateEdit& field) { field.pasteAndCommit(); });
+        add(QStringLiteral("Einf&ügen"), [](NumberField& field) { field.pasteAndCommit(); });
     shared.remove =
-        add(QStringLiteral("Löschen"), [](TValidateEdit& field) { field.deleteSelection(); });
+        add(QStringLiteral("Löschen"), [](NumberField& field) { field.deleteSelection(); });
     shared.menu->addSeparator();
     shared.selectAll =
-        add(QStringLiteral("Alles auswählen"), [](TValidateEdit& field) { field.selectAll(); });
+        add(QStringLiteral("Alles auswählen"), [](NumberField& field) { field.selectAll(); });
 }
 
 } // namespace
 
-TValidateEdit::TValidateEdit(QWidget* parent)
+NumberField::NumberField(QWidget* parent)
     : QLineEdit(parent)
     , m_checkChars(QStringLiteral("01234567890"))
 {
@@ -104,76 +104,76 @@ TValidateEdit::TValidateEdit(QWidget* parent)
     adjustHeightToFont();
 }
 
-TValidateEdit::~TValidateEdit()
+NumberField::~NumberField()
 {
     m_destroying = true;
     if (m_blinkingFlashTime)
         QGuiApplication::styleHints()->setCursorFlashTime(*m_blinkingFlashTime);
 }
 
-ValidateEditContext TValidateEdit::context() const
+NumberFieldContext NumberField::context() const
 {
-    ValidateEditContext field;
+    NumberFieldContext field;
     field.displayFormat = m_displayFormat;
     field.checkChars = toU16(m_checkChars);
-    field.decimalSeparator = FormatSettings.DecimalSeparator;
-    field.thousandSeparator = FormatSettings.ThousandSeparator;
-    field.currencySymbol = FormatSettings.CurrencyString;
+    field.decimalSeparator = formatSettings.decimalSeparator;
+    field.thousandSeparator = formatSettings.thousandSeparator;
+    field.currencySymbol = formatSettings.currencyString;
     field.trimDecimals = m_trimDecimals;
     field.decimalPlaces = m_decimalPlaces;
     return field;
 }
 
-void TValidateEdit::setDisplayFormat(TValidateEditDisplayFormat format)
+void NumberField::setDisplayFormat(NumberFormat format)
 {
     m_displayFormat = format;
-    RecalcCheckChars();
+    recalculateCheckChars();
     // Every number format is right-aligned.
     setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     if (!m_loading)
-        RefreshDisplay();
+        refreshDisplay();
 }
 
-void TValidateEdit::setDecimalPlaces(unsigned places)
+void NumberField::setDecimalPlaces(unsigned places)
 {
-    if (!m_loading && m_displayFormat != TValidateEditDisplayFormat::dfFloat)
+    if (!m_loading && m_displayFormat != NumberFormat::Float)
         return;
     m_decimalPlaces = places;
     if (!m_loading)
-        RefreshDisplay();
+        refreshDisplay();
 }
 
-void TValidateEdit::setTrimDecimals(bool trim)
+void NumberField::setTrimDecimals(bool trim)
 {
     m_trimDecimals = trim;
     if (!m_loading)
-        RefreshDisplay();
+        refreshDisplay();
 }
 
-void TValidateEdit::RecalcCheckChars()
+void NumberField::recalculateCheckChars()
 {
     m_checkChars =
-        fromU16(ValidateEditRules::checkCharsFor(m_displayFormat, FormatSettings.DecimalSeparator));
+        fromU16(NumberFieldRules::checkCharsFor(m_displayFormat, formatSettings.decimalSeparator));
 }
 
-void TValidateEdit::setEditText(const QString& text)
+void NumberField::setEditText(const QString& text)
 {
     commit(text);
 }
 
-void TValidateEdit::setBoxText(const QString& text)
+void NumberField::setBoxText(const QString& text)
 {
     if (!m_selfChange)
         commit(text);
     m_enterText = m_editText;
 }
 
-void TValidateEdit::beginLoading()
+void NumberField::beginLoading()
 {
     m_loading = true;
 }
 
-void TValidateEdit::Loaded()
+void NumberField::endLoading()
 {
     m_loading = false;
     commit(m_editText);
@@ -181,20 +181,20 @@ void TValidateEdit::Loaded()
     setCursorPosition(0);
 }
 
-std::int64_t TValidateEdit::AsInteger() const
+std::int64_t NumberField::asInteger() const
 {
-    return ValidateEditRules::integerValue(toU16(m_editText));
+    return NumberFieldRules::integerValue(toU16(m_editText));
 }
 
-double TValidateEdit::AsFloat() const
+double NumberField::asFloat() const
 {
-    return checkedToDouble(ValidateEditRules::floatValue(toU16(m_editText)));
+    return checkedToDouble(NumberFieldRules::floatValue(toU16(m_editText)));
 }
 
-bool TValidateEdit::AcceptsChar(const QString& context, QChar& character, int position)
+bool NumberField::acceptsChar(const QString& context, QChar& character, int position)
 {
     char16_t code = character.unicode();
-    const bool accepted = ValidateEditRules::AcceptsChar(
+    const bool accepted = NumberFieldRules::acceptsChar(
         this->context(), toU16(context), code, static_cast<std::size_t>(position),
         !hasSelectedText(),
         m_lastDownKey == DownKey::KeypadDecimal && m_forceDecimalSeparatorInput);
@@ -202,37 +202,37 @@ bool TValidateEdit::AcceptsChar(const QString& context, QChar& character, int po
     return accepted;
 }
 
-QString TValidateEdit::FilterEditText(const QString& text)
+QString NumberField::filterEditText(const QString& text)
 {
-    return fromU16(ValidateEditRules::FilterEditText(context(), toU16(text)));
+    return fromU16(NumberFieldRules::filterEditText(context(), toU16(text)));
 }
 
-QString TValidateEdit::stripDecorations(const QString& text) const
+QString NumberField::stripDecorations(const QString& text) const
 {
-    return fromU16(ValidateEditRules::StripDecorations(context(), toU16(text)));
+    return fromU16(NumberFieldRules::stripDecorationsOf(context(), toU16(text)));
 }
 
-void TValidateEdit::commit(const QString& text)
+void NumberField::commit(const QString& text)
 {
-    m_editText = FilterEditText(stripDecorations(text));
-    RefreshDisplay();
+    m_editText = filterEditText(stripDecorations(text));
+    refreshDisplay();
     m_enterText = m_editText;
 }
 
-void TValidateEdit::RefreshDisplay()
+void NumberField::refreshDisplay()
 {
-    ShowDisplayText(fromU16(ValidateEditRules::displayValue(context(), toU16(m_editText))));
+    showDisplayText(fromU16(NumberFieldRules::displayValue(context(), toU16(m_editText))));
 }
 
-void TValidateEdit::ShowDisplayText(const QString& text)
+void NumberField::showDisplayText(const QString& text)
 {
     FlagScope selfChange(m_selfChange);
-    const QString shown = fromU16(ValidateEditRules::decorateDisplayText(context(), toU16(text)));
+    const QString shown = fromU16(NumberFieldRules::decorateDisplayText(context(), toU16(text)));
     if (shown != this->text())
         setText(shown);
 }
 
-void TValidateEdit::boxTextChanged(const QString& text)
+void NumberField::boxTextChanged(const QString& text)
 {
     if (!m_selfChange)
         m_editText = stripDecorations(text);
@@ -242,7 +242,7 @@ void TValidateEdit::boxTextChanged(const QString& text)
 // with a pasted megabyte that keeps a core busy while nobody types. Qt lets a box blink only at
 // the application's flash time, so while a long text has the focus the caret stays lit instead,
 // and blinks again once the text is short or the focus has gone.
-void TValidateEdit::steadyCaretForALongText()
+void NumberField::steadyCaretForALongText()
 {
     constexpr qsizetype longText = 4096;
     const bool steady = hasFocus() && text().size() > longText;
@@ -256,7 +256,7 @@ void TValidateEdit::steadyCaretForALongText()
     }
 }
 
-void TValidateEdit::pasteAndCommit()
+void NumberField::pasteAndCommit()
 {
     // A clipboard without text (empty, or holding only an image) leaves the field as it is, rather
     // than deleting the selection and committing what is left.
@@ -265,16 +265,16 @@ void TValidateEdit::pasteAndCommit()
         return;
     // The clipboard's text goes in unchecked, replacing the selection; the commit filters it.
     insert(pasted);
-    commit(FilterEditText(stripDecorations(text())));
+    commit(filterEditText(stripDecorations(text())));
 }
 
-void TValidateEdit::copySelection()
+void NumberField::copySelection()
 {
     if (hasSelectedText() && echoMode() == QLineEdit::Normal)
         platform::setClipboardText(selectedText());
 }
 
-void TValidateEdit::cutSelection()
+void NumberField::cutSelection()
 {
     if (isReadOnly() || !hasSelectedText())
         return;
@@ -282,20 +282,20 @@ void TValidateEdit::cutSelection()
     del();
 }
 
-void TValidateEdit::deleteSelection()
+void NumberField::deleteSelection()
 {
     if (!isReadOnly() && hasSelectedText())
         del();
 }
 
-void TValidateEdit::keyPressEvent(QKeyEvent* event)
+void NumberField::keyPressEvent(QKeyEvent* event)
 {
     const QString typed = event->text();
     const bool keypadDecimal = event->modifiers().testFlag(Qt::KeypadModifier) &&
                                (typed == QStringLiteral(".") || typed == QStringLiteral(","));
     m_lastDownKey = keypadDecimal ? DownKey::KeypadDecimal : DownKey::Other;
     if (keypadDecimal)
-        m_forceDecimalSeparatorInput = typed.front().unicode() != FormatSettings.DecimalSeparator;
+        m_forceDecimalSeparatorInput = typed.front().unicode() != formatSettings.decimalSeparator;
 
     if (event->key() == Qt::Key_Escape) {
         event->accept();
@@ -333,24 +333,24 @@ void TValidateEdit::keyPressEvent(QKeyEvent* event)
     QLineEdit::keyPressEvent(event);
 }
 
-void TValidateEdit::typeCharacters(QKeyEvent* event)
+void NumberField::typeCharacters(QKeyEvent* event)
 {
     // A rejected character vanishes without a sound; an accepted one replaces the selection.
     for (const QChar original : event->text()) {
         QChar character = original;
         const int position = (hasSelectedText() ? selectionStart() : cursorPosition()) + 1;
-        if (AcceptsChar(stripDecorations(text()), character, position))
+        if (acceptsChar(stripDecorations(text()), character, position))
             insert(QString(character));
     }
 }
 
-void TValidateEdit::keyReleaseEvent(QKeyEvent* event)
+void NumberField::keyReleaseEvent(QKeyEvent* event)
 {
     m_lastDownKey = DownKey::None;
     QLineEdit::keyReleaseEvent(event);
 }
 
-void TValidateEdit::focusInEvent(QFocusEvent* event)
+void NumberField::focusInEvent(QFocusEvent* event)
 {
     // A context menu takes the focus only for the time it is open.
     if (event->reason() == Qt::PopupFocusReason) {
@@ -359,7 +359,7 @@ void TValidateEdit::focusInEvent(QFocusEvent* event)
         return;
     }
     try {
-        RefreshDisplay();
+        refreshDisplay();
     } catch (const EOverflow&) {
         // The commit that stored this value has reported it already. Reporting it on entry too
         // would put the focus into the error box and back here, and so on without end; the field
@@ -374,11 +374,11 @@ void TValidateEdit::focusInEvent(QFocusEvent* event)
         selectAll();
 }
 
-void TValidateEdit::focusOutEvent(QFocusEvent* event)
+void NumberField::focusOutEvent(QFocusEvent* event)
 {
     struct BaseHandling
     {
-        TValidateEdit* field;
+        NumberField* field;
         QFocusEvent* event;
         ~BaseHandling()
         {
@@ -391,13 +391,13 @@ void TValidateEdit::focusOutEvent(QFocusEvent* event)
         commit(stripDecorations(text()));
 }
 
-void TValidateEdit::contextMenuEvent(QContextMenuEvent* event)
+void NumberField::contextMenuEvent(QContextMenuEvent* event)
 {
     contextMenuForThisField()->exec(event->globalPos());
     event->accept();
 }
 
-QMenu* TValidateEdit::contextMenuForThisField()
+QMenu* NumberField::contextMenuForThisField()
 {
     if (!g_sharedMenu.menu)
         buildSharedMenu(window());
@@ -414,30 +414,30 @@ QMenu* TValidateEdit::contextMenuForThisField()
     return shared.menu;
 }
 
-void TValidateEdit::mouseReleaseEvent(QMouseEvent* event)
+void NumberField::mouseReleaseEvent(QMouseEvent* event)
 {
     // The middle button pastes the desktop's selection: filtered and committed like a paste.
     QLineEdit::mouseReleaseEvent(event);
     if (event->button() == Qt::MiddleButton && !isReadOnly() &&
         rect().contains(event->position().toPoint()) &&
         QGuiApplication::clipboard()->supportsSelection())
-        commit(FilterEditText(stripDecorations(text())));
+        commit(filterEditText(stripDecorations(text())));
 }
 
-void TValidateEdit::changeEvent(QEvent* event)
+void NumberField::changeEvent(QEvent* event)
 {
     QLineEdit::changeEvent(event);
     if (event->type() == QEvent::FontChange)
         adjustHeightToFont();
 }
 
-int TValidateEdit::autoSizeHeight() const
+int NumberField::autoSizeHeight() const
 {
     // The font's cell height and four pixels of border above and below it.
     return platform::textMetricsHeight(font()) + 8;
 }
 
-void TValidateEdit::adjustHeightToFont()
+void NumberField::adjustHeightToFont()
 {
     resize(width(), autoSizeHeight());
 }

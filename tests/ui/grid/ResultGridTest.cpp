@@ -1,10 +1,10 @@
-#include "ui/grid/TResultGrid.h"
+#include "ui/grid/ResultGrid.h"
 
 #include "platform/Exceptions.h"
 #include "platform/desktop/Fonts.h"
 #include "ui/grid/FontTextMeasurer.h"
 #include "ui/grid/GridKeyCommand.h"
-#include "ui/grid/ResultTableLayout.h"
+#include "ui/window/ResultTableShape.h"
 
 #include <QApplication>
 #include <QFontMetrics>
@@ -90,7 +90,7 @@ bool hasInkInRows(const QImage& image, int firstRow, int lastRow)
 class AutoScrollTimerWatch : public QObject
 {
 public:
-    explicit AutoScrollTimerWatch(const TResultGrid& grid)
+    explicit AutoScrollTimerWatch(const ResultGrid& grid)
         : m_grid(grid)
     {
         qApp->installEventFilter(this);
@@ -131,7 +131,7 @@ private:
         m_steps.append(step);
     }
 
-    const TResultGrid& m_grid;
+    const ResultGrid& m_grid;
     QSet<QTimer*> m_connected;
     QTimer* m_ticking = nullptr;
     QTimer* m_timer = nullptr;
@@ -141,7 +141,7 @@ private:
 
 } // namespace
 
-class TResultGridTest : public QObject
+class ResultGridTest : public QObject
 {
     Q_OBJECT
 
@@ -199,11 +199,11 @@ private:
                    Qt::MouseButtons buttons, Qt::KeyboardModifiers modifiers = Qt::NoModifier);
 
     std::unique_ptr<QWidget> m_holder;
-    TResultGrid* m_grid = nullptr;
+    ResultGrid* m_grid = nullptr;
     QLineEdit* m_neighbour = nullptr;
 };
 
-void TResultGridTest::init()
+void ResultGridTest::init()
 {
     QApplication::setWheelScrollLines(3);
     m_holder = std::make_unique<QWidget>();
@@ -212,7 +212,7 @@ void TResultGridTest::init()
     m_holder->setPalette(holderPalette);
     m_neighbour = new QLineEdit(m_holder.get());
     m_neighbour->setGeometry(0, 300, 100, 20);
-    m_grid = new TResultGrid(m_holder.get());
+    m_grid = new ResultGrid(m_holder.get());
     QPalette palette = m_grid->palette();
     palette.setColor(QPalette::Base, window);
     palette.setColor(QPalette::Button, buttonFace);
@@ -226,25 +226,25 @@ void TResultGridTest::init()
     QVERIFY(QTest::qWaitForWindowExposed(m_holder.get()));
 }
 
-void TResultGridTest::cleanup()
+void ResultGridTest::cleanup()
 {
     m_holder.reset();
 }
 
-void TResultGridTest::simulate(int engines)
+void ResultGridTest::simulate(int engines)
 {
-    ResultTableLayout::applyShape(*m_grid, engines);
+    ResultTableShape::applyShape(*m_grid, engines);
     for (int i = 0; i <= engines; ++i) {
-        m_grid->setCells(0, i + 1, QStringLiteral("%1 Triebwerke").arg(i));
-        m_grid->setCells(1, i + 1, QStringLiteral("0,000045"));
-        m_grid->setCells(2, i + 1, QStringLiteral("0,005 Prozent"));
-        m_grid->setCells(3, i + 1, QStringLiteral("0,387420"));
-        m_grid->setCells(4, i + 1, QStringLiteral("38,742 Prozent"));
+        m_grid->setCellText(0, i + 1, QStringLiteral("%1 Triebwerke").arg(i));
+        m_grid->setCellText(1, i + 1, QStringLiteral("0,000045"));
+        m_grid->setCellText(2, i + 1, QStringLiteral("0,005 Prozent"));
+        m_grid->setCellText(3, i + 1, QStringLiteral("0,387420"));
+        m_grid->setCellText(4, i + 1, QStringLiteral("38,742 Prozent"));
     }
-    m_grid->AutoSizeColumns(true, ResultTableLayout::textPadding);
+    m_grid->autoSizeColumns(true, ResultTableShape::textPadding);
 }
 
-void TResultGridTest::sendWheel(QWidget* target, int delta, Qt::KeyboardModifiers modifiers)
+void ResultGridTest::sendWheel(QWidget* target, int delta, Qt::KeyboardModifiers modifiers)
 {
     const QPointF position(20, 40);
     QWheelEvent event(position, target->mapToGlobal(position), QPoint(), QPoint(0, delta),
@@ -252,7 +252,7 @@ void TResultGridTest::sendWheel(QWidget* target, int delta, Qt::KeyboardModifier
     QApplication::sendEvent(target, &event);
 }
 
-void TResultGridTest::sendMouse(QEvent::Type type, QPoint clientPos, Qt::MouseButton button,
+void ResultGridTest::sendMouse(QEvent::Type type, QPoint clientPos, Qt::MouseButton button,
                                 Qt::MouseButtons buttons, Qt::KeyboardModifiers modifiers)
 {
     QWidget* viewport = m_grid->viewport();
@@ -261,19 +261,19 @@ void TResultGridTest::sendMouse(QEvent::Type type, QPoint clientPos, Qt::MouseBu
     QApplication::sendEvent(viewport, &event);
 }
 
-void TResultGridTest::usesTheProgramFonts()
+void ResultGridTest::usesTheProgramFonts()
 {
     if (!platform::tahomaAvailable())
         QSKIP("Wine's Tahoma is not installed");
     QCOMPARE(m_grid->font().family(), QStringLiteral("Tahoma"));
     QCOMPARE(m_grid->font().pixelSize(), 11);
     QVERIFY(!m_grid->font().bold());
-    QCOMPARE(m_grid->FixedFont().family(), QStringLiteral("Tahoma"));
-    QCOMPARE(m_grid->FixedFont().pixelSize(), 11);
-    QVERIFY(m_grid->FixedFont().bold());
+    QCOMPARE(m_grid->fixedFont().family(), QStringLiteral("Tahoma"));
+    QCOMPARE(m_grid->fixedFont().pixelSize(), 11);
+    QVERIFY(m_grid->fixedFont().bold());
 }
 
-void TResultGridTest::frameRings()
+void ResultGridTest::frameRings()
 {
     const QImage shot = image();
     const int right = shot.width() - 1;
@@ -297,7 +297,7 @@ void TResultGridTest::frameRings()
 }
 
 // The initial grid: two empty header cells 64 pixels wide in a row 24 pixels high.
-void TResultGridTest::headerGradientLinesAndHighlight()
+void ResultGridTest::headerGradientLinesAndHighlight()
 {
     const QImage shot = image();
     const int x = 64;
@@ -325,7 +325,7 @@ void TResultGridTest::headerGradientLinesAndHighlight()
         QCOMPARE(clientPixel(shot, x, row), QColor(Qt::white));
 }
 
-void TResultGridTest::normalCellsLinesSelectionAndEmptyArea()
+void ResultGridTest::normalCellsLinesSelectionAndEmptyArea()
 {
     const QImage shot = image();
     // Row 1 of the initial grid: (0,1) is the current cell, (1,1) is not selected.
@@ -346,7 +346,7 @@ void TResultGridTest::normalCellsLinesSelectionAndEmptyArea()
     QCOMPARE(clientPixel(shot, 30, 5 * 24 - 1), gridLine);
 }
 
-void TResultGridTest::normalCellsFollowTheWindowColour()
+void ResultGridTest::normalCellsFollowTheWindowColour()
 {
     const QColor cream(255, 250, 220);
     QPalette palette = m_grid->palette();
@@ -358,7 +358,7 @@ void TResultGridTest::normalCellsFollowTheWindowColour()
     QCOMPARE(clientPixel(shot, 30, 24 + 10), selection);
 }
 
-void TResultGridTest::focusRectangleOnlyWithFocus()
+void ResultGridTest::focusRectangleOnlyWithFocus()
 {
     const QColor inverted(255 - selection.red(), 255 - selection.green(), 255 - selection.blue());
     const auto countDots = [&](const QImage& shot) {
@@ -389,10 +389,10 @@ void TResultGridTest::focusRectangleOnlyWithFocus()
 
 // Text is drawn from (x + 3, y + 3) in normal cells, (x + 2, y + 2) in header cells, and cut at
 // the right edge of its rectangle.
-void TResultGridTest::textStaysInsideItsRectangle()
+void ResultGridTest::textStaysInsideItsRectangle()
 {
-    m_grid->setCells(1, 0, QStringLiteral("WWWWWWWWWWWWWWWWWWWW"));
-    m_grid->setCells(1, 2, QStringLiteral("WWWWWWWWWWWWWWWWWWWW"));
+    m_grid->setCellText(1, 0, QStringLiteral("WWWWWWWWWWWWWWWWWWWW"));
+    m_grid->setCellText(1, 2, QStringLiteral("WWWWWWWWWWWWWWWWWWWW"));
     const QImage shot = image();
     const auto inked = [&](int x0, int x1, int y0, int y1, const QColor& background) {
         for (int x = x0; x <= x1; ++x) {
@@ -414,7 +414,7 @@ void TResultGridTest::textStaysInsideItsRectangle()
     }
 }
 
-void TResultGridTest::textRectanglesWrapAndClip_data()
+void ResultGridTest::textRectanglesWrapAndClip_data()
 {
     QTest::addColumn<int>("row");
     QTest::addColumn<bool>("header");
@@ -428,7 +428,7 @@ void TResultGridTest::textRectanglesWrapAndClip_data()
 
 // The text rectangle holds exactly what the same text drawn into a rectangle of its size shows:
 // wrapped at the space, cut at the bottom, nothing outside it and the grid lines untouched.
-void TResultGridTest::textRectanglesWrapAndClip()
+void ResultGridTest::textRectanglesWrapAndClip()
 {
     QFETCH(int, row);
     QFETCH(bool, header);
@@ -436,7 +436,7 @@ void TResultGridTest::textRectanglesWrapAndClip()
     // The "I" puts ink near the rectangle's left edge; the brackets of the second line reach
     // below its bottom edge.
     const QString text = QStringLiteral("Inhalt (Summe)");
-    const QFont font = header ? m_grid->FixedFont() : m_grid->font();
+    const QFont font = header ? m_grid->fixedFont() : m_grid->font();
     const QFontMetrics metrics(font);
     QVERIFY(metrics.horizontalAdvance(QStringLiteral("(Summe)")) < textRect.width());
     QVERIFY(metrics.horizontalAdvance(text) > textRect.width());
@@ -447,7 +447,7 @@ void TResultGridTest::textRectanglesWrapAndClip()
     QPalette palette = m_grid->palette();
     palette.setColor(QPalette::Button, QColor(Qt::white));
     m_grid->setPalette(palette);
-    m_grid->setCells(1, row, text);
+    m_grid->setCellText(1, row, text);
     const QImage shot = image();
 
     const auto draw = [&](QSize size) {
@@ -499,7 +499,7 @@ void TResultGridTest::textRectanglesWrapAndClip()
         QCOMPARE(describe(clientPixel(shot, cx, y + 23)), describe(bottomLine));
 }
 
-void TResultGridTest::textWrapsAtSpacesOnly_data()
+void ResultGridTest::textWrapsAtSpacesOnly_data()
 {
     QTest::addColumn<QString>("text");
     QTest::addColumn<bool>("secondLine");
@@ -511,14 +511,14 @@ void TResultGridTest::textWrapsAtSpacesOnly_data()
 
 // A number is one word: a column too narrow for it cuts it at its edge instead of breaking it
 // after the decimal comma; text with a space breaks there.
-void TResultGridTest::textWrapsAtSpacesOnly()
+void ResultGridTest::textWrapsAtSpacesOnly()
 {
     QFETCH(QString, text);
     QFETCH(bool, secondLine);
     const QFontMetrics metrics(m_grid->font());
     const platform::TextMetrics lines = platform::textMetrics(m_grid->font());
     QVERIFY(metrics.horizontalAdvance(text) > 58);
-    m_grid->setCells(1, 2, text);
+    m_grid->setCellText(1, 2, text);
     const QImage shot = image();
     // Normal text starts at (x + 3, y + 3): column 1 at x = 64, row 2 at y = 48.
     QImage textArea(58, 20, shot.format());
@@ -543,14 +543,14 @@ void TResultGridTest::textWrapsAtSpacesOnly()
 }
 
 // A tab moves the text to the next tab stop, where the measuring of the columns puts it too.
-void TResultGridTest::tabsAreExpandedAsTheColumnsAreMeasured()
+void ResultGridTest::tabsAreExpandedAsTheColumnsAreMeasured()
 {
     const QString text = QStringLiteral("1\t2");
     const QFontMetrics metrics(m_grid->font());
     const int expanded = metrics.size(Qt::TextExpandTabs, text).width();
     QVERIFY(expanded > metrics.horizontalAdvance(QStringLiteral("12")) + 10);
     QVERIFY(expanded < 58);
-    m_grid->setCells(1, 2, text);
+    m_grid->setCellText(1, 2, text);
     const QImage shot = image();
     // The text rectangle of column 1, row 2; its rightmost ink is the end of the "2".
     int rightmost = -1;
@@ -574,7 +574,7 @@ void TResultGridTest::tabsAreExpandedAsTheColumnsAreMeasured()
     QCOMPARE(rightmost, expectedRightmost);
 }
 
-void TResultGridTest::writingACellShowsIt()
+void ResultGridTest::writingACellShowsIt()
 {
     const auto inkIn = [&](int x0, int y0) {
         const QImage shot = image();
@@ -587,14 +587,14 @@ void TResultGridTest::writingACellShowsIt()
         return false;
     };
     QVERIFY(!inkIn(64, 72));
-    m_grid->setCells(1, 3, QStringLiteral("0,5"));
+    m_grid->setCellText(1, 3, QStringLiteral("0,5"));
     QVERIFY(inkIn(64, 72));
-    m_grid->setCells(1, 7, QStringLiteral("später"));
+    m_grid->setCellText(1, 7, QStringLiteral("später"));
     m_grid->setRowCount(8);
     QVERIFY(inkIn(64, 7 * 24));
 }
 
-void TResultGridTest::scrollBarsOnlyWhenNeeded()
+void ResultGridTest::scrollBarsOnlyWhenNeeded()
 {
     simulate(0);
     QVERIFY(!m_grid->verticalScrollBar()->isVisible());
@@ -604,7 +604,7 @@ void TResultGridTest::scrollBarsOnlyWhenNeeded()
     QCOMPARE(m_grid->verticalScrollBar()->minimum(), 0);
     QCOMPARE(m_grid->verticalScrollBar()->maximum(), 127);
     QVERIFY(!m_grid->horizontalScrollBar()->isVisible());
-    m_grid->setDefaultColWidth(300);
+    m_grid->setDefaultColumnWidth(300);
     QVERIFY(m_grid->horizontalScrollBar()->isVisible());
     QCOMPARE(m_grid->horizontalScrollBar()->maximum(), 127);
     QCOMPARE(m_grid->state().clientWidth(), 614 - m_grid->verticalScrollBar()->sizeHint().width());
@@ -615,14 +615,14 @@ void TResultGridTest::scrollBarsOnlyWhenNeeded()
     QCOMPARE(m_grid->state().clientHeight(), 250);
 }
 
-void TResultGridTest::headerStaysWhileScrolling()
+void ResultGridTest::headerStaysWhileScrolling()
 {
     simulate(9);
     m_grid->setFocus();
     QTest::keyClick(m_grid, Qt::Key_End, Qt::ControlModifier);
-    QCOMPARE(m_grid->TopRow(), 2);
+    QCOMPARE(m_grid->topRow(), 2);
     const QImage shot = image();
-    const int x = m_grid->ColWidths(0) + 20;
+    const int x = m_grid->columnWidth(0) + 20;
     // Below the header texts.
     for (int row = 16; row <= 21; ++row)
         QCOMPARE(describe(clientPixel(shot, x, row)), describe(gradientColour(row, 21)));
@@ -630,35 +630,35 @@ void TResultGridTest::headerStaysWhileScrolling()
     QCOMPARE(m_grid->verticalScrollBar()->value(), 127);
 }
 
-void TResultGridTest::scrollBarArrowsPagesAndThumb()
+void ResultGridTest::scrollBarArrowsPagesAndThumb()
 {
     simulate(30);
     QScrollBar* bar = m_grid->verticalScrollBar();
     // 32 rows; 9 normal rows fit below the header in 226 pixels, so TopRow goes up to 23.
     bar->triggerAction(QAbstractSlider::SliderSingleStepAdd);
-    QCOMPARE(m_grid->TopRow(), 2);
+    QCOMPARE(m_grid->topRow(), 2);
     QCOMPARE(bar->value(), 6); // 1 x 127 / 22 = 5.77
     bar->triggerAction(QAbstractSlider::SliderPageStepAdd);
-    QCOMPARE(m_grid->TopRow(), 10);
+    QCOMPARE(m_grid->topRow(), 10);
     bar->triggerAction(QAbstractSlider::SliderPageStepSub);
-    QCOMPARE(m_grid->TopRow(), 2);
+    QCOMPARE(m_grid->topRow(), 2);
     bar->triggerAction(QAbstractSlider::SliderToMaximum);
-    QCOMPARE(m_grid->TopRow(), 23);
+    QCOMPARE(m_grid->topRow(), 23);
     QCOMPARE(bar->value(), 127);
 
     // Dragging moves the view only on release.
     bar->setSliderDown(true);
     bar->setSliderPosition(64);
-    QCOMPARE(m_grid->TopRow(), 23);
+    QCOMPARE(m_grid->topRow(), 23);
     bar->setSliderDown(false);
-    QCOMPARE(m_grid->TopRow(), 12); // 1 + 64 x 22 / 127 = 12.09
+    QCOMPARE(m_grid->topRow(), 12); // 1 + 64 x 22 / 127 = 12.09
     QCOMPARE(bar->value(), 64);     // (12 - 1) x 127 / 22 = 63.5
-    QCOMPARE(m_grid->Row(), 1);
+    QCOMPARE(m_grid->currentRow(), 1);
 }
 
 // The widget only maps keys to the state's verbs; what each verb does is the state's, tested in
 // ResultGridStateTest.
-void TResultGridTest::keysMapToCommands_data()
+void ResultGridTest::keysMapToCommands_data()
 {
     QTest::addColumn<int>("key");
     QTest::addColumn<int>("modifiers");
@@ -712,7 +712,7 @@ void TResultGridTest::keysMapToCommands_data()
     QTest::newRow("Escape") << int(Qt::Key_Escape) << none << nothing;
 }
 
-void TResultGridTest::keysMapToCommands()
+void ResultGridTest::keysMapToCommands()
 {
     QFETCH(int, key);
     QFETCH(int, modifiers);
@@ -720,25 +720,25 @@ void TResultGridTest::keysMapToCommands()
 }
 
 // A key press goes to the state and the view follows it.
-void TResultGridTest::aKeyPressReachesTheState()
+void ResultGridTest::aKeyPressReachesTheState()
 {
     simulate(18);
     m_grid->setFocus();
     for (int i = 0; i < 4; ++i)
         QTest::keyClick(m_grid, Qt::Key_Down);
     QTest::keyClick(m_grid, Qt::Key_Right);
-    QCOMPARE(m_grid->Col(), 1);
-    QCOMPARE(m_grid->Row(), 5);
+    QCOMPARE(m_grid->currentColumn(), 1);
+    QCOMPARE(m_grid->currentRow(), 5);
     QTest::keyClick(m_grid, Qt::Key_A, Qt::ControlModifier);
-    QCOMPARE(m_grid->Selection(), (GridRect{0, 1, 4, 19}));
+    QCOMPARE(m_grid->selection(), (GridRect{0, 1, 4, 19}));
 }
 
-void TResultGridTest::unusedKeysChangeNothing()
+void ResultGridTest::unusedKeysChangeNothing()
 {
     simulate(9);
     m_grid->setFocus();
     QTest::keyClick(m_grid, Qt::Key_Down, Qt::ShiftModifier);
-    const GridRect before = m_grid->Selection();
+    const GridRect before = m_grid->selection();
     const struct
     {
         Qt::Key key;
@@ -750,12 +750,12 @@ void TResultGridTest::unusedKeysChangeNothing()
                 {Qt::Key_Down, Qt::AltModifier}};
     for (const auto& press : keys)
         QTest::keyClick(m_grid, press.key, press.modifiers);
-    QCOMPARE(m_grid->Selection(), before);
-    QCOMPARE(m_grid->Cells(0, 1), QStringLiteral("0 Triebwerke"));
+    QCOMPARE(m_grid->selection(), before);
+    QCOMPARE(m_grid->cellText(0, 1), QStringLiteral("0 Triebwerke"));
     QVERIFY(m_grid->hasFocus());
 }
 
-void TResultGridTest::tabLeavesTheGrid_data()
+void ResultGridTest::tabLeavesTheGrid_data()
 {
     QTest::addColumn<int>("key");
     QTest::addColumn<int>("modifiers");
@@ -766,9 +766,9 @@ void TResultGridTest::tabLeavesTheGrid_data()
     QTest::newRow("ShiftTab") << int(Qt::Key_Tab) << int(Qt::ShiftModifier) << false;
 }
 
-// The grid neither moves nor selects on Tab; the focus goes to the control after it or, with
+// The grid neither moves nor selects on resultGrid; the focus goes to the control after it or, with
 // Shift, to the one before it.
-void TResultGridTest::tabLeavesTheGrid()
+void ResultGridTest::tabLeavesTheGrid()
 {
     QFETCH(int, key);
     QFETCH(int, modifiers);
@@ -779,58 +779,58 @@ void TResultGridTest::tabLeavesTheGrid()
     simulate(9);
     m_grid->setFocus();
     QTest::keyClick(m_grid, Qt::Key_Down, Qt::ShiftModifier);
-    const GridRect selection = m_grid->Selection();
+    const GridRect selection = m_grid->selection();
     const GridCoord current = m_grid->state().current();
 
     QTest::keyClick(m_grid, static_cast<Qt::Key>(key), Qt::KeyboardModifiers(modifiers));
     QWidget* const expected = forward ? static_cast<QWidget*>(next) : m_neighbour;
     QCOMPARE(QApplication::focusWidget(), expected);
-    QCOMPARE(m_grid->Selection(), selection);
+    QCOMPARE(m_grid->selection(), selection);
     QCOMPARE(m_grid->state().current(), current);
 }
 
-void TResultGridTest::mousePressSelectsAndFocuses()
+void ResultGridTest::mousePressSelectsAndFocuses()
 {
     simulate(9);
     m_neighbour->setFocus();
-    const int col2 = m_grid->ColWidths(0) + m_grid->ColWidths(1) + 5;
+    const int col2 = m_grid->columnWidth(0) + m_grid->columnWidth(1) + 5;
     QTest::mouseClick(m_grid->viewport(), Qt::LeftButton, Qt::NoModifier, QPoint(col2, 24 * 3 + 5));
     QVERIFY(m_grid->hasFocus());
-    QCOMPARE(m_grid->Col(), 2);
-    QCOMPARE(m_grid->Row(), 3);
+    QCOMPARE(m_grid->currentColumn(), 2);
+    QCOMPARE(m_grid->currentRow(), 3);
     QTest::mouseClick(m_grid->viewport(), Qt::LeftButton, Qt::ShiftModifier, QPoint(5, 24 * 5 + 5));
-    QCOMPARE(m_grid->Selection(), (GridRect{0, 3, 2, 5}));
-    QCOMPARE(m_grid->Col(), 2);
+    QCOMPARE(m_grid->selection(), (GridRect{0, 3, 2, 5}));
+    QCOMPARE(m_grid->currentColumn(), 2);
     QTest::mouseClick(m_grid->viewport(), Qt::LeftButton, Qt::NoModifier, QPoint(5, 5));
     // A header click changes nothing.
-    QCOMPARE(m_grid->Selection(), (GridRect{0, 3, 2, 5}));
+    QCOMPARE(m_grid->selection(), (GridRect{0, 3, 2, 5}));
 }
 
-void TResultGridTest::otherButtonsAndDoubleClicksDoNothing()
+void ResultGridTest::otherButtonsAndDoubleClicksDoNothing()
 {
     simulate(9);
     m_neighbour->setFocus();
     QTest::mouseClick(m_grid->viewport(), Qt::RightButton, Qt::NoModifier, QPoint(5, 24 * 4 + 5));
     QVERIFY(!m_grid->hasFocus());
-    QCOMPARE(m_grid->Row(), 1);
+    QCOMPARE(m_grid->currentRow(), 1);
     sendMouse(QEvent::MouseButtonDblClick, QPoint(5, 24 * 6 + 5), Qt::LeftButton, Qt::LeftButton);
     sendMouse(QEvent::MouseButtonRelease, QPoint(5, 24 * 6 + 5), Qt::LeftButton, Qt::NoButton);
-    QCOMPARE(m_grid->Row(), 1);
+    QCOMPARE(m_grid->currentRow(), 1);
 }
 
-void TResultGridTest::dragMovesTheAnchorAndAutoScrolls()
+void ResultGridTest::dragMovesTheAnchorAndAutoScrolls()
 {
     simulate(30);
     sendMouse(QEvent::MouseButtonPress, QPoint(5, 24 * 2 + 5), Qt::LeftButton, Qt::LeftButton);
-    QCOMPARE(m_grid->Row(), 2);
-    const int col1 = m_grid->ColWidths(0) + 5;
+    QCOMPARE(m_grid->currentRow(), 2);
+    const int col1 = m_grid->columnWidth(0) + 5;
     sendMouse(QEvent::MouseMove, QPoint(col1, 24 * 4 + 5), Qt::NoButton, Qt::LeftButton);
-    QCOMPARE(m_grid->Selection(), (GridRect{0, 2, 1, 4}));
+    QCOMPARE(m_grid->selection(), (GridRect{0, 2, 1, 4}));
     // Below the client area the timer walks the anchor down and scrolls.
     sendMouse(QEvent::MouseMove, QPoint(col1, 400), Qt::NoButton, Qt::LeftButton);
     QTRY_VERIFY(m_grid->state().anchor().row >= 12);
-    QVERIFY(m_grid->TopRow() > 1);
-    QCOMPARE(m_grid->Row(), 2);
+    QVERIFY(m_grid->topRow() > 1);
+    QCOMPARE(m_grid->currentRow(), 2);
     sendMouse(QEvent::MouseButtonRelease, QPoint(col1, 400), Qt::LeftButton, Qt::NoButton);
     const GridCoord released = m_grid->state().anchor();
     QTest::qWait(200);
@@ -839,10 +839,10 @@ void TResultGridTest::dragMovesTheAnchorAndAutoScrolls()
 
 // The timer runs while the left button selects. Each tick moves the anchor one cell towards the
 // pointer when it lies beyond the fully visible normal cells, and none while it lies over them.
-void TResultGridTest::autoScrollTimerStepsOneCellPerTick()
+void ResultGridTest::autoScrollTimerStepsOneCellPerTick()
 {
     simulate(30);
-    const int col1 = m_grid->ColWidths(0) + 5;
+    const int col1 = m_grid->columnWidth(0) + 5;
     const int right = m_grid->state().cols().fullyVisibleEnd();
     QVERIFY(right < m_grid->state().clientWidth());
     AutoScrollTimerWatch watch(*m_grid);
@@ -871,7 +871,7 @@ void TResultGridTest::autoScrollTimerStepsOneCellPerTick()
         QVERIFY(QMetaObject::invokeMethod(timer, "timeout", Qt::DirectConnection));
         const GridCoord after = m_grid->state().anchor();
         QCOMPARE(QPoint(after.col - before.col, after.row - before.row), tick.step);
-        QVERIFY(m_grid->TopRow() <= after.row);
+        QVERIFY(m_grid->topRow() <= after.row);
         QVERIFY(after.row <= m_grid->state().rows().lastFullyVisible());
         QCOMPARE(m_grid->state().current(), (GridCoord{1, 5}));
     }
@@ -888,25 +888,25 @@ void TResultGridTest::autoScrollTimerStepsOneCellPerTick()
     QVERIFY(!timer->isActive());
 }
 
-void TResultGridTest::wheelMovesTheCurrentRow()
+void ResultGridTest::wheelMovesTheCurrentRow()
 {
     simulate(9);
     QCOMPARE(m_grid->wheelScrollLines(), 3);
     m_grid->setFocus();
     QTest::keyClick(m_grid, Qt::Key_Down, Qt::ShiftModifier);
     sendWheel(m_grid->viewport(), -120, Qt::NoModifier);
-    QCOMPARE(m_grid->Selection(), (GridRect{0, 5, 0, 5}));
+    QCOMPARE(m_grid->selection(), (GridRect{0, 5, 0, 5}));
     sendWheel(m_grid->viewport(), -1, Qt::NoModifier);
     // A small step is a whole step, over the scroll bar too; and the last row stays.
-    QCOMPARE(m_grid->Row(), 8);
+    QCOMPARE(m_grid->currentRow(), 8);
     sendWheel(m_grid->verticalScrollBar(), 240, Qt::NoModifier);
-    QCOMPARE(m_grid->Row(), 5);
+    QCOMPARE(m_grid->currentRow(), 5);
     QTest::keyClick(m_grid, Qt::Key_End, Qt::ControlModifier);
     sendWheel(m_grid->viewport(), -120, Qt::NoModifier);
-    QCOMPARE(m_grid->Row(), 10);
+    QCOMPARE(m_grid->currentRow(), 10);
 }
 
-void TResultGridTest::wheelLinesAreReadWhenTheGridIsCreated_data()
+void ResultGridTest::wheelLinesAreReadWhenTheGridIsCreated_data()
 {
     QTest::addColumn<int>("atCreation");
     QTest::addColumn<int>("later");
@@ -916,14 +916,14 @@ void TResultGridTest::wheelLinesAreReadWhenTheGridIsCreated_data()
 }
 
 // Changing the system setting later moves neither the current row nor the zoom by the new amount.
-void TResultGridTest::wheelLinesAreReadWhenTheGridIsCreated()
+void ResultGridTest::wheelLinesAreReadWhenTheGridIsCreated()
 {
     QFETCH(int, atCreation);
     QFETCH(int, later);
     const int original = QApplication::wheelScrollLines();
     const auto restore = qScopeGuard([original] { QApplication::setWheelScrollLines(original); });
     QApplication::setWheelScrollLines(atCreation);
-    auto* grid = new TResultGrid(m_holder.get());
+    auto* grid = new ResultGrid(m_holder.get());
     grid->setGeometry(0, 0, 618, 254);
     grid->show();
     grid->setRowCount(30);
@@ -931,41 +931,41 @@ void TResultGridTest::wheelLinesAreReadWhenTheGridIsCreated()
 
     QCOMPARE(grid->wheelScrollLines(), atCreation);
     sendWheel(grid->viewport(), -120, Qt::NoModifier);
-    QCOMPARE(grid->Row(), 1 + atCreation);
+    QCOMPARE(grid->currentRow(), 1 + atCreation);
     sendWheel(grid->viewport(), -120, Qt::NoModifier);
-    QCOMPARE(grid->Row(), 1 + 2 * atCreation);
+    QCOMPARE(grid->currentRow(), 1 + 2 * atCreation);
     sendWheel(grid->viewport(), 120, Qt::NoModifier);
-    QCOMPARE(grid->Row(), 1 + atCreation);
+    QCOMPARE(grid->currentRow(), 1 + atCreation);
     sendWheel(grid->viewport(), 120, Qt::ControlModifier);
-    QCOMPARE(grid->ZoomFactor(), atCreation);
-    QCOMPARE(grid->RowHeights(1), 24 + atCreation);
+    QCOMPARE(grid->zoomFactor(), atCreation);
+    QCOMPARE(grid->rowHeight(1), 24 + atCreation);
 }
 
-void TResultGridTest::ctrlWheelZooms()
+void ResultGridTest::ctrlWheelZooms()
 {
     simulate(9);
     QList<int> widths;
     for (int col = 0; col < 5; ++col)
-        widths << m_grid->ColWidths(col);
+        widths << m_grid->columnWidth(col);
     int zoom = 0;
     for (int step = 1; step <= 7; ++step) {
         sendWheel(m_grid->viewport(), 120, Qt::ControlModifier);
         if (step < 7)
             zoom += 3;
-        QCOMPARE(m_grid->ZoomFactor(), zoom);
+        QCOMPARE(m_grid->zoomFactor(), zoom);
         for (int col = 0; col < 5; ++col)
-            QCOMPARE(m_grid->ColWidths(col), widths[col] + zoom);
-        QCOMPARE(m_grid->RowHeights(0), 24 + zoom);
-        QCOMPARE(m_grid->RowHeights(10), 24 + zoom);
+            QCOMPARE(m_grid->columnWidth(col), widths[col] + zoom);
+        QCOMPARE(m_grid->rowHeight(0), 24 + zoom);
+        QCOMPARE(m_grid->rowHeight(10), 24 + zoom);
     }
     sendWheel(m_grid->viewport(), -120, Qt::ControlModifier);
-    QCOMPARE(m_grid->ZoomFactor(), 15);
-    QCOMPARE(m_grid->Row(), 1);
+    QCOMPARE(m_grid->zoomFactor(), 15);
+    QCOMPARE(m_grid->currentRow(), 1);
 }
 
-void TResultGridTest::zoomedRowsArePaintedTaller()
+void ResultGridTest::zoomedRowsArePaintedTaller()
 {
-    m_grid->Zoom(3);
+    m_grid->zoom(3);
     const QImage shot = image();
     const int x = 67; // column 1 starts at 64 + 3
     QCOMPARE(describe(clientPixel(shot, x + 30, 26)), describe(headerBottomLine));
@@ -975,11 +975,11 @@ void TResultGridTest::zoomedRowsArePaintedTaller()
     QCOMPARE(clientPixel(shot, 30, 27 + 26), gridLine);
 }
 
-void TResultGridTest::autoSizeColumnsMeasuresInTheGridFonts()
+void ResultGridTest::autoSizeColumnsMeasuresInTheGridFonts()
 {
     simulate(12);
     const QFontMetrics normal(m_grid->font());
-    const QFontMetrics bold(m_grid->FixedFont());
+    const QFontMetrics bold(m_grid->fixedFont());
     const QString widest[] = {QStringLiteral("12 Triebwerke"), QStringLiteral("0,000045"),
                               QStringLiteral("0,005 Prozent"), QStringLiteral("0,387420"),
                               QStringLiteral("38,742 Prozent")};
@@ -989,22 +989,22 @@ void TResultGridTest::autoSizeColumnsMeasuresInTheGridFonts()
             const QString text = col == 0 ? QStringLiteral("%1 Triebwerke").arg(i) : widest[col];
             m = std::max(m, normal.horizontalAdvance(text));
         }
-        QCOMPARE(m_grid->ColWidths(col), std::max(10, m + 8) + 4);
+        QCOMPARE(m_grid->columnWidth(col), std::max(10, m + 8) + 4);
     }
-    m_grid->setColCount(6);
-    m_grid->AutoSizeColumns(true, 4);
-    QCOMPARE(m_grid->ColWidths(5), 14);
+    m_grid->setColumnCount(6);
+    m_grid->autoSizeColumns(true, 4);
+    QCOMPARE(m_grid->columnWidth(5), 14);
 
-    const int before = m_grid->ColWidths(0);
-    m_grid->Zoom(4);
-    m_grid->AutoSizeColumns(true, 4);
-    QVERIFY(m_grid->ColWidths(0) > before + 4);
+    const int before = m_grid->columnWidth(0);
+    m_grid->zoom(4);
+    m_grid->autoSizeColumns(true, 4);
+    QVERIFY(m_grid->columnWidth(0) > before + 4);
 }
 
 // Texts that share a shape are measured once; each must still get its own exact width.
-void TResultGridTest::measurerAgreesWithTheFontForEveryNumber()
+void ResultGridTest::measurerAgreesWithTheFontForEveryNumber()
 {
-    const GridFonts fonts{m_grid->font(), m_grid->FixedFont(), 96};
+    const GridFonts fonts{m_grid->font(), m_grid->fixedFont(), 96};
     FontTextMeasurer measurer(fonts);
     const QFontMetrics normal(fonts.font);
     const QFontMetrics zoomed(fonts.zoomed(GridFont::Normal, 5));
@@ -1027,7 +1027,7 @@ void TResultGridTest::measurerAgreesWithTheFontForEveryNumber()
 }
 
 // Two billion rows cost no row memory; painting and the keys reach the last row all the same.
-void TResultGridTest::hugeGridPaintsAndMovesToItsEnds()
+void ResultGridTest::hugeGridPaintsAndMovesToItsEnds()
 {
     const int rows = 2'000'000'000;
     m_grid->setRowCount(rows);
@@ -1038,10 +1038,10 @@ void TResultGridTest::hugeGridPaintsAndMovesToItsEnds()
 
     m_grid->setFocus();
     QTest::keyClick(m_grid, Qt::Key_End, Qt::ControlModifier);
-    QCOMPARE(m_grid->Row(), rows - 1);
-    QCOMPARE(m_grid->Col(), 1);
+    QCOMPARE(m_grid->currentRow(), rows - 1);
+    QCOMPARE(m_grid->currentColumn(), 1);
     // Nine rows fit fully below the header in 250 pixels.
-    QCOMPARE(m_grid->TopRow(), rows - 9);
+    QCOMPARE(m_grid->topRow(), rows - 9);
     QCOMPARE(bar->value(), 127);
     const QImage end = image();
     QCOMPARE(clientPixel(end, 64 + 30, 24 + 8 * 24 + 10), selection);
@@ -1050,15 +1050,15 @@ void TResultGridTest::hugeGridPaintsAndMovesToItsEnds()
     QCOMPARE(clientPixel(end, 30, 24 + 9 * 24 + 2), window);
 
     QTest::keyClick(m_grid, Qt::Key_Home, Qt::ControlModifier);
-    QCOMPARE(m_grid->Row(), 1);
-    QCOMPARE(m_grid->Col(), 0);
-    QCOMPARE(m_grid->TopRow(), 1);
+    QCOMPARE(m_grid->currentRow(), 1);
+    QCOMPARE(m_grid->currentColumn(), 0);
+    QCOMPARE(m_grid->topRow(), 1);
     QCOMPARE(bar->value(), 0);
     QCOMPARE(clientPixel(image(), 30, 24 + 10), selection);
     QVERIFY(!m_grid->state().hasRowHeightList());
 }
 
-void TResultGridTest::ctrlWheelOnAHugeGridFails_data()
+void ResultGridTest::ctrlWheelOnAHugeGridFails_data()
 {
     QTest::addColumn<int>("rows");
     QTest::addColumn<bool>("overScrollBar");
@@ -1070,7 +1070,7 @@ void TResultGridTest::ctrlWheelOnAHugeGridFails_data()
 
 // The zoom's error leaves the event handler, for the application object to show, and the grid
 // is as before.
-void TResultGridTest::ctrlWheelOnAHugeGridFails()
+void ResultGridTest::ctrlWheelOnAHugeGridFails()
 {
     QFETCH(int, rows);
     QFETCH(bool, overScrollBar);
@@ -1087,19 +1087,19 @@ void TResultGridTest::ctrlWheelOnAHugeGridFails()
         QCOMPARE(QByteArray(error.className()), QByteArray("EInvalidGridOperation"));
     }
     QVERIFY(thrown);
-    QCOMPARE(m_grid->ZoomFactor(), 0);
-    QCOMPARE(m_grid->RowCount(), rows);
-    QCOMPARE(m_grid->ColCount(), 2);
-    QCOMPARE(m_grid->ColWidths(0), 64);
-    QCOMPARE(m_grid->RowHeights(1), 24);
+    QCOMPARE(m_grid->zoomFactor(), 0);
+    QCOMPARE(m_grid->rowCount(), rows);
+    QCOMPARE(m_grid->columnCount(), 2);
+    QCOMPARE(m_grid->columnWidth(0), 64);
+    QCOMPARE(m_grid->rowHeight(1), 24);
     QVERIFY(!m_grid->state().hasRowHeightList());
-    QVERIFY(!m_grid->state().hasColWidthList());
+    QVERIFY(!m_grid->state().hasColumnWidthList());
 
     // The grid goes on working: the next wheel step without Ctrl moves the current row.
     sendWheel(target, -120, Qt::NoModifier);
-    QCOMPARE(m_grid->Row(), 4);
+    QCOMPARE(m_grid->currentRow(), 4);
     QCOMPARE(clientPixel(image(), 30, 24 * 4 + 10), selection);
 }
 
-QTEST_MAIN(TResultGridTest)
-#include "TResultGridTest.moc"
+QTEST_MAIN(ResultGridTest)
+#include "ResultGridTest.moc"

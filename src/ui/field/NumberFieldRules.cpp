@@ -1,11 +1,11 @@
-#include "ui/field/ValidateEditRules.h"
+#include "ui/field/NumberFieldRules.h"
 
 #include "presentation/CheckedArithmetic.h"
 #include "presentation/FloatText.h"
 #include "presentation/NumberReading.h"
 #include "presentation/TextEncoding.h"
 
-namespace ValidateEditRules {
+namespace NumberFieldRules {
 namespace {
 
 bool contains(std::u16string_view text, char16_t character)
@@ -13,14 +13,14 @@ bool contains(std::u16string_view text, char16_t character)
     return text.find(character) != std::u16string_view::npos;
 }
 
-bool hasDecimals(TValidateEditDisplayFormat format)
+bool hasDecimals(NumberFormat format)
 {
-    return format != TValidateEditDisplayFormat::dfInteger;
+    return format != NumberFormat::Integer;
 }
 
 } // namespace
 
-std::u16string checkCharsFor(TValidateEditDisplayFormat format, char16_t decimalSeparator)
+std::u16string checkCharsFor(NumberFormat format, char16_t decimalSeparator)
 {
     std::u16string chars = u"0123456789";
     if (hasDecimals(format))
@@ -30,9 +30,9 @@ std::u16string checkCharsFor(TValidateEditDisplayFormat format, char16_t decimal
 
 namespace {
 
-// What AcceptsChar needs to know of its context: whether it holds a decimal separator and whether
+// What acceptsChar needs to know of its context: whether it holds a decimal separator and whether
 // it holds the sign in question.
-bool acceptsCharIn(const ValidateEditContext& field, char16_t character, std::size_t position,
+bool acceptsCharIn(const NumberFieldContext& field, char16_t character, std::size_t position,
                    bool contextHasSeparator, bool contextHasSign, bool selectionEmpty)
 {
     if (contains(field.checkChars, character)) {
@@ -47,7 +47,7 @@ bool acceptsCharIn(const ValidateEditContext& field, char16_t character, std::si
 
 } // namespace
 
-bool AcceptsChar(const ValidateEditContext& field, std::u16string_view context, char16_t& character,
+bool acceptsChar(const NumberFieldContext& field, std::u16string_view context, char16_t& character,
                  std::size_t position, bool selectionEmpty, bool keypadDecimal)
 {
     if (keypadDecimal)
@@ -56,7 +56,7 @@ bool AcceptsChar(const ValidateEditContext& field, std::u16string_view context, 
                          contains(context, character), selectionEmpty);
 }
 
-std::u16string FilterEditText(const ValidateEditContext& field, std::u16string_view text)
+std::u16string filterEditText(const NumberFieldContext& field, std::u16string_view text)
 {
     std::u16string result;
     result.reserve(text.size());
@@ -74,7 +74,7 @@ std::u16string FilterEditText(const ValidateEditContext& field, std::u16string_v
     return result;
 }
 
-std::u16string StripDecorations(const ValidateEditContext& field, std::u16string_view text)
+std::u16string stripDecorationsOf(const NumberFieldContext& field, std::u16string_view text)
 {
     if (field.keepPrefixSuffixIntact)
         return std::u16string(text);
@@ -99,30 +99,30 @@ std::int64_t integerValue(std::u16string_view editText)
 
 long double floatValue(std::u16string_view editText)
 {
-    return ParseFloatLenient(editText, 0);
+    return parseFloatLenient(editText, 0);
 }
 
-std::u16string displayValue(const ValidateEditContext& field, std::u16string_view editText)
+std::u16string displayValue(const NumberFieldContext& field, std::u16string_view editText)
 {
     switch (field.displayFormat) {
-    case TValidateEditDisplayFormat::dfInteger: {
+    case NumberFormat::Integer: {
         const std::string digits = std::to_string(integerValue(editText));
         return std::u16string(digits.begin(), digits.end());
     }
-    case TValidateEditDisplayFormat::dfFloat: {
+    case NumberFormat::Float: {
         const double value = checkedToDouble(floatValue(editText));
         // The number text is UTF-8 of the program's own making, so it always decodes.
         return utf8ToUtf16(groupedFixedText(value, static_cast<int>(field.decimalPlaces),
                                             field.decimalSeparator, field.thousandSeparator))
             .value_or(std::u16string());
     }
-    case TValidateEditDisplayFormat::dfDecimal:
+    case NumberFormat::Decimal:
         break;
     }
     return std::u16string(editText);
 }
 
-std::u16string decorateDisplayText(const ValidateEditContext& field, std::u16string_view text)
+std::u16string decorateDisplayText(const NumberFieldContext& field, std::u16string_view text)
 {
     std::u16string shown(text);
     if (field.trimDecimals) {
@@ -141,4 +141,4 @@ std::u16string decorateDisplayText(const ValidateEditContext& field, std::u16str
     return shown;
 }
 
-} // namespace ValidateEditRules
+} // namespace NumberFieldRules

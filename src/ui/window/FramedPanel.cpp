@@ -1,14 +1,14 @@
-#include "ui/window/TGroupBox.h"
+#include "ui/window/FramedPanel.h"
 
 #include <QPainter>
 #include <QStyle>
 #include <QStyleOptionFrame>
 
-TGroupBox::TGroupBox(QWidget* parent)
+FramedPanel::FramedPanel(QWidget* parent)
     : QGroupBox(parent)
 {}
 
-void TGroupBox::paintEvent(QPaintEvent*)
+void FramedPanel::paintEvent(QPaintEvent*)
 {
     QPainter painter(this);
     QStyleOptionFrame frame;

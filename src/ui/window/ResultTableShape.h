@@ -6,7 +6,7 @@
 #include <cstdint>
 
 // The grid's part of "Simulieren", for the widget and for its state alike.
-namespace ResultTableLayout {
+namespace ResultTableShape {
 
 inline constexpr int defaultColumnWidth = 120;
 // Room beside a column's widest text when the columns are sized to their texts, once the rows are
@@ -20,11 +20,11 @@ template <class Grid> void applyShape(Grid& grid, std::int32_t engines)
 {
     grid.setRowCount(static_cast<std::int32_t>(
         static_cast<std::uint32_t>(static_cast<std::int64_t>(engines) + 2)));
-    grid.setColCount(ResultTable::columnCount);
-    grid.setFixedRows(1);
+    grid.setColumnCount(ResultTable::columnCount);
+    grid.setFixedRowCount(1);
     for (int column = 0; column < ResultTable::columnCount; ++column)
-        grid.setCells(column, 0, ResultTable::headers[static_cast<std::size_t>(column)]);
-    grid.setDefaultColWidth(defaultColumnWidth);
+        grid.setCellText(column, 0, ResultTable::headers[static_cast<std::size_t>(column)]);
+    grid.setDefaultColumnWidth(defaultColumnWidth);
 }
 
-} // namespace ResultTableLayout
+} // namespace ResultTableShape

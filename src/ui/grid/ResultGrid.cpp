@@ -1,4 +1,4 @@
-#include "ui/grid/TResultGrid.h"
+#include "ui/grid/ResultGrid.h"
 
 #include "platform/desktop/Fonts.h"
 #include "ui/grid/FontTextMeasurer.h"
@@ -44,7 +44,7 @@ std::optional<ScrollAction> scrollActionOf(int action)
 
 } // namespace
 
-TResultGrid::TResultGrid(QWidget* parent)
+ResultGrid::ResultGrid(QWidget* parent)
     : QAbstractScrollArea(parent)
     , m_wheelScrollLines(QApplication::wheelScrollLines())
 {
@@ -56,7 +56,8 @@ TResultGrid::TResultGrid(QWidget* parent)
     setFont(platform::programFont());
     setFrameStyle(QFrame::Box | QFrame::Plain);
     setLineWidth(borderWidth);
-    // Focus by Tab, and by the left button only (the press handler); a right click leaves it.
+    // Focus by resultGrid, and by the left button only (the press handler); a right click leaves
+    // it.
     setFocusPolicy(Qt::TabFocus);
     viewport()->setAutoFillBackground(false);
     viewport()->setAttribute(Qt::WA_OpaquePaintEvent);
@@ -83,84 +84,85 @@ TResultGrid::TResultGrid(QWidget* parent)
     syncScrollBars();
 }
 
-void TResultGrid::setRowCount(int value)
+void ResultGrid::setRowCount(int value)
 {
     m_state.setRowCount(value);
     tableChanged();
     changed();
 }
 
-void TResultGrid::setColCount(int value)
+void ResultGrid::setColumnCount(int value)
 {
-    m_state.setColCount(value);
+    m_state.setColumnCount(value);
     tableChanged();
     changed();
 }
 
-void TResultGrid::setFixedRows(int value)
+void ResultGrid::setFixedRowCount(int value)
 {
-    m_state.setFixedRows(value);
+    m_state.setFixedRowCount(value);
     tableChanged();
     changed();
 }
 
-QString TResultGrid::Cells(int col, int row) const
+QString ResultGrid::cellText(int col, int row) const
 {
-    const std::string_view text = m_state.Cells(col, row);
+    const std::string_view text = m_state.cellText(col, row);
     return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
 }
 
-void TResultGrid::setCells(int col, int row, const QString& text)
+void ResultGrid::setCellText(int col, int row, const QString& text)
 {
     const QByteArray utf8 = text.toUtf8();
-    setCells(col, row, std::string_view(utf8.constData(), static_cast<std::size_t>(utf8.size())));
+    setCellText(col, row,
+                std::string_view(utf8.constData(), static_cast<std::size_t>(utf8.size())));
 }
 
-void TResultGrid::setCells(int col, int row, std::string_view utf8)
+void ResultGrid::setCellText(int col, int row, std::string_view utf8)
 {
-    m_state.setCells(col, row, utf8);
+    m_state.setCellText(col, row, utf8);
     if (const auto rect = m_state.cellRect(col, row))
         viewport()->update(rect->x, rect->y, rect->width, rect->height);
 }
 
-void TResultGrid::setDefaultColWidth(int width)
+void ResultGrid::setDefaultColumnWidth(int width)
 {
-    m_state.setDefaultColWidth(width);
+    m_state.setDefaultColumnWidth(width);
     changed();
 }
 
-void TResultGrid::AutoSizeColumns(bool DoFixedCols, int Padding)
+void ResultGrid::autoSizeColumns(bool includeFixedColumns, int padding)
 {
     FontTextMeasurer measurer(fonts());
-    m_state.AutoSizeColumns(DoFixedCols, Padding, measurer);
+    m_state.autoSizeColumns(includeFixedColumns, padding, measurer);
     changed();
 }
 
-void TResultGrid::Zoom(int delta)
+void ResultGrid::zoom(int delta)
 {
-    m_state.Zoom(delta);
+    m_state.zoom(delta);
     changed();
 }
 
-void TResultGrid::scaleToDpi(int targetDpi)
+void ResultGrid::scaleToDpi(int targetDpi)
 {
     m_state.scaleToDpi(targetDpi);
     changed();
 }
 
-QFont TResultGrid::FixedFont() const
+QFont ResultGrid::fixedFont() const
 {
     QFont fixed = font();
     fixed.setBold(true);
     return fixed;
 }
 
-GridFonts TResultGrid::fonts() const
+GridFonts ResultGrid::fonts() const
 {
-    return {font(), FixedFont(), logicalDpiY()};
+    return {font(), fixedFont(), logicalDpiY()};
 }
 
-GridColors TResultGrid::colors() const
+GridColors ResultGrid::colors() const
 {
     const QWidget* holder = parentWidget();
     const QColor parentBackground = holder ? holder->palette().color(holder->backgroundRole())
@@ -168,14 +170,14 @@ GridColors TResultGrid::colors() const
     return GridColors::fromPalette(palette(), parentBackground);
 }
 
-void TResultGrid::changed()
+void ResultGrid::changed()
 {
     syncScrollBars();
     viewport()->update();
     announceCurrentCell(false);
 }
 
-void TResultGrid::tableChanged()
+void ResultGrid::tableChanged()
 {
     if (!QAccessible::isActive())
         return;
@@ -197,7 +199,7 @@ void TResultGrid::tableChanged()
         Qt::QueuedConnection);
 }
 
-void TResultGrid::announceCurrentCell(bool always)
+void ResultGrid::announceCurrentCell(bool always)
 {
     const GridCoord current = m_state.current();
     if (current == m_announcedCell && !always)
@@ -214,7 +216,7 @@ void TResultGrid::announceCurrentCell(bool always)
     QAccessible::updateAccessibility(&focus);
 }
 
-void TResultGrid::syncScrollBars()
+void ResultGrid::syncScrollBars()
 {
     if (m_syncing)
         return;
@@ -236,7 +238,7 @@ void TResultGrid::syncScrollBars()
     m_syncing = false;
 }
 
-void TResultGrid::scrollBarAction(Qt::Orientation orientation, int action)
+void ResultGrid::scrollBarAction(Qt::Orientation orientation, int action)
 {
     const auto scroll = scrollActionOf(action);
     if (!scroll)
@@ -252,7 +254,7 @@ void TResultGrid::scrollBarAction(Qt::Orientation orientation, int action)
     changed();
 }
 
-void TResultGrid::scrollBarValue(Qt::Orientation orientation, int value)
+void ResultGrid::scrollBarValue(Qt::Orientation orientation, int value)
 {
     if (m_syncing)
         return;
@@ -268,12 +270,12 @@ void TResultGrid::scrollBarValue(Qt::Orientation orientation, int value)
     changed();
 }
 
-void TResultGrid::scrollContentsBy(int, int)
+void ResultGrid::scrollContentsBy(int, int)
 {
     // The state owns the view origin; the scroll bars only report to it.
 }
 
-bool TResultGrid::event(QEvent* event)
+bool ResultGrid::event(QEvent* event)
 {
     if (event->type() != QEvent::Paint)
         return QAbstractScrollArea::event(event);
@@ -290,7 +292,7 @@ bool TResultGrid::event(QEvent* event)
     return true;
 }
 
-bool TResultGrid::eventFilter(QObject* watched, QEvent* event)
+bool ResultGrid::eventFilter(QObject* watched, QEvent* event)
 {
     // Over a scroll bar the wheel still moves the current cell or zooms, as over the cells.
     if (event->type() == QEvent::Wheel &&
@@ -301,7 +303,7 @@ bool TResultGrid::eventFilter(QObject* watched, QEvent* event)
     return QAbstractScrollArea::eventFilter(watched, event);
 }
 
-void TResultGrid::paintEvent(QPaintEvent* event)
+void ResultGrid::paintEvent(QPaintEvent* event)
 {
     QPainter painter(viewport());
     const GridColors gridColors = colors();
@@ -309,13 +311,13 @@ void TResultGrid::paintEvent(QPaintEvent* event)
         .paintClientArea(painter, event->rect());
 }
 
-void TResultGrid::resizeEvent(QResizeEvent* event)
+void ResultGrid::resizeEvent(QResizeEvent* event)
 {
     QAbstractScrollArea::resizeEvent(event);
     changed();
 }
 
-void TResultGrid::keyPressEvent(QKeyEvent* event)
+void ResultGrid::keyPressEvent(QKeyEvent* event)
 {
     // Keys the grid does not use have no effect at all; they are not passed on to the window.
     event->accept();
@@ -329,7 +331,7 @@ void TResultGrid::keyPressEvent(QKeyEvent* event)
     changed();
 }
 
-void TResultGrid::mousePressEvent(QMouseEvent* event)
+void ResultGrid::mousePressEvent(QMouseEvent* event)
 {
     event->accept();
     if (event->button() != Qt::LeftButton)
@@ -343,7 +345,7 @@ void TResultGrid::mousePressEvent(QMouseEvent* event)
     changed();
 }
 
-void TResultGrid::mouseMoveEvent(QMouseEvent* event)
+void ResultGrid::mouseMoveEvent(QMouseEvent* event)
 {
     event->accept();
     if (!m_selecting)
@@ -357,26 +359,26 @@ void TResultGrid::mouseMoveEvent(QMouseEvent* event)
     changed();
 }
 
-void TResultGrid::mouseReleaseEvent(QMouseEvent* event)
+void ResultGrid::mouseReleaseEvent(QMouseEvent* event)
 {
     event->accept();
     if (event->button() == Qt::LeftButton)
         stopSelecting();
 }
 
-void TResultGrid::mouseDoubleClickEvent(QMouseEvent* event)
+void ResultGrid::mouseDoubleClickEvent(QMouseEvent* event)
 {
     // The first press of a double click did the work; the second one does nothing.
     event->accept();
 }
 
-void TResultGrid::stopSelecting()
+void ResultGrid::stopSelecting()
 {
     m_selecting = false;
     m_autoScrollTimer.stop();
 }
 
-void TResultGrid::wheelEvent(QWheelEvent* event)
+void ResultGrid::wheelEvent(QWheelEvent* event)
 {
     event->accept();
     // Every message is one step, however far the wheel or touchpad moved.
@@ -389,7 +391,7 @@ void TResultGrid::wheelEvent(QWheelEvent* event)
     changed();
 }
 
-void TResultGrid::focusInEvent(QFocusEvent* event)
+void ResultGrid::focusInEvent(QFocusEvent* event)
 {
     QAbstractScrollArea::focusInEvent(event);
     viewport()->update();
@@ -405,13 +407,13 @@ void TResultGrid::focusInEvent(QFocusEvent* event)
         Qt::QueuedConnection);
 }
 
-void TResultGrid::focusOutEvent(QFocusEvent* event)
+void ResultGrid::focusOutEvent(QFocusEvent* event)
 {
     QAbstractScrollArea::focusOutEvent(event);
     viewport()->update();
 }
 
-void TResultGrid::changeEvent(QEvent* event)
+void ResultGrid::changeEvent(QEvent* event)
 {
     QAbstractScrollArea::changeEvent(event);
     if (event->type() == QEvent::FontChange || event->type() == QEvent::PaletteChange)

@@ -1,4 +1,4 @@
-#include "ui/field/ValidateEditRules.h"
+#include "ui/field/NumberFieldRules.h"
 
 #include "platform/Exceptions.h"
 #include "platform/Locale.h"
@@ -12,32 +12,32 @@
 
 namespace {
 
-using Format = TValidateEditDisplayFormat;
+using Format = NumberFormat;
 
 // The three fields of the window under a comma locale (decimal ",", thousands ".").
-ValidateEditContext field(Format format, char16_t decimal = u',', char16_t thousand = u'.')
+NumberFieldContext field(Format format, char16_t decimal = u',', char16_t thousand = u'.')
 {
-    ValidateEditContext context;
+    NumberFieldContext context;
     context.displayFormat = format;
     context.decimalSeparator = decimal;
     context.thousandSeparator = thousand;
     context.currencySymbol = u"€";
-    if (format == Format::dfInteger) {
+    if (format == Format::Integer) {
         context.checkChars = u"01234567890";
     } else {
-        context.checkChars = ValidateEditRules::checkCharsFor(format, decimal);
+        context.checkChars = NumberFieldRules::checkCharsFor(format, decimal);
     }
-    if (format == Format::dfFloat) {
+    if (format == Format::Float) {
         context.decimalPlaces = 5;
         context.trimDecimals = true;
     }
     return context;
 }
 
-std::u16string shown(const ValidateEditContext& context, std::u16string_view editText)
+std::u16string shown(const NumberFieldContext& context, std::u16string_view editText)
 {
-    return ValidateEditRules::decorateDisplayText(
-        context, ValidateEditRules::displayValue(context, editText));
+    return NumberFieldRules::decorateDisplayText(context,
+                                                 NumberFieldRules::displayValue(context, editText));
 }
 
 // The lenient reading asks the user's locale itself; it is the comma locale here too.
@@ -61,31 +61,31 @@ TEST_F(ValidateEditRulesTest, acceptCharactersByFormatPositionAndSelection)
         bool accepted;
     };
     const Case cases[] = {
-        {Format::dfInteger, u"12", u'7', 3, true, true},
-        {Format::dfInteger, u"12", u',', 3, true, false},
-        {Format::dfDecimal, u"12", u',', 3, true, true},
-        {Format::dfFloat, u"12", u',', 3, true, true},
-        {Format::dfFloat, u"1,2", u',', 4, true, false},
-        {Format::dfFloat, u"1,2", u',', 1, false,
+        {Format::Integer, u"12", u'7', 3, true, true},
+        {Format::Integer, u"12", u',', 3, true, false},
+        {Format::Decimal, u"12", u',', 3, true, true},
+        {Format::Float, u"12", u',', 3, true, true},
+        {Format::Float, u"1,2", u',', 4, true, false},
+        {Format::Float, u"1,2", u',', 1, false,
          false}, // the separator in the selection still counts
-        {Format::dfFloat, u"12", u'.', 3, true, false},
-        {Format::dfInteger, u"", u'a', 1, true, false},
-        {Format::dfFloat, u"1", u'e', 2, true, false},
-        {Format::dfFloat, u"1", u'E', 2, true, false},
-        {Format::dfDecimal, u"1", u' ', 2, true, false},
-        {Format::dfInteger, u"5", u'-', 1, true, true},
-        {Format::dfInteger, u"-5", u'-', 1, true, false},
-        {Format::dfInteger, u"-5", u'-', 1, false, true},
-        {Format::dfInteger, u"5", u'-', 2, true, false},
-        {Format::dfFloat, u"12", u'+', 1, true, true},
-        {Format::dfFloat, u"+12", u'+', 1, true, false},
-        {Format::dfDecimal, u"-5", u'3', 1, true, true}, // digits have no position rule
-        {Format::dfInteger, u"", u'\u0663', 1, true, false},
+        {Format::Float, u"12", u'.', 3, true, false},
+        {Format::Integer, u"", u'a', 1, true, false},
+        {Format::Float, u"1", u'e', 2, true, false},
+        {Format::Float, u"1", u'E', 2, true, false},
+        {Format::Decimal, u"1", u' ', 2, true, false},
+        {Format::Integer, u"5", u'-', 1, true, true},
+        {Format::Integer, u"-5", u'-', 1, true, false},
+        {Format::Integer, u"-5", u'-', 1, false, true},
+        {Format::Integer, u"5", u'-', 2, true, false},
+        {Format::Float, u"12", u'+', 1, true, true},
+        {Format::Float, u"+12", u'+', 1, true, false},
+        {Format::Decimal, u"-5", u'3', 1, true, true}, // digits have no position rule
+        {Format::Integer, u"", u'\u0663', 1, true, false},
     };
     for (const Case& c : cases) {
         char16_t character = c.character;
-        EXPECT_EQ(ValidateEditRules::AcceptsChar(field(c.format), c.context, character, c.position,
-                                                 c.selectionEmpty),
+        EXPECT_EQ(NumberFieldRules::acceptsChar(field(c.format), c.context, character, c.position,
+                                                c.selectionEmpty),
                   c.accepted)
             << static_cast<int>(c.format) << " '" << static_cast<int>(c.character) << "' at "
             << c.position;
@@ -97,14 +97,14 @@ TEST_F(ValidateEditRulesTest, keypadDecimalKeyBecomesTheLocaleSeparator)
 {
     char16_t character = u'.';
     EXPECT_TRUE(
-        ValidateEditRules::AcceptsChar(field(Format::dfFloat), u"0", character, 2, true, true));
+        NumberFieldRules::acceptsChar(field(Format::Float), u"0", character, 2, true, true));
     EXPECT_EQ(character, u',');
     character = u'.';
     EXPECT_FALSE(
-        ValidateEditRules::AcceptsChar(field(Format::dfFloat), u"0,5", character, 4, true, true));
+        NumberFieldRules::acceptsChar(field(Format::Float), u"0,5", character, 4, true, true));
     character = u'.';
     EXPECT_FALSE(
-        ValidateEditRules::AcceptsChar(field(Format::dfInteger), u"0", character, 2, true, true));
+        NumberFieldRules::acceptsChar(field(Format::Integer), u"0", character, 2, true, true));
 }
 
 TEST_F(ValidateEditRulesTest, filterKeepsWhatTypingWouldHaveTaken)
@@ -116,22 +116,22 @@ TEST_F(ValidateEditRulesTest, filterKeepsWhatTypingWouldHaveTaken)
         const char16_t* filtered;
     };
     const Case cases[] = {
-        {Format::dfInteger, u"x-5", u"5"},      {Format::dfInteger, u"3-5", u"35"},
-        {Format::dfInteger, u"-5", u"-5"},      {Format::dfInteger, u"+12", u"+12"},
-        {Format::dfInteger, u"1.234", u"1234"}, {Format::dfFloat, u"abc12,3,4", u"12,34"},
-        {Format::dfFloat, u"-0,5", u"-0,5"},    {Format::dfFloat, u"1.234,5", u"1234,5"},
-        {Format::dfFloat, u"0,999", u"0,999"},  {Format::dfFloat, u"1e5", u"15"},
-        {Format::dfFloat, u"--1", u"-1"},       {Format::dfDecimal, u"1000000,5", u"1000000,5"},
-        {Format::dfDecimal, u" 12 ", u"12"},    {Format::dfDecimal, u"", u""},
+        {Format::Integer, u"x-5", u"5"},      {Format::Integer, u"3-5", u"35"},
+        {Format::Integer, u"-5", u"-5"},      {Format::Integer, u"+12", u"+12"},
+        {Format::Integer, u"1.234", u"1234"}, {Format::Float, u"abc12,3,4", u"12,34"},
+        {Format::Float, u"-0,5", u"-0,5"},    {Format::Float, u"1.234,5", u"1234,5"},
+        {Format::Float, u"0,999", u"0,999"},  {Format::Float, u"1e5", u"15"},
+        {Format::Float, u"--1", u"-1"},       {Format::Decimal, u"1000000,5", u"1000000,5"},
+        {Format::Decimal, u" 12 ", u"12"},    {Format::Decimal, u"", u""},
     };
     for (const Case& c : cases)
-        EXPECT_EQ(ValidateEditRules::FilterEditText(field(c.format), c.text), c.filtered);
+        EXPECT_EQ(NumberFieldRules::filterEditText(field(c.format), c.text), c.filtered);
 }
 
 TEST_F(ValidateEditRulesTest, aPointLocaleDropsTheCommaOfAnInitialText)
 {
-    const ValidateEditContext point = field(Format::dfFloat, u'.', u',');
-    const std::u16string edit = ValidateEditRules::FilterEditText(point, u"0,999");
+    const NumberFieldContext point = field(Format::Float, u'.', u',');
+    const std::u16string edit = NumberFieldRules::filterEditText(point, u"0,999");
     EXPECT_EQ(edit, u"0999");
     EXPECT_EQ(shown(point, edit), u"999");
 }
@@ -145,25 +145,25 @@ TEST_F(ValidateEditRulesTest, showTheCommittedNumberInTheFormatsWay)
         const char16_t* shown;
     };
     const Case cases[] = {
-        {Format::dfInteger, u"007", u"7"},
-        {Format::dfInteger, u"", u"0"},
-        {Format::dfInteger, u"-", u"0"},
-        {Format::dfInteger, u"-5", u"-5"},
-        {Format::dfInteger, u"+12", u"12"},
-        {Format::dfInteger, u"12345678901234567890", u"0"},
-        {Format::dfFloat, u"1234,5", u"1.234,5"},
-        {Format::dfFloat, u"0,99900", u"0,999"},
-        {Format::dfFloat, u"2,000", u"2"},
-        {Format::dfFloat, u"0,1234567", u"0,12346"},
-        {Format::dfFloat, u"-0,5", u"-0,5"},
-        {Format::dfFloat, u"-", u"0"},
-        {Format::dfFloat, u"", u"0"},
-        {Format::dfFloat, u"1234567,000001", u"1.234.567"},
-        {Format::dfFloat, u"99,9", u"99,9"},
-        {Format::dfDecimal, u"+12", u"+12"},
-        {Format::dfDecimal, u"-", u"-"},
-        {Format::dfDecimal, u"", u""},
-        {Format::dfDecimal, u"1000000,5", u"1000000,5"},
+        {Format::Integer, u"007", u"7"},
+        {Format::Integer, u"", u"0"},
+        {Format::Integer, u"-", u"0"},
+        {Format::Integer, u"-5", u"-5"},
+        {Format::Integer, u"+12", u"12"},
+        {Format::Integer, u"12345678901234567890", u"0"},
+        {Format::Float, u"1234,5", u"1.234,5"},
+        {Format::Float, u"0,99900", u"0,999"},
+        {Format::Float, u"2,000", u"2"},
+        {Format::Float, u"0,1234567", u"0,12346"},
+        {Format::Float, u"-0,5", u"-0,5"},
+        {Format::Float, u"-", u"0"},
+        {Format::Float, u"", u"0"},
+        {Format::Float, u"1234567,000001", u"1.234.567"},
+        {Format::Float, u"99,9", u"99,9"},
+        {Format::Decimal, u"+12", u"+12"},
+        {Format::Decimal, u"-", u"-"},
+        {Format::Decimal, u"", u""},
+        {Format::Decimal, u"1000000,5", u"1000000,5"},
     };
     for (const Case& c : cases)
         EXPECT_EQ(shown(field(c.format), c.editText), c.shown) << static_cast<int>(c.format);
@@ -171,50 +171,50 @@ TEST_F(ValidateEditRulesTest, showTheCommittedNumberInTheFormatsWay)
 
 TEST_F(ValidateEditRulesTest, readTheCommittedText)
 {
-    EXPECT_EQ(ValidateEditRules::integerValue(u"5000000000"), 5000000000);
-    EXPECT_EQ(ValidateEditRules::integerValue(u"1000000,5"), 0);
-    EXPECT_EQ(ValidateEditRules::integerValue(u"3-5"), 0);
-    EXPECT_EQ(ValidateEditRules::integerValue(u"12345678901234567890"), 0);
-    EXPECT_TRUE(std::signbit(ValidateEditRules::floatValue(u"-")));
-    EXPECT_EQ(ValidateEditRules::floatValue(u""), 0);
+    EXPECT_EQ(NumberFieldRules::integerValue(u"5000000000"), 5000000000);
+    EXPECT_EQ(NumberFieldRules::integerValue(u"1000000,5"), 0);
+    EXPECT_EQ(NumberFieldRules::integerValue(u"3-5"), 0);
+    EXPECT_EQ(NumberFieldRules::integerValue(u"12345678901234567890"), 0);
+    EXPECT_TRUE(std::signbit(NumberFieldRules::floatValue(u"-")));
+    EXPECT_EQ(NumberFieldRules::floatValue(u""), 0);
 }
 
 TEST_F(ValidateEditRulesTest, aFloatBeyondTheDoubleRangeOverflowsWhenShown)
 {
     const std::u16string huge = u"1" + std::u16string(400, u'0');
-    EXPECT_THROW(ValidateEditRules::displayValue(field(Format::dfFloat), huge), EOverflow);
+    EXPECT_THROW(NumberFieldRules::displayValue(field(Format::Float), huge), EOverflow);
     // Beyond even the extended range the reading gives up and the value is 0.
     const std::u16string hopeless = u"1" + std::u16string(5000, u'0');
-    EXPECT_EQ(shown(field(Format::dfFloat), hopeless), u"0");
+    EXPECT_EQ(shown(field(Format::Float), hopeless), u"0");
 }
 
 TEST_F(ValidateEditRulesTest, stripCurrencyAndAffixesOnceEach)
 {
-    ValidateEditContext context = field(Format::dfFloat);
-    EXPECT_EQ(ValidateEditRules::StripDecorations(context, u"€12,5€"), u"12,5");
-    EXPECT_EQ(ValidateEditRules::StripDecorations(context, u"12,5 €"), u"12,5 ");
-    EXPECT_EQ(ValidateEditRules::StripDecorations(context, u"€€1"), u"€1");
+    NumberFieldContext context = field(Format::Float);
+    EXPECT_EQ(NumberFieldRules::stripDecorationsOf(context, u"€12,5€"), u"12,5");
+    EXPECT_EQ(NumberFieldRules::stripDecorationsOf(context, u"12,5 €"), u"12,5 ");
+    EXPECT_EQ(NumberFieldRules::stripDecorationsOf(context, u"€€1"), u"€1");
     context.displayPrefix = u"ca. ";
     context.displaySuffix = u" %";
-    EXPECT_EQ(ValidateEditRules::StripDecorations(context, u"ca. 5 %"), u"5");
-    EXPECT_EQ(ValidateEditRules::decorateDisplayText(context, u"5,00"), u"ca. 5 %");
-    EXPECT_EQ(ValidateEditRules::decorateDisplayText(context, u""), u"");
+    EXPECT_EQ(NumberFieldRules::stripDecorationsOf(context, u"ca. 5 %"), u"5");
+    EXPECT_EQ(NumberFieldRules::decorateDisplayText(context, u"5,00"), u"ca. 5 %");
+    EXPECT_EQ(NumberFieldRules::decorateDisplayText(context, u""), u"");
     context.keepPrefixSuffixIntact = true;
-    EXPECT_EQ(ValidateEditRules::StripDecorations(context, u"ca. 5 %"), u"ca. 5 %");
+    EXPECT_EQ(NumberFieldRules::stripDecorationsOf(context, u"ca. 5 %"), u"ca. 5 %");
 }
 
 namespace {
 
 // What leaving the field does to a committed value: the shown text is committed again.
-std::u16string recommitted(const ValidateEditContext& context, std::u16string_view editText)
+std::u16string recommitted(const NumberFieldContext& context, std::u16string_view editText)
 {
-    return ValidateEditRules::FilterEditText(
-        context, ValidateEditRules::StripDecorations(context, shown(context, editText)));
+    return NumberFieldRules::filterEditText(
+        context, NumberFieldRules::stripDecorationsOf(context, shown(context, editText)));
 }
 
 double fieldValue(std::u16string_view editText)
 {
-    return static_cast<double>(ValidateEditRules::floatValue(editText));
+    return static_cast<double>(NumberFieldRules::floatValue(editText));
 }
 
 // The edit text a user would type for a value: every digit, the locale's separator.
@@ -249,7 +249,7 @@ TEST(ValidateEditRulesLargeValues, showEveryDigitSoThatLeavingTheFieldKeepsTheVa
         {u"999999999999999872", u"999.999.999.999.999.872"},
     };
     const platform::ScopedLocale comma({u",", u".", u"€"});
-    const ValidateEditContext context = field(Format::dfFloat);
+    const NumberFieldContext context = field(Format::Float);
     for (const Case& c : cases) {
         EXPECT_EQ(shown(context, c.editText), c.shown);
         EXPECT_EQ(fieldValue(recommitted(context, c.editText)), fieldValue(c.editText));
@@ -271,7 +271,7 @@ TEST(ValidateEditRulesLargeValues, aCommitOfTheShownTextKeepsEveryLargeValue)
     for (const Locale locale : {Locale{u',', u'.'}, Locale{u'.', u','}}) {
         const platform::ScopedLocale scoped(
             {std::u16string(1, locale.decimal), std::u16string(1, locale.thousand), u"€"});
-        const ValidateEditContext context = field(Format::dfFloat, locale.decimal, locale.thousand);
+        const NumberFieldContext context = field(Format::Float, locale.decimal, locale.thousand);
         for (int round = 0; round < 4000; ++round) {
             const double value =
                 (round % 2 == 0 ? 1 : -1) * mantissa(random) * std::pow(10.0, exponent(random));
@@ -290,20 +290,20 @@ TEST(ValidateEditRulesLargeValues, aCommitOfTheShownTextKeepsEveryLargeValue)
     }
 }
 
-// The filter walks the text once; what it keeps is what AcceptsChar takes, character by
+// The filter walks the text once; what it keeps is what acceptsChar takes, character by
 // character, with the whole unfiltered text before each one as its context.
 TEST_F(ValidateEditRulesTest, filterAgreesWithAcceptsCharOnAnyText)
 {
     const std::u16string alphabet = u"0123456789,.-+eE \u20ac\u00e4";
     std::mt19937 random(7);
-    for (const Format format : {Format::dfInteger, Format::dfFloat, Format::dfDecimal}) {
-        const ValidateEditContext context = field(format);
+    for (const Format format : {Format::Integer, Format::Float, Format::Decimal}) {
+        const NumberFieldContext context = field(format);
         for (int round = 0; round < 2000; ++round) {
             std::u16string text;
             const auto length = random() % 16;
             for (unsigned i = 0; i < length; ++i)
                 text += alphabet[random() % alphabet.size()];
-            ASSERT_EQ(ValidateEditRules::FilterEditText(context, text),
+            ASSERT_EQ(NumberFieldRules::filterEditText(context, text),
                       filterByDefinition(context, text));
         }
     }

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "ui/field/ValidateEditRules.h"
+#include "ui/field/NumberFieldRules.h"
 
 #include <QLineEdit>
 #include <QString>
@@ -13,42 +13,42 @@ class QMenu;
 // A single-line field for one number. Typing lets through only characters that can form a number
 // of the field's kind; the text is filtered and shown formatted when it is committed: when the
 // field loses the focus, on a paste, on Escape and when it is loaded. The number's own text
-// (EditText) is kept apart from the shown one and is what AsInteger and AsFloat read.
-class TValidateEdit : public QLineEdit
+// (EditText) is kept apart from the shown one and is what asInteger and asFloat read.
+class NumberField : public QLineEdit
 {
     Q_OBJECT
 
 public:
-    explicit TValidateEdit(QWidget* parent = nullptr);
-    ~TValidateEdit() override;
+    explicit NumberField(QWidget* parent = nullptr);
+    ~NumberField() override;
 
-    TValidateEditDisplayFormat DisplayFormat() const { return m_displayFormat; }
-    void setDisplayFormat(TValidateEditDisplayFormat format);
-    unsigned DecimalPlaces() const { return m_decimalPlaces; }
+    NumberFormat displayFormat() const { return m_displayFormat; }
+    void setDisplayFormat(NumberFormat format);
+    unsigned decimalPlaces() const { return m_decimalPlaces; }
     void setDecimalPlaces(unsigned places);
-    bool TrimDecimals() const { return m_trimDecimals; }
+    bool trimDecimals() const { return m_trimDecimals; }
     void setTrimDecimals(bool trim);
-    const QString& CheckChars() const { return m_checkChars; }
-    void RecalcCheckChars();
+    const QString& checkChars() const { return m_checkChars; }
+    void recalculateCheckChars();
 
     // The number's text; writing it commits it.
-    const QString& EditText() const { return m_editText; }
+    const QString& editText() const { return m_editText; }
     void setEditText(const QString& text);
     // What the box shows; writing it commits it unless the field writes its own box text.
     void setBoxText(const QString& text);
 
     // The layout sets properties between these two: meanwhile they are only stored.
     void beginLoading();
-    void Loaded();
+    void endLoading();
 
-    std::int64_t AsInteger() const;
-    double AsFloat() const; // throws EOverflow beyond the double range
+    std::int64_t asInteger() const;
+    double asFloat() const; // throws EOverflow beyond the double range
 
-    bool ForceDecimalSeparatorInput() const { return m_forceDecimalSeparatorInput; }
-    const QString& EnterText() const { return m_enterText; }
+    bool forceDecimalSeparatorInput() const { return m_forceDecimalSeparatorInput; }
+    const QString& enterText() const { return m_enterText; }
 
-    virtual bool AcceptsChar(const QString& context, QChar& character, int position);
-    virtual QString FilterEditText(const QString& text);
+    virtual bool acceptsChar(const QString& context, QChar& character, int position);
+    virtual QString filterEditText(const QString& text);
 
     // The clipboard commands, as the keyboard and the context menu give them.
     void pasteAndCommit();
@@ -73,22 +73,23 @@ protected:
     void changeEvent(QEvent* event) override;
 
 private:
-    ValidateEditContext context() const;
+    NumberFieldContext context() const;
     QString stripDecorations(const QString& text) const;
     void commit(const QString& text);
-    void RefreshDisplay();
-    void ShowDisplayText(const QString& text);
+    void refreshDisplay();
+    void showDisplayText(const QString& text);
     void boxTextChanged(const QString& text);
     void typeCharacters(QKeyEvent* event);
     void steadyCaretForALongText();
 
-    TValidateEditDisplayFormat m_displayFormat = TValidateEditDisplayFormat::dfInteger;
+    NumberFormat m_displayFormat = NumberFormat::Integer;
     unsigned m_decimalPlaces = 0;
     bool m_trimDecimals = false;
     QString m_checkChars;
-    QString m_editText;  // FEditText
-    QString m_enterText; // FEnterText
-    // FLastDownKey, as far as typing asks about it: whether the key down is the keypad's decimal.
+    QString m_editText;
+    // The last committed number text, to which Escape returns.
+    QString m_enterText;
+    // The last key pressed, as far as typing asks about it: whether it is the keypad's decimal.
     enum class DownKey { None, KeypadDecimal, Other };
     DownKey m_lastDownKey = DownKey::None;
     bool m_selfChange = false;

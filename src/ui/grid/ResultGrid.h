@@ -12,7 +12,8 @@
 #include <string_view>
 
 // The result grid: a scrollable table of text cells under one header row. The window drives it
-// through RowCount, ColCount, FixedRows, Cells, DefaultColWidth and AutoSizeColumns; the user
+// through its row and column counts, the fixed row, the cell texts, the default column width and
+// autoSizeColumns; the user
 // moves, selects, scrolls and zooms it.
 //
 // It lives in three rooms:
@@ -23,42 +24,42 @@
 //   state, followed by update();
 // - what assistive technology reads: ResultGridAccessible, a table over the state; the widget
 //   tells it when the current cell moves and when the table is shaped anew.
-class TResultGrid : public QAbstractScrollArea
+class ResultGrid : public QAbstractScrollArea
 {
     Q_OBJECT
 
 public:
-    explicit TResultGrid(QWidget* parent = nullptr);
+    explicit ResultGrid(QWidget* parent = nullptr);
 
-    int RowCount() const { return m_state.RowCount(); }
+    int rowCount() const { return m_state.rowCount(); }
     void setRowCount(int value);
-    int ColCount() const { return m_state.ColCount(); }
-    void setColCount(int value);
-    int FixedRows() const { return m_state.FixedRows(); }
-    void setFixedRows(int value);
-    QString Cells(int col, int row) const;
-    void setCells(int col, int row, const QString& text);
+    int columnCount() const { return m_state.columnCount(); }
+    void setColumnCount(int value);
+    int fixedRowCount() const { return m_state.fixedRowCount(); }
+    void setFixedRowCount(int value);
+    QString cellText(int col, int row) const;
+    void setCellText(int col, int row, const QString& text);
     // The same for a UTF-8 text, as the program's number texts come.
-    void setCells(int col, int row, std::string_view utf8);
-    int DefaultColWidth() const { return m_state.DefaultColWidth(); }
-    void setDefaultColWidth(int width);
-    int ColWidths(int col) const { return m_state.ColWidths(col); }
-    int RowHeights(int row) const { return m_state.RowHeights(row); }
-    void AutoSizeColumns(bool DoFixedCols, int Padding);
-    void Zoom(int delta);
-    int ZoomFactor() const { return m_state.ZoomFactor(); }
+    void setCellText(int col, int row, std::string_view utf8);
+    int defaultColumnWidth() const { return m_state.defaultColumnWidth(); }
+    void setDefaultColumnWidth(int width);
+    int columnWidth(int col) const { return m_state.columnWidth(col); }
+    int rowHeight(int row) const { return m_state.rowHeight(row); }
+    void autoSizeColumns(bool includeFixedColumns, int padding);
+    void zoom(int delta);
+    int zoomFactor() const { return m_state.zoomFactor(); }
 
-    int Col() const { return m_state.Col(); }
-    int Row() const { return m_state.Row(); }
-    GridRect Selection() const { return m_state.Selection(); }
-    int LeftCol() const { return m_state.LeftCol(); }
-    int TopRow() const { return m_state.TopRow(); }
+    int currentColumn() const { return m_state.currentColumn(); }
+    int currentRow() const { return m_state.currentRow(); }
+    GridRect selection() const { return m_state.selection(); }
+    int leftColumn() const { return m_state.leftColumn(); }
+    int topRow() const { return m_state.topRow(); }
 
     // The start-up scaling of the rows and columns from 96 dots per inch to the display's.
     void scaleToDpi(int targetDpi);
 
     // Font is the widget's font; FixedFont its bold variant, so it follows every font change.
-    QFont FixedFont() const;
+    QFont fixedFont() const;
     const ResultGridState& state() const { return m_state; }
     // Lines per wheel notch, read from the system when the grid was created.
     int wheelScrollLines() const { return m_wheelScrollLines; }
