@@ -8,7 +8,7 @@ namespace {
 
 void formatText(benchmark::State& state, const char* pattern)
 {
-    formatSettings settings;
+    FormatSettings settings;
     settings.decimalSeparator = u',';
     long double value = 0.0000123L;
     for (auto _ : state) {

@@ -2,7 +2,7 @@
 
 #include "platform/Locale.h"
 
-formatSettings formatSettings;
+FormatSettings formatSettings;
 
 namespace {
 

@@ -3,14 +3,14 @@
 #include <string>
 
 // The process-wide number formats of the user's locale. A NUL separator means "write none".
-struct formatSettings
+struct FormatSettings
 {
     char16_t decimalSeparator = u'.';
     char16_t thousandSeparator = u',';
     std::u16string currencyString;
 };
 
-extern formatSettings formatSettings;
+extern FormatSettings formatSettings;
 
 // Refills formatSettings from the user's locale: a one-character separator is taken as it is, an
 // empty one gives NUL, a longer one falls back to "." (decimal) or "," (thousands).

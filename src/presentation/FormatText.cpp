@@ -17,7 +17,7 @@ const FormatArg& takeArgument(std::initializer_list<FormatArg>::iterator& next,
 } // namespace
 
 std::string formatText(std::string_view pattern, std::initializer_list<FormatArg> args,
-                       const formatSettings& settings)
+                       const FormatSettings& settings)
 {
     std::string text;
     auto next = args.begin();

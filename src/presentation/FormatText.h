@@ -37,4 +37,4 @@ private:
 // the decimal separator of the settings) in a UTF-8 pattern; %% writes a percent sign. A
 // directive without a matching argument is a programming error (std::logic_error).
 std::string formatText(std::string_view pattern, std::initializer_list<FormatArg> args,
-                       const formatSettings& settings = formatSettings);
+                       const FormatSettings& settings = formatSettings);

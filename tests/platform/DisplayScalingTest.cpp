@@ -1,6 +1,9 @@
 #include "platform/desktop/Display.h"
 
 #include <QByteArray>
+#include <QLoggingCategory>
+#include <QString>
+#include <QStringList>
 #include <QtGlobal>
 
 #include <cctype>
@@ -106,5 +109,44 @@ INSTANTIATE_TEST_SUITE_P(Desktops, DisplayScalingTest, testing::ValuesIn(cases),
                                      c = '_';
                              return name;
                          });
+
+// What the program took over is told to a user who asks for it, and to no one else.
+QStringList g_logged;
+
+void recordLog(QtMsgType, const QMessageLogContext& context, const QString& message)
+{
+    g_logged << QString::fromUtf8(context.category) + QStringLiteral(": ") + message;
+}
+
+TEST(DisplayScalingLog, namesTheDroppedVariablesOnlyWhenAskedTo)
+{
+    const Environment plasma{{"QT_QPA_PLATFORM", "xcb"}, {"QT_SCREEN_SCALE_FACTORS", "1.25"}};
+    Environment saved;
+    for (const auto& [name, value] : plasma)
+        saved[name] = read(name);
+    saved["QT_ENABLE_HIGHDPI_SCALING"] = read("QT_ENABLE_HIGHDPI_SCALING");
+    const QtMessageHandler previous = qInstallMessageHandler(recordLog);
+
+    for (const bool asked : {false, true}) {
+        g_logged.clear();
+        QLoggingCategory::setFilterRules(asked ? QStringLiteral("triebwerke.*.info=true")
+                                               : QString());
+        apply(plasma);
+        platform::takeOverDisplayScaling();
+        const QString all = g_logged.join(u'\n');
+        if (asked) {
+            EXPECT_TRUE(all.contains(QStringLiteral("triebwerke.display: ")) &&
+                        all.contains(QStringLiteral("QT_SCREEN_SCALE_FACTORS")) &&
+                        all.contains(QStringLiteral("1.25")))
+                << all.toStdString();
+        } else {
+            EXPECT_TRUE(g_logged.isEmpty()) << all.toStdString();
+        }
+    }
+
+    QLoggingCategory::setFilterRules(QString());
+    qInstallMessageHandler(previous);
+    apply(saved);
+}
 
 } // namespace

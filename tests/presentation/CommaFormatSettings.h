@@ -16,5 +16,5 @@ protected:
     void TearDown() override { formatSettings = m_saved; }
 
 private:
-    formatSettings m_saved;
+    FormatSettings m_saved;
 };

@@ -21,7 +21,7 @@ TEST(LoadFormatSettings, takesOneCharacterSeparatorsAndFallsBackForLongerOnes)
         {{u"\u066B", u"\u066C", u""}, u'\u066B', u'\u066C', u'\u066B'},
         {{u"\U0001D7CE", u" ", u""}, u'.', u' ', u'.'},
     };
-    const formatSettings saved = formatSettings;
+    const FormatSettings saved = formatSettings;
     for (const Case& c : cases) {
         platform::ScopedLocale locale(c.locale);
         loadFormatSettings();

@@ -66,9 +66,9 @@ std::string withSeparator(std::string text, const std::string& separator)
     return result;
 }
 
-formatSettings settingsWith(char16_t decimalSeparator)
+FormatSettings settingsWith(char16_t decimalSeparator)
 {
-    formatSettings settings;
+    FormatSettings settings;
     settings.decimalSeparator = decimalSeparator;
     return settings;
 }
@@ -79,7 +79,7 @@ TEST(FormatText, writesEveryExampleWithTheCommaAndThePoint)
 {
     for (const auto& [separator, utf8] :
          {std::pair{u',', std::string(",")}, std::pair{u'.', std::string(".")}}) {
-        const formatSettings settings = settingsWith(separator);
+        const FormatSettings settings = settingsWith(separator);
         for (const Example& example : examples) {
             EXPECT_EQ(formatText(example.pattern, {example.value}, settings),
                       withSeparator(example.comma, utf8))
@@ -90,7 +90,7 @@ TEST(FormatText, writesEveryExampleWithTheCommaAndThePoint)
 
 TEST(FormatText, usesTheSeparatorOfTheGlobalSettings)
 {
-    const formatSettings saved = formatSettings;
+    const FormatSettings saved = formatSettings;
     formatSettings.decimalSeparator = u'٫';
     EXPECT_EQ(formatText("%.3f", {0.25L}), "0٫250");
     formatSettings = saved;
@@ -98,7 +98,7 @@ TEST(FormatText, usesTheSeparatorOfTheGlobalSettings)
 
 TEST(FormatText, leavesOutANulSeparatorExceptInExponentNotation)
 {
-    const formatSettings settings = settingsWith(u'\0');
+    const FormatSettings settings = settingsWith(u'\0');
     EXPECT_EQ(formatText("%.3f", {0.25L}, settings), "0250");
     EXPECT_EQ(formatText("%.6f", {1.5e20L}, settings), std::string("1\0"
                                                                    "5E20",
@@ -124,7 +124,7 @@ TEST(FormatText, expandsIntegersWithoutGrouping)
 
 TEST(FormatText, copiesTheRestOfThePatternAndTakesArgumentsInOrder)
 {
-    const formatSettings settings = settingsWith(u',');
+    const FormatSettings settings = settingsWith(u',');
     EXPECT_EQ(formatText("%d Triebwerke, Ausfallwahrscheinlichekit %.6f = %.3f Prozent",
                          {1, 0.25L, 25.0L}, settings),
               "1 Triebwerke, Ausfallwahrscheinlichekit 0,250000 = 25,000 Prozent");
@@ -146,7 +146,7 @@ TEST(FormatText, matchesTheReferenceTextsOfQuotients)
 {
     std::ifstream file(TRIEBWERKE_TEST_DATA "/format-quotients.tsv");
     ASSERT_TRUE(file) << "format-quotients.tsv is missing";
-    const formatSettings settings = settingsWith(u',');
+    const FormatSettings settings = settingsWith(u',');
     std::string line;
     int compared = 0;
     while (std::getline(file, line)) {

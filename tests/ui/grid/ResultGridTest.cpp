@@ -253,7 +253,7 @@ void ResultGridTest::sendWheel(QWidget* target, int delta, Qt::KeyboardModifiers
 }
 
 void ResultGridTest::sendMouse(QEvent::Type type, QPoint clientPos, Qt::MouseButton button,
-                                Qt::MouseButtons buttons, Qt::KeyboardModifiers modifiers)
+                               Qt::MouseButtons buttons, Qt::KeyboardModifiers modifiers)
 {
     QWidget* viewport = m_grid->viewport();
     QMouseEvent event(type, clientPos, viewport->mapToGlobal(clientPos), button, buttons,
