@@ -411,8 +411,11 @@ class RunningProgram:
 
     def screenshot(self, path: Path | None = None) -> "Image":
         path = path or self.work_dir / "screen.png"
+        # The grabber is a Qt program of the same build, sanitizers included: it gets the
+        # program's suppressions of what the desktop's libraries leave behind.
+        sanitizers = {name: value for name, value in self.env.items() if name.endswith("SAN_OPTIONS")}
         run([self.screen_grab, str(path), self.window],
-            env=dict(self.tool_env, QT_QPA_PLATFORM="xcb"))
+            env=dict(self.tool_env, QT_QPA_PLATFORM="xcb", **sanitizers))
         return Image.read(path)
 
     def wait_for_grid(self, expected: "GridShape", timeout: float = WORK_TIMEOUT) -> "GridShape":
