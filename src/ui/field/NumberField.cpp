@@ -6,7 +6,9 @@
 #include "platform/desktop/Fonts.h"
 #include "presentation/CheckedArithmetic.h"
 #include "presentation/FormatSettings.h"
+#include "ui/field/NumberFieldAccessible.h"
 
+#include <QAccessible>
 #include <QClipboard>
 #include <QContextMenuEvent>
 #include <QFocusEvent>
@@ -90,6 +92,11 @@ NumberField::NumberField(QWidget* parent)
     : QLineEdit(parent)
     , m_checkChars(QStringLiteral("01234567890"))
 {
+    static const bool readableWhole = [] {
+        QAccessible::installFactory(&NumberFieldAccessible::create);
+        return true;
+    }();
+    Q_UNUSED(readableWhole);
     // Text dropped in or composed by an input method would bypass the filter: a number field
     // takes neither (dead keys still compose, into ordinary key events).
     setAcceptDrops(false);
@@ -370,8 +377,29 @@ void NumberField::focusInEvent(QFocusEvent* event)
     // Only a press of the left button places the caret itself.
     const bool leftPress = event->reason() == Qt::MouseFocusReason &&
                            QGuiApplication::mouseButtons().testFlag(Qt::LeftButton);
-    if (!leftPress)
+    if (!leftPress) {
         selectAll();
+        if (QAccessible::isActive())
+            QMetaObject::invokeMethod(
+                this, [this] { tellReaderOfTheSelection(); }, Qt::QueuedConnection);
+    }
+}
+
+// Qt tells a reader of the selection made on entering before it tells of the focus, which it
+// does only once this handler is done. A reader hears of a selection in a field it has not been
+// told about as news of its own: it speaks the value, then the caption with the value again.
+// Readers pass over all but the latest selection event of a field, so the selection is told once
+// more, after the focus: the reader then speaks the caption with the selected value, once, and
+// the selection it hears last is the one it already knows.
+void NumberField::tellReaderOfTheSelection()
+{
+    if (!QAccessible::isActive() || !hasFocus())
+        return;
+    const int start = hasSelectedText() ? selectionStart() : cursorPosition();
+    QAccessibleTextSelectionEvent selection(this, start,
+                                            start + static_cast<int>(selectedText().size()));
+    selection.setCursorPosition(cursorPosition());
+    QAccessible::updateAccessibility(&selection);
 }
 
 void NumberField::focusOutEvent(QFocusEvent* event)
@@ -429,6 +457,20 @@ void NumberField::changeEvent(QEvent* event)
     QLineEdit::changeEvent(event);
     if (event->type() == QEvent::FontChange)
         adjustHeightToFont();
+}
+
+QRect NumberField::characterRect(int offset) const
+{
+    const QString shown = displayText();
+    if (offset < 0 || offset >= shown.size())
+        return {};
+    // The caret's rectangle is centred on the caret; the character lies the advance of the text
+    // between the caret and it away.
+    const QFontMetrics metrics(font());
+    const QRect caret = cursorRect();
+    const int x = caret.center().x() + metrics.horizontalAdvance(shown.left(offset)) -
+                  metrics.horizontalAdvance(shown.left(cursorPosition()));
+    return {x, caret.top(), metrics.horizontalAdvance(shown.at(offset)), caret.height()};
 }
 
 int NumberField::autoSizeHeight() const

@@ -13,7 +13,8 @@ class QMenu;
 // A single-line field for one number. Typing lets through only characters that can form a number
 // of the field's kind; the text is filtered and shown formatted when it is committed: when the
 // field loses the focus, on a paste, on Escape and when it is loaded. The number's own text
-// (EditText) is kept apart from the shown one and is what asInteger and asFloat read.
+// (EditText) is kept apart from the shown one and is what asInteger and asFloat read. What a
+// screen reader reads of it is NumberFieldAccessible.
 class NumberField : public QLineEdit
 {
     Q_OBJECT
@@ -56,6 +57,10 @@ public:
     void cutSelection();
     void deleteSelection();
 
+    // Where the box draws the character at `offset` of its shown text, in the field's own
+    // coordinates; empty for an offset outside the text.
+    QRect characterRect(int offset) const;
+
     // The height the field takes from its font.
     int autoSizeHeight() const;
     void adjustHeightToFont();
@@ -81,6 +86,7 @@ private:
     void boxTextChanged(const QString& text);
     void typeCharacters(QKeyEvent* event);
     void steadyCaretForALongText();
+    void tellReaderOfTheSelection();
 
     NumberFormat m_displayFormat = NumberFormat::Integer;
     unsigned m_decimalPlaces = 0;

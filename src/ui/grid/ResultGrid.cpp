@@ -15,6 +15,7 @@
 #include <QWheelEvent>
 
 #include <optional>
+#include <utility>
 
 namespace {
 
@@ -184,6 +185,9 @@ void ResultGrid::tableChanged()
     // Cells a reader holds may name rows that are gone or have moved.
     QAccessibleTableModelChangeEvent reset(this, QAccessibleTableModelChangeEvent::ModelReset);
     QAccessible::updateAccessibility(&reset);
+    // A table shaped while it can be seen is news the reader is told, wherever its focus is (on
+    // the button that was pressed, most often); the window's first shape before it shows is not.
+    m_tableNews = m_tableNews || isVisible();
     // The window fills the cells after it has shaped the table; the reader hears of the new table
     // once, when the click is done.
     if (m_tableAnnouncementPending)
@@ -195,6 +199,11 @@ void ResultGrid::tableChanged()
             m_tableAnnouncementPending = false;
             QAccessibleEvent described(this, QAccessible::DescriptionChanged);
             QAccessible::updateAccessibility(&described);
+            if (!std::exchange(m_tableNews, false))
+                return;
+            if (auto* table = dynamic_cast<ResultGridAccessible*>(
+                    QAccessible::queryAccessibleInterface(this)))
+                table->announce(table->newTableMessage());
         },
         Qt::QueuedConnection);
 }
@@ -204,6 +213,7 @@ void ResultGrid::announceCurrentCell(bool always)
     const GridCoord current = m_state.current();
     if (current == m_announcedCell && !always)
         return;
+    m_currentCellFromAnotherRow = always || current.row != m_announcedCell.row;
     m_announcedCell = current;
     if (!QAccessible::isActive() || !hasFocus())
         return;

@@ -23,7 +23,8 @@
 // - input: this widget, where every key, mouse, wheel and scroll-bar event ends in one verb on the
 //   state, followed by update();
 // - what assistive technology reads: ResultGridAccessible, a table over the state; the widget
-//   tells it when the current cell moves and when the table is shaped anew.
+//   tells it when the current cell moves and when the table is shaped anew, and has it announce
+//   a table shaped while it can be seen.
 class ResultGrid : public QAbstractScrollArea
 {
     Q_OBJECT
@@ -61,6 +62,9 @@ public:
     // Font is the widget's font; FixedFont its bold variant, so it follows every font change.
     QFont fixedFont() const;
     const ResultGridState& state() const { return m_state; }
+    // Whether the current cell was reached from another row, or the grid has been entered since
+    // it moved: a reader then reads the cell's whole row rather than naming its column.
+    bool currentCellCameFromAnotherRow() const { return m_currentCellFromAnotherRow; }
     // Lines per wheel notch, read from the system when the grid was created.
     int wheelScrollLines() const { return m_wheelScrollLines; }
 
@@ -100,7 +104,9 @@ private:
     bool m_selecting = false;
     bool m_syncing = false;
     bool m_tableAnnouncementPending = false;
+    bool m_tableNews = false;
     bool m_focusAnnouncementPending = false;
     GridCoord m_announcedCell;
+    bool m_currentCellFromAnotherRow = true;
     int m_wheelScrollLines;
 };

@@ -40,6 +40,44 @@ bool isEmpty(const GridRect& rect)
     return rect.right < rect.left || rect.bottom < rect.top;
 }
 
+#if QT_VERSION < QT_VERSION_CHECK(6, 8, 0)
+// A notification that shows to assistive technology only: readers speak a notification when it
+// starts showing, whatever has the focus. Qt has no announcement of its own before 6.8.
+class ResultGridNotice : public QAccessibleInterface
+{
+public:
+    explicit ResultGridNotice(ResultGrid* grid)
+        : m_grid(grid)
+    {}
+
+    void setMessage(const QString& message) { m_message = message; }
+
+    bool isValid() const override { return m_grid != nullptr; }
+    QObject* object() const override { return nullptr; }
+    QWindow* window() const override { return m_grid ? m_grid->window()->windowHandle() : nullptr; }
+    QAccessibleInterface* childAt(int, int) const override { return nullptr; }
+    QAccessibleInterface* parent() const override
+    {
+        return QAccessible::queryAccessibleInterface(m_grid.data());
+    }
+    QAccessibleInterface* child(int) const override { return nullptr; }
+    int childCount() const override { return 0; }
+    int indexOfChild(const QAccessibleInterface*) const override { return -1; }
+    QString text(QAccessible::Text kind) const override
+    {
+        return kind == QAccessible::Name ? m_message : QString();
+    }
+    void setText(QAccessible::Text, const QString&) override {}
+    QRect rect() const override { return {}; }
+    QAccessible::Role role() const override { return QAccessible::Notification; }
+    QAccessible::State state() const override { return {}; }
+
+private:
+    QPointer<ResultGrid> m_grid;
+    QString m_message;
+};
+#endif
+
 class ResultGridCellAccessible : public QAccessibleInterface, public QAccessibleTableCellInterface
 {
 public:
@@ -66,7 +104,14 @@ public:
 
     QString text(QAccessible::Text kind) const override
     {
-        if (!isValid() || (kind != QAccessible::Name && kind != QAccessible::Value))
+        if (!isValid())
+            return {};
+        if (kind == QAccessible::Description) {
+            const auto* table = static_cast<const ResultGridAccessible*>(parent());
+            return isHeader() || table == nullptr ? QString()
+                                                  : table->cellDescription(m_col, m_row);
+        }
+        if (kind != QAccessible::Name && kind != QAccessible::Value)
             return {};
         return m_grid->cellText(m_col, m_row);
     }
@@ -133,7 +178,15 @@ public:
             headers.append(table->gridCell(m_col, row));
         return headers;
     }
-    QList<QAccessibleInterface*> rowHeaderCells() const override { return {}; }
+    // The first column names its row. It is its own row's header too: Qt's bridge before 6.5
+    // answers a reader's question for the table's row header with the first column's answer.
+    QList<QAccessibleInterface*> rowHeaderCells() const override
+    {
+        auto* table = static_cast<ResultGridAccessible*>(parent());
+        if (!isValid() || isHeader() || table == nullptr)
+            return {};
+        return {table->gridCell(0, m_row)};
+    }
     int columnIndex() const override { return m_col; }
     int rowIndex() const override { return m_row - (m_grid ? m_grid->fixedRowCount() : 0); }
     int columnExtent() const override { return 1; }
@@ -157,6 +210,8 @@ ResultGridAccessible::ResultGridAccessible(ResultGrid* grid)
 ResultGridAccessible::~ResultGridAccessible()
 {
     forgetCells();
+    if (m_notice != 0)
+        QAccessible::deleteAccessibleInterface(m_notice);
 }
 
 QAccessibleInterface* ResultGridAccessible::create(const QString& className, QObject* object)
@@ -197,12 +252,70 @@ QAccessible::State ResultGridAccessible::state() const
 
 QString ResultGridAccessible::text(QAccessible::Text kind) const
 {
-    if (kind == QAccessible::Description && widget()->accessibleDescription().isEmpty())
+    if (kind == QAccessible::Description && widget()->accessibleDescription().isEmpty()) {
+        if (!hasContent())
+            return QStringLiteral("noch keine Ergebnisse");
         return (rowCount() == 1 ? QStringLiteral("1 Zeile")
                                 : QStringLiteral("%1 Zeilen").arg(rowCount())) +
                (columnCount() == 1 ? QStringLiteral(", 1 Spalte")
                                    : QStringLiteral(", %1 Spalten").arg(columnCount()));
+    }
     return QAccessibleWidget::text(kind);
+}
+
+bool ResultGridAccessible::hasContent() const
+{
+    const int firstRow = grid()->fixedRowCount();
+    if (firstRow >= grid()->rowCount())
+        return false;
+    for (int col = 0; col < grid()->columnCount(); ++col) {
+        if (!grid()->state().cellText(col, firstRow).empty())
+            return true;
+    }
+    return false;
+}
+
+QString ResultGridAccessible::newTableMessage() const
+{
+    const QString name = text(QAccessible::Name);
+    const QString description = text(QAccessible::Description);
+    return name.isEmpty() ? description : name + QStringLiteral(": ") + description;
+}
+
+QString ResultGridAccessible::cellDescription(int col, int gridRow) const
+{
+    if (!hasContent())
+        return QStringLiteral("noch keine Ergebnisse");
+    const GridCoord current = grid()->state().current();
+    if (current == GridCoord{col, gridRow} && !grid()->currentCellCameFromAnotherRow())
+        return {};
+    QStringList words;
+    for (const QString& part : {columnDescription(col), grid()->cellText(col, gridRow)}) {
+        if (!part.isEmpty())
+            words.append(part);
+    }
+    QString description = words.join(u' ');
+    const QString rowName = col == 0 ? QString() : grid()->cellText(0, gridRow);
+    if (!rowName.isEmpty())
+        description += QStringLiteral(", ") + rowName;
+    return description;
+}
+
+void ResultGridAccessible::announce(const QString& message)
+{
+#if QT_VERSION >= QT_VERSION_CHECK(6, 8, 0)
+    QAccessibleAnnouncementEvent announcement(this, message);
+    QAccessible::updateAccessibility(&announcement);
+#else
+    auto* notice = static_cast<ResultGridNotice*>(QAccessible::accessibleInterface(m_notice));
+    if (notice == nullptr) {
+        notice = new ResultGridNotice(const_cast<ResultGrid*>(grid()));
+        m_notice = QAccessible::registerAccessibleInterface(notice);
+    }
+    notice->setMessage(message);
+    QAccessibleEvent shown(notice, QAccessible::ObjectShow);
+    QAccessible::updateAccessibility(&shown);
+#endif
 }
 
 int ResultGridAccessible::childCount() const
@@ -324,9 +437,11 @@ QString ResultGridAccessible::columnDescription(int column) const
     return texts.join(u' ');
 }
 
-QString ResultGridAccessible::rowDescription(int) const
+QString ResultGridAccessible::rowDescription(int row) const
 {
-    return {};
+    if (row < 0 || row >= rowCount() || columnCount() == 0)
+        return {};
+    return grid()->cellText(0, row + grid()->fixedRowCount());
 }
 
 int ResultGridAccessible::selectedColumnCount() const

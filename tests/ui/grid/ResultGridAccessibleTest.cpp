@@ -6,6 +6,8 @@
 #include <QApplication>
 #include <QTest>
 
+#include <utility>
+
 namespace {
 
 // A table of three normal rows under one header row, four columns:
@@ -211,6 +213,106 @@ private slots:
         m_grid->setRowCount(2);
         QAccessibleInterface* still = QAccessible::accessibleInterface(id);
         QVERIFY(still == nullptr || !still->isValid());
+    }
+
+    void theCurrentCellTellsItsHeaderAndRow_data()
+    {
+        QTest::addColumn<QList<int>>("keys");
+        QTest::addColumn<QString>("description");
+        QTest::newRow("entering the grid") << QList<int>{} << "H0 a0";
+        QTest::newRow("Down") << QList<int>{Qt::Key_Down} << "H0 b0";
+        QTest::newRow("Page Down") << QList<int>{Qt::Key_PageDown} << "H0 c0";
+        QTest::newRow("Right, then Down") << QList<int>{Qt::Key_Right, Qt::Key_Down} << "H1 b1, b0";
+        QTest::newRow("End, then Down twice")
+            << QList<int>{Qt::Key_End, Qt::Key_Down, Qt::Key_Down} << "H3 c3, c0";
+        QTest::newRow("Down, then Up") << QList<int>{Qt::Key_Down, Qt::Key_Up} << "H0 a0";
+        // Along a row the reader names the column itself; the cell adds nothing.
+        QTest::newRow("Right") << QList<int>{Qt::Key_Right} << "";
+        QTest::newRow("Down, then Right") << QList<int>{Qt::Key_Down, Qt::Key_Right} << "";
+        QTest::newRow("Right, then Left") << QList<int>{Qt::Key_Right, Qt::Key_Left} << "";
+    }
+    void theCurrentCellTellsItsHeaderAndRow()
+    {
+        QFETCH(QList<int>, keys);
+        QFETCH(QString, description);
+        m_grid->setFocus();
+        // Entering tells the current cell once the focus event is done.
+        QCoreApplication::processEvents();
+        for (const int key : keys)
+            QTest::keyClick(m_grid.get(), Qt::Key(key));
+        const int index = ResultGridAccessible::childIndexOf(m_grid.get(), m_grid->currentColumn(),
+                                                             m_grid->currentRow());
+        QCOMPARE(m_table->child(index)->text(QAccessible::Description), description);
+    }
+
+    void otherCellsTellTheirHeaderAndRow_data()
+    {
+        QTest::addColumn<int>("row");
+        QTest::addColumn<int>("column");
+        QTest::addColumn<QString>("description");
+        QTest::newRow("first column") << 1 << 0 << "H0 b0";
+        QTest::newRow("second column") << 1 << 1 << "H1 b1, b0";
+        QTest::newRow("last cell") << 2 << 3 << "H3 c3, c0";
+    }
+    void otherCellsTellTheirHeaderAndRow()
+    {
+        QFETCH(int, row);
+        QFETCH(int, column);
+        QFETCH(QString, description);
+        QCOMPARE(m_table->tableInterface()->cellAt(row, column)->text(QAccessible::Description),
+                 description);
+        QCOMPARE(m_table->tableInterface()->cellAt(row, column)->text(QAccessible::Name),
+                 QStringLiteral("%1%2").arg(QChar(u'a' + row)).arg(column));
+    }
+
+    void theFirstColumnNamesTheRows()
+    {
+        QAccessibleTableInterface* table = m_table->tableInterface();
+        for (int column = 0; column < 4; ++column) {
+            QCOMPARE(texts(table->cellAt(1, column)->tableCellInterface()->rowHeaderCells()),
+                     QStringList{QStringLiteral("b0")});
+        }
+        QCOMPARE(table->cellAt(1, 0)->tableCellInterface()->rowHeaderCells().first(),
+                 table->cellAt(1, 0));
+        QCOMPARE(table->rowDescription(0), QStringLiteral("a0"));
+        QCOMPARE(table->rowDescription(2), QStringLiteral("c0"));
+        QCOMPARE(table->rowDescription(3), QString());
+    }
+
+    void aNewTableIsToldByNameAndSize()
+    {
+        auto* table = dynamic_cast<ResultGridAccessible*>(m_table);
+        QVERIFY(table != nullptr);
+        QCOMPARE(table->newTableMessage(), QStringLiteral("Ergebnis: 3 Zeilen, 4 Spalten"));
+        m_grid->setRowCount(2);
+        m_grid->setColumnCount(1);
+        QCOMPARE(table->newTableMessage(), QStringLiteral("Ergebnis: 1 Zeile, 1 Spalte"));
+        m_grid->setAccessibleName(QString());
+        QCOMPARE(table->newTableMessage(), QStringLiteral("1 Zeile, 1 Spalte"));
+    }
+
+    // The window's grid before the first simulation: a header row without texts over empty rows.
+    void anEmptyTableSaysSo()
+    {
+        ResultGrid empty;
+        empty.setAccessibleName(QStringLiteral("Ergebnis"));
+        empty.setRowCount(5);
+        empty.setColumnCount(2);
+        empty.setFixedRowCount(1);
+        auto* table =
+            dynamic_cast<ResultGridAccessible*>(QAccessible::queryAccessibleInterface(&empty));
+        QVERIFY(table != nullptr);
+        const QString nothing = QStringLiteral("noch keine Ergebnisse");
+        QCOMPARE(table->text(QAccessible::Description), nothing);
+        QCOMPARE(table->newTableMessage(), QStringLiteral("Ergebnis: ") + nothing);
+        for (const auto& [row, column] : {std::pair{0, 0}, {0, 1}, {3, 1}})
+            QCOMPARE(table->cellAt(row, column)->text(QAccessible::Description), nothing);
+        // Headers alone are no results; a text in the first row is.
+        empty.setCellText(1, 0, QStringLiteral("Kopf"));
+        QCOMPARE(table->text(QAccessible::Description), nothing);
+        empty.setCellText(1, 1, QStringLiteral("0,5"));
+        QCOMPARE(table->text(QAccessible::Description), QStringLiteral("4 Zeilen, 2 Spalten"));
+        QCOMPARE(table->cellAt(0, 1)->text(QAccessible::Description), QStringLiteral("Kopf 0,5"));
     }
 
 private:

@@ -9,9 +9,11 @@
 #include "support/RecordedBoxes.h"
 #include "ui/field/NumberField.h"
 #include "ui/grid/ResultGrid.h"
+#include "ui/grid/ResultGridAccessible.h"
 #include "ui/window/Application.h"
 #include "ui/window/FramedPanel.h"
 
+#include <QAccessible>
 #include <QGroupBox>
 #include <QImage>
 #include <QPushButton>
@@ -162,6 +164,22 @@ private slots:
                          QString::fromUtf8(expected[row - 1][column]));
         }
         QCOMPARE(cell(form().resultGrid(), 0, 10), QStringLiteral("9 Triebwerke"));
+    }
+
+    // A reader hears what the grid holds: nothing before the first simulation, then the table
+    // of the simulation, named, with one row per failure count of the nine engines.
+    void aReaderIsToldWhatTheGridHolds()
+    {
+        auto* table = dynamic_cast<ResultGridAccessible*>(
+            QAccessible::queryAccessibleInterface(form().resultGrid()));
+        QVERIFY(table != nullptr);
+        QCOMPARE(table->text(QAccessible::Name), QStringLiteral("Ergebnis"));
+        QCOMPARE(table->text(QAccessible::Description), QStringLiteral("noch keine Ergebnisse"));
+        click(form().simulateButton());
+        QCOMPARE(table->newTableMessage(), QStringLiteral("Ergebnis: 10 Zeilen, 5 Spalten"));
+        QCOMPARE(table->cellAt(1, 1)->text(QAccessible::Description),
+                 QStringLiteral("Wahrscheinlichkeit ") + cell(form().resultGrid(), 1, 2) +
+                     QStringLiteral(", 1 Triebwerke"));
     }
 
     void aShorterTableFollowsALongerOne()
