@@ -41,7 +41,7 @@ std::u16string shown(const NumberFieldContext& context, std::u16string_view edit
 }
 
 // The lenient reading asks the user's locale itself; it is the comma locale here too.
-class ValidateEditRulesTest : public ::testing::Test
+class NumberFieldRulesTest : public ::testing::Test
 {
 private:
     platform::ScopedLocale m_locale{{u",", u".", u"€"}};
@@ -49,7 +49,7 @@ private:
 
 } // namespace
 
-TEST_F(ValidateEditRulesTest, acceptCharactersByFormatPositionAndSelection)
+TEST_F(NumberFieldRulesTest, acceptCharactersByFormatPositionAndSelection)
 {
     struct Case
     {
@@ -93,7 +93,7 @@ TEST_F(ValidateEditRulesTest, acceptCharactersByFormatPositionAndSelection)
     }
 }
 
-TEST_F(ValidateEditRulesTest, keypadDecimalKeyBecomesTheLocaleSeparator)
+TEST_F(NumberFieldRulesTest, keypadDecimalKeyBecomesTheLocaleSeparator)
 {
     char16_t character = u'.';
     EXPECT_TRUE(
@@ -107,7 +107,7 @@ TEST_F(ValidateEditRulesTest, keypadDecimalKeyBecomesTheLocaleSeparator)
         NumberFieldRules::acceptsChar(field(Format::Integer), u"0", character, 2, true, true));
 }
 
-TEST_F(ValidateEditRulesTest, filterKeepsWhatTypingWouldHaveTaken)
+TEST_F(NumberFieldRulesTest, filterKeepsWhatTypingWouldHaveTaken)
 {
     struct Case
     {
@@ -128,7 +128,7 @@ TEST_F(ValidateEditRulesTest, filterKeepsWhatTypingWouldHaveTaken)
         EXPECT_EQ(NumberFieldRules::filterEditText(field(c.format), c.text), c.filtered);
 }
 
-TEST_F(ValidateEditRulesTest, aPointLocaleDropsTheCommaOfAnInitialText)
+TEST_F(NumberFieldRulesTest, aPointLocaleDropsTheCommaOfAnInitialText)
 {
     const NumberFieldContext point = field(Format::Float, u'.', u',');
     const std::u16string edit = NumberFieldRules::filterEditText(point, u"0,999");
@@ -136,7 +136,7 @@ TEST_F(ValidateEditRulesTest, aPointLocaleDropsTheCommaOfAnInitialText)
     EXPECT_EQ(shown(point, edit), u"999");
 }
 
-TEST_F(ValidateEditRulesTest, showTheCommittedNumberInTheFormatsWay)
+TEST_F(NumberFieldRulesTest, showTheCommittedNumberInTheFormatsWay)
 {
     struct Case
     {
@@ -169,7 +169,7 @@ TEST_F(ValidateEditRulesTest, showTheCommittedNumberInTheFormatsWay)
         EXPECT_EQ(shown(field(c.format), c.editText), c.shown) << static_cast<int>(c.format);
 }
 
-TEST_F(ValidateEditRulesTest, readTheCommittedText)
+TEST_F(NumberFieldRulesTest, readTheCommittedText)
 {
     EXPECT_EQ(NumberFieldRules::integerValue(u"5000000000"), 5000000000);
     EXPECT_EQ(NumberFieldRules::integerValue(u"1000000,5"), 0);
@@ -179,7 +179,7 @@ TEST_F(ValidateEditRulesTest, readTheCommittedText)
     EXPECT_EQ(NumberFieldRules::floatValue(u""), 0);
 }
 
-TEST_F(ValidateEditRulesTest, aFloatBeyondTheDoubleRangeOverflowsWhenShown)
+TEST_F(NumberFieldRulesTest, aFloatBeyondTheDoubleRangeOverflowsWhenShown)
 {
     const std::u16string huge = u"1" + std::u16string(400, u'0');
     EXPECT_THROW(NumberFieldRules::displayValue(field(Format::Float), huge), EOverflow);
@@ -188,7 +188,7 @@ TEST_F(ValidateEditRulesTest, aFloatBeyondTheDoubleRangeOverflowsWhenShown)
     EXPECT_EQ(shown(field(Format::Float), hopeless), u"0");
 }
 
-TEST_F(ValidateEditRulesTest, stripCurrencyAndAffixesOnceEach)
+TEST_F(NumberFieldRulesTest, stripCurrencyAndAffixesOnceEach)
 {
     NumberFieldContext context = field(Format::Float);
     EXPECT_EQ(NumberFieldRules::stripDecorationsOf(context, u"€12,5€"), u"12,5");
@@ -230,7 +230,7 @@ std::u16string typedText(double value, char16_t decimal)
 
 } // namespace
 
-TEST(ValidateEditRulesLargeValues, showEveryDigitSoThatLeavingTheFieldKeepsTheValue)
+TEST(NumberFieldRulesLargeValues, showEveryDigitSoThatLeavingTheFieldKeepsTheValue)
 {
     struct Case
     {
@@ -258,7 +258,7 @@ TEST(ValidateEditRulesLargeValues, showEveryDigitSoThatLeavingTheFieldKeepsTheVa
 
 // Any value, shown and committed again, reads as the same value; shown once more it looks the
 // same. Magnitudes from 10^-7 up to the largest double, in a comma and a point locale.
-TEST(ValidateEditRulesLargeValues, aCommitOfTheShownTextKeepsEveryLargeValue)
+TEST(NumberFieldRulesLargeValues, aCommitOfTheShownTextKeepsEveryLargeValue)
 {
     struct Locale
     {
@@ -292,7 +292,7 @@ TEST(ValidateEditRulesLargeValues, aCommitOfTheShownTextKeepsEveryLargeValue)
 
 // The filter walks the text once; what it keeps is what acceptsChar takes, character by
 // character, with the whole unfiltered text before each one as its context.
-TEST_F(ValidateEditRulesTest, filterAgreesWithAcceptsCharOnAnyText)
+TEST_F(NumberFieldRulesTest, filterAgreesWithAcceptsCharOnAnyText)
 {
     const std::u16string alphabet = u"0123456789,.-+eE \u20ac\u00e4";
     std::mt19937 random(7);
