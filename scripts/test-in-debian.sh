@@ -57,10 +57,13 @@ host_release=$( . /etc/os-release; echo "$VERSION_ID")
 host_package=
 if [[ "$host_release" != "$release" && "${TRIEBWERKE_SKIP_HOST_PACKAGE:-0}" != 1 ]]; then
     echo "== Building the package of Debian $host_release to try it on $release"
-    host_package=$(scripts/package.sh | tail -1)
+    # From a clean clone of HEAD too, so that the package is the one the run tests.
+    rm -rf "$work/host-clone"
+    git clone --quiet --no-hardlinks "$PWD" "$work/host-clone"
+    host_package=$("$work/host-clone/scripts/package.sh" | tail -1)
     cp "$host_package" "$root/work/"
-    LANG=C.UTF-8 build/package/src/cli/triebwerke-report --engines 9 --reliability 0,999 --runs 1000 \
-        --seed 1 >"$root/work/host-report.txt"
+    LANG=C.UTF-8 "$work/host-clone/build/package/src/cli/triebwerke-report" --engines 9 \
+        --reliability 0,999 --runs 1000 --seed 1 >"$root/work/host-report.txt"
     command="$command && scripts/try-package.sh /work/$(basename "$host_package") \
              /work/host-report.txt"
 fi
