@@ -57,7 +57,7 @@ ResultGrid::ResultGrid(QWidget* parent)
     setFont(platform::programFont());
     setFrameStyle(QFrame::Box | QFrame::Plain);
     setLineWidth(borderWidth);
-    // Focus by resultGrid, and by the left button only (the press handler); a right click leaves
+    // Focus by Tab, and by the left button only (the press handler); a right click leaves
     // it.
     setFocusPolicy(Qt::TabFocus);
     viewport()->setAutoFillBackground(false);

@@ -766,7 +766,7 @@ void ResultGridTest::tabLeavesTheGrid_data()
     QTest::newRow("ShiftTab") << int(Qt::Key_Tab) << int(Qt::ShiftModifier) << false;
 }
 
-// The grid neither moves nor selects on resultGrid; the focus goes to the control after it or, with
+// The grid neither moves nor selects on Tab; the focus goes to the control after it or, with
 // Shift, to the one before it.
 void ResultGridTest::tabLeavesTheGrid()
 {
