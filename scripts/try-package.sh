@@ -15,7 +15,7 @@ LANG=C.UTF-8 triebwerke-report --engines 9 --reliability 0,999 --runs 1000 --see
 echo "triebwerke-report prints what it printed where it was built"
 
 # The window: started on a virtual display, found by its title, closed again.
-xvfb-run -a bash -c '
+LANG=C.UTF-8 xvfb-run -a bash -c '
     Triebwerke & program=$!
     window=$(timeout 60 xdotool search --sync --onlyvisible \
              --name "^Ausfallwahrscheinlichkeit von Raketentriebwerken$" | head -1)
