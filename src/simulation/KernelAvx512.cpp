@@ -1,3 +1,4 @@
+#include "simulation/CycleBlock.h"
 #include "simulation/KernelBlock.h"
 
 #include <immintrin.h>
@@ -25,16 +26,50 @@ struct Avx512
     static Reg shiftRight(Reg a, Reg b) { return _mm512_maskz_srlv_epi32(0xFFFF, a, b); }
     static Reg bitAnd(Reg a, Reg b) { return _mm512_and_si512(a, b); }
     static void store(std::uint32_t* target, Reg value) { _mm512_store_si512(target, value); }
+
+    using Mask = __mmask16;
+    static Reg discountFailure(Reg failed, Reg state, Reg threshold)
+    {
+        return _mm512_mask_sub_epi32(failed, _mm512_cmplt_epu32_mask(state, threshold), failed,
+                                     broadcast(1));
+    }
+    static Reg loadValues(const std::uint32_t* values) { return _mm512_loadu_si512(values); }
+    static void storeValues(std::uint32_t* target, Reg value)
+    {
+        _mm512_storeu_si512(target, value);
+    }
+    static Reg sub(Reg a, Reg b) { return _mm512_sub_epi32(a, b); }
+    static bool any(Mask m) { return m != 0; }
+    static Mask lessThan(Reg a, Reg b) { return _mm512_cmplt_epu32_mask(a, b); }
+    static Mask notEqual(Reg a, Reg b) { return _mm512_cmpneq_epu32_mask(a, b); }
+    static Mask both(Mask a, Mask b) { return _kand_mask16(a, b); }
+    static Reg addWhere(Reg a, Mask m, Reg b) { return _mm512_mask_add_epi32(a, m, a, b); }
+    static Reg select(Mask m, Reg a, Reg b) { return _mm512_mask_blend_epi32(m, b, a); }
+    // The compressing store to memory is slow on some processors; compressing in the register
+    // and storing all of it is not.
+    static int compress(std::uint32_t* target, Mask m, Reg value)
+    {
+        _mm512_storeu_si512(target, _mm512_maskz_compress_epi32(m, value));
+        return __builtin_popcount(m);
+    }
 };
 
 // Eight chains of sixteen lanes cover the multiply's latency with 32 registers to hold them.
 using Avx512Block = Block<Avx512, 8>;
+// The tally holds six registers per chain.
+using Avx512CycleBlock = CycleBlock<Avx512, 8, 4>;
 
 } // namespace
 
 LaneKernel avx512Kernel()
 {
     return {Avx512Block::lanes, &Avx512Block::simulate};
+}
+
+CycleKernel avx512CycleKernel()
+{
+    return {Avx512CycleBlock::countLanes, &Avx512CycleBlock::count, Avx512CycleBlock::tallyLanes,
+            &Avx512CycleBlock::tally};
 }
 
 } // namespace SimulationKernel

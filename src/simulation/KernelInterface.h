@@ -35,4 +35,64 @@ LaneKernel scalarKernel();
 LaneKernel avx2Kernel();
 LaneKernel avx512Kernel();
 
+// Counting along the generator's cycle (see CyclePass.h): `lanes` lanes each walk the generator
+// from laneStarts[l], and after checkpoints[i] steps (ascending) counts[i x lanes + l] holds the
+// failures the lane drew so far.
+struct CountJob
+{
+    const std::uint32_t* laneStarts;
+    std::uint32_t threshold;
+    const std::uint32_t* checkpoints;
+    int checkpointCount;
+    std::uint32_t* counts;
+};
+
+// The failure counts of the windows of engines draws along `lanes` contiguous stretches of the
+// cycle, added up per count with the number of runs that begin at each position.
+//
+// Lane l walks `steps` positions (a multiple of 2^strideLog). Its window is the engines draws from
+// the one after statesA[l] to the one after statesB[l]; it slides one draw per step, its count
+// moving by the draw entering minus the draw leaving. Every 2^strideLog-th position, beginning
+// with the first, begins runs: baseWeight of them, and one more where the lane's key lies below
+// extraBelow; the key advances by keyStep, masked with keyMask, from one such position to the next.
+//
+// Levels are a window's failure count minus windowBase, plus an offset that spreads the lanes over
+// copies of the tally window; lane l starts at startLevels[l]. A run's level goes to
+// window[level] when it lies below windowSize, otherwise to histogram[level + windowBase] by an
+// atomic addition. entryLevels and entryWeights have room for entryCapacity entries, at least
+// lanes + 16 of them: the runs gathered there between two emptyings.
+struct TallyJob
+{
+    const std::uint32_t* statesA;
+    const std::uint32_t* statesB;
+    const std::uint32_t* startLevels;
+    const std::uint32_t* startKeys;
+    std::uint32_t threshold;
+    std::uint32_t steps;
+    int strideLog;
+    std::uint32_t baseWeight;
+    std::uint32_t extraBelow;
+    std::uint32_t keyStep;
+    std::uint32_t keyMask;
+    std::uint32_t* window;
+    std::uint32_t windowSize;
+    std::uint32_t windowBase;
+    std::uint32_t* histogram;
+    std::uint32_t* entryLevels;
+    std::uint32_t* entryWeights;
+    std::size_t entryCapacity;
+};
+
+struct CycleKernel
+{
+    int countLanes;
+    void (*count)(const CountJob& job);
+    int tallyLanes;
+    void (*tally)(const TallyJob& job);
+};
+
+CycleKernel scalarCycleKernel();
+CycleKernel avx2CycleKernel();
+CycleKernel avx512CycleKernel();
+
 } // namespace SimulationKernel
