@@ -7,9 +7,11 @@
 //   discountFailure(k, s, t)  k - 1 in the lanes whose state lies below the threshold
 //   loadValues(p), storeValues(p, r)  plain numbers, unaligned
 //   sub                   lane-wise, modulo 2^32
+//   failures(s, t)        the lanes whose state lies below the threshold
+//   differ(m, n), either(m, n)  the lanes in one of m and n, in m or n
 //   lessThan(a, b), notEqual(a, b), both(m, n)  lane-wise, unsigned
 //   any(m)                whether m holds a lane
-//   addWhere(a, m, b)     a + b in the lanes of m, a elsewhere
+//   addWhere(a, m, b), subWhere(a, m, b)  a + b, a - b in the lanes of m, a elsewhere
 //   select(m, a, b)       a in the lanes of m, b elsewhere
 //   compress(p, m, r)     the lanes of m stored one after another from p, returning how many;
 //                         it may write up to `width` numbers
@@ -23,13 +25,14 @@
 namespace SimulationKernel {
 namespace {
 
-template <class Isa, int CountChains, int TallyChains> class CycleBlock
+template <class Isa, int CountChains, int EveryChains, int StridedChains> class CycleBlock
 {
 public:
     using Reg = typename Isa::Reg;
     using Mask = typename Isa::Mask;
     static constexpr int countLanes = Isa::width * CountChains;
-    static constexpr int tallyLanes = Isa::width * TallyChains;
+    static constexpr int everyLanes = Isa::width * EveryChains;
+    static constexpr int stridedLanes = Isa::width * StridedChains;
 
     // See CountJob.
     static void count(const CountJob& job)
@@ -58,28 +61,103 @@ public:
         }
     }
 
-    // See TallyJob. A lane keeps the runs of consecutive positions at one level together and
-    // writes them out only when its level moves: with a small or a large failure probability the
-    // level stays put for long stretches, and the memory sees few writes. The runs are counted
-    // cumulatively, so that a position whose level stays costs no more than its weight.
-    static void tally(const TallyJob& job)
+    // See TallyJob: the loops for strideLog 0 and for strideLog >= 1.
+    // Runs begin at every position (engines odd). The level moves exactly where the draw entering
+    // the window and the draw leaving it differ, which with a small or a large failure probability
+    // is seldom: only then are the lanes looked at one by one. The 2^32 positions outnumber the
+    // runs, so each begins one run or none (baseWeight is 0).
+    static void tallyEveryPosition(const TallyJob& job)
     {
-        Reg a[TallyChains];
-        Reg b[TallyChains];
-        Reg level[TallyChains];
-        Reg key[TallyChains];
-        Reg pendingLevel[TallyChains];
-        Reg counted[TallyChains];
-        Reg written[TallyChains];
+        Reg a[EveryChains];
+        Reg b[EveryChains];
+        Reg level[EveryChains];
+        Reg key[EveryChains];
+        Reg counted[EveryChains];
+        // Needed only where a level moves, so kept out of the registers.
+        alignas(64) std::uint32_t written[everyLanes] = {};
 #pragma GCC unroll 16
-        for (int c = 0; c < TallyChains; ++c) {
+        for (int c = 0; c < EveryChains; ++c) {
             a[c] = Isa::loadStates(job.statesA + c * Isa::width);
             b[c] = Isa::loadStates(job.statesB + c * Isa::width);
             level[c] = Isa::loadValues(job.startLevels + c * Isa::width);
             key[c] = Isa::loadValues(job.startKeys + c * Isa::width);
-            pendingLevel[c] = level[c];
             counted[c] = Isa::broadcast(0);
-            written[c] = Isa::broadcast(0);
+        }
+        const Reg t = Isa::threshold(job.threshold);
+        const Reg one = Isa::broadcast(1);
+        const Reg extraBelow = Isa::broadcast(job.extraBelow);
+        const Reg keyStep = Isa::broadcast(job.keyStep);
+        const std::uint32_t perChunk = chunkTallies(job, everyLanes);
+        std::uint32_t* const entryLevels = job.entryLevels;
+        std::uint32_t* const entryWeights = job.entryWeights;
+
+        for (std::uint32_t done = 0; done < job.steps;) {
+            const std::uint32_t now = job.steps - done < perChunk ? job.steps - done : perChunk;
+            std::size_t entries = 0;
+            for (std::uint32_t i = 0; i < now; ++i) {
+                Mask moved[EveryChains];
+                Mask rose[EveryChains];
+#pragma GCC unroll 16
+                for (int c = 0; c < EveryChains; ++c) {
+                    counted[c] = Isa::addWhere(counted[c], Isa::lessThan(key[c], extraBelow), one);
+                    key[c] = Isa::add(key[c], keyStep);
+                    a[c] = step(a[c]);
+                    b[c] = step(b[c]);
+                    const Mask leaving = Isa::failures(a[c], t);
+                    rose[c] = Isa::failures(b[c], t);
+                    moved[c] = Isa::differ(leaving, rose[c]);
+                    level[c] = Isa::subWhere(Isa::addWhere(level[c], rose[c], one), leaving, one);
+                }
+                Mask anyMoved = moved[0];
+#pragma GCC unroll 16
+                for (int c = 1; c < EveryChains; ++c)
+                    anyMoved = Isa::either(anyMoved, moved[c]);
+                if (Isa::any(anyMoved)) {
+#pragma GCC unroll 16
+                    for (int c = 0; c < EveryChains; ++c) {
+                        // The level the runs so far were at, before this step moved it: one
+                        // below where a failure entered, one above where one left.
+                        const Reg before = Isa::subWhere(Isa::addWhere(level[c], moved[c], one),
+                                                         rose[c], Isa::add(one, one));
+                        entries += writeOut(entryLevels + entries, entryWeights + entries, moved[c],
+                                            before, counted[c], written + c * Isa::width);
+                    }
+                }
+            }
+            empty(job, entries);
+            done += now;
+        }
+        std::size_t entries = 0;
+#pragma GCC unroll 16
+        for (int c = 0; c < EveryChains; ++c)
+            entries += writeOut(entryLevels + entries, entryWeights + entries,
+                                Isa::notEqual(one, Isa::broadcast(0)), level[c], counted[c],
+                                written + c * Isa::width);
+        empty(job, entries);
+    }
+
+    // Runs begin every 2^strideLog-th position. A lane keeps the runs of consecutive such
+    // positions at one level together and writes them out only when its level has moved: with a
+    // small or a large failure probability the level stays put for long stretches, and the memory
+    // sees few writes.
+    static void tallyStrided(const TallyJob& job)
+    {
+        Reg a[StridedChains];
+        Reg b[StridedChains];
+        Reg level[StridedChains];
+        Reg key[StridedChains];
+        Reg counted[StridedChains];
+        // Looked at only every 2^strideLog-th step, so kept out of the registers.
+        alignas(64) std::uint32_t written[stridedLanes] = {};
+        alignas(64) std::uint32_t pendingLevel[stridedLanes];
+#pragma GCC unroll 16
+        for (int c = 0; c < StridedChains; ++c) {
+            a[c] = Isa::loadStates(job.statesA + c * Isa::width);
+            b[c] = Isa::loadStates(job.statesB + c * Isa::width);
+            level[c] = Isa::loadValues(job.startLevels + c * Isa::width);
+            key[c] = Isa::loadValues(job.startKeys + c * Isa::width);
+            counted[c] = Isa::broadcast(0);
+            Isa::storeValues(pendingLevel + c * Isa::width, level[c]);
         }
         const Reg t = Isa::threshold(job.threshold);
         const Reg one = Isa::broadcast(1);
@@ -89,10 +167,7 @@ public:
         const Reg keyMask = Isa::broadcast(job.keyMask);
         const std::uint32_t stride = std::uint32_t{1} << job.strideLog;
         const std::uint32_t tallies = job.steps >> job.strideLog;
-        // Every tally of every lane may write an entry; the compressing stores write a register's
-        // width beyond their last entry.
-        const std::uint32_t perChunk =
-            static_cast<std::uint32_t>((job.entryCapacity - Isa::width) / tallyLanes);
+        const std::uint32_t perChunk = chunkTallies(job, stridedLanes);
         std::uint32_t* const entryLevels = job.entryLevels;
         std::uint32_t* const entryWeights = job.entryWeights;
 
@@ -100,28 +175,27 @@ public:
             const std::uint32_t now = tallies - done < perChunk ? tallies - done : perChunk;
             std::size_t entries = 0;
             for (std::uint32_t i = 0; i < now; ++i) {
-                Mask moved[TallyChains];
-                bool anyMoved = false;
+                Mask moved[StridedChains];
 #pragma GCC unroll 16
-                for (int c = 0; c < TallyChains; ++c) {
-                    moved[c] = Isa::notEqual(level[c], pendingLevel[c]);
-                    anyMoved |= Isa::any(moved[c]);
-                }
-                if (anyMoved) {
+                for (int c = 0; c < StridedChains; ++c)
+                    moved[c] =
+                        Isa::notEqual(level[c], Isa::loadValues(pendingLevel + c * Isa::width));
+                Mask anyMoved = moved[0];
 #pragma GCC unroll 16
-                    for (int c = 0; c < TallyChains; ++c) {
-                        const Mask flush =
-                            Isa::both(moved[c], Isa::notEqual(counted[c], written[c]));
-                        const int n = Isa::compress(entryLevels + entries, flush, pendingLevel[c]);
-                        Isa::compress(entryWeights + entries, flush,
-                                      Isa::sub(counted[c], written[c]));
-                        entries += static_cast<std::size_t>(n);
-                        written[c] = Isa::select(moved[c], counted[c], written[c]);
-                        pendingLevel[c] = level[c];
+                for (int c = 1; c < StridedChains; ++c)
+                    anyMoved = Isa::either(anyMoved, moved[c]);
+                if (Isa::any(anyMoved)) {
+#pragma GCC unroll 16
+                    for (int c = 0; c < StridedChains; ++c) {
+                        std::uint32_t* const pending = pendingLevel + c * Isa::width;
+                        entries += writeOut(entryLevels + entries, entryWeights + entries, moved[c],
+                                            Isa::loadValues(pending), counted[c],
+                                            written + c * Isa::width);
+                        Isa::storeValues(pending, level[c]);
                     }
                 }
 #pragma GCC unroll 16
-                for (int c = 0; c < TallyChains; ++c) {
+                for (int c = 0; c < StridedChains; ++c) {
                     counted[c] =
                         Isa::add(counted[c],
                                  Isa::addWhere(baseWeight, Isa::lessThan(key[c], extraBelow), one));
@@ -129,7 +203,7 @@ public:
                 }
                 for (std::uint32_t k = 0; k < stride; ++k) {
 #pragma GCC unroll 16
-                    for (int c = 0; c < TallyChains; ++c) {
+                    for (int c = 0; c < StridedChains; ++c) {
                         a[c] = step(a[c]);
                         b[c] = step(b[c]);
                         level[c] = Isa::countFailure(level[c], b[c], t);
@@ -142,16 +216,38 @@ public:
         }
         std::size_t entries = 0;
 #pragma GCC unroll 16
-        for (int c = 0; c < TallyChains; ++c) {
-            const Mask flush = Isa::notEqual(counted[c], written[c]);
-            const int n = Isa::compress(entryLevels + entries, flush, pendingLevel[c]);
-            Isa::compress(entryWeights + entries, flush, Isa::sub(counted[c], written[c]));
-            entries += static_cast<std::size_t>(n);
-        }
+        for (int c = 0; c < StridedChains; ++c)
+            entries += writeOut(entryLevels + entries, entryWeights + entries,
+                                Isa::notEqual(one, Isa::broadcast(0)),
+                                Isa::loadValues(pendingLevel + c * Isa::width), counted[c],
+                                written + c * Isa::width);
         empty(job, entries);
     }
 
 private:
+    // Every tally of every lane may write an entry between two emptyings; the compressing stores
+    // write a register's width beyond their last entry.
+    static std::uint32_t chunkTallies(const TallyJob& job, int lanes)
+    {
+        return static_cast<std::uint32_t>((job.entryCapacity - Isa::width) /
+                                          static_cast<std::size_t>(lanes));
+    }
+
+    // The runs counted since the lanes' last entries, as entries at `levels`, for the lanes of
+    // `lanes` that have counted any; those lanes start counting afresh.
+    __attribute__((always_inline)) static std::size_t writeOut(std::uint32_t* entryLevels,
+                                                               std::uint32_t* entryWeights,
+                                                               Mask lanes, Reg levels, Reg counted,
+                                                               std::uint32_t* written)
+    {
+        const Reg before = Isa::loadValues(written);
+        const Mask any = Isa::both(lanes, Isa::notEqual(counted, before));
+        const int n = Isa::compress(entryLevels, any, levels);
+        Isa::compress(entryWeights, any, Isa::sub(counted, before));
+        Isa::storeValues(written, Isa::select(lanes, counted, before));
+        return static_cast<std::size_t>(n);
+    }
+
     static Reg step(Reg state)
     {
         return Isa::add(Isa::mul(state, Isa::broadcast(Lcg::multiplier)),

@@ -19,7 +19,7 @@ constexpr std::uint64_t cycleLength = Lcg::period;
 constexpr std::uint32_t stretchCount = 1024;
 constexpr std::uint32_t stretchLength = static_cast<std::uint32_t>(cycleLength / stretchCount);
 
-// Room for the lanes of the widest kernel.
+// Room for the lanes of the widest kernel; every kernel's lane counts divide stretchCount.
 constexpr int maxLanes = 128;
 
 // A thread tallies into a window of the histogram of its own, added in at the end; a level
@@ -188,7 +188,10 @@ void tallyStretches(const SimulationKernel::CycleKernel& kernel, unsigned thread
         stretchStartCounts(kernel, threads, state, engines, threshold);
     const WindowShape shape = windowShape(engines, threshold);
     const std::size_t windowLength = std::size_t{shape.size} * shape.copies;
-    const auto lanes = static_cast<std::uint32_t>(kernel.tallyLanes);
+    const bool everyPosition = runs.strideLog == 0;
+    const auto lanes =
+        static_cast<std::uint32_t>(everyPosition ? kernel.everyLanes : kernel.stridedLanes);
+    const auto tally = everyPosition ? kernel.tallyEvery : kernel.tallyStrided;
     constexpr std::size_t entryCapacity = 4096 + 16;
     struct ThreadRoom
     {
@@ -217,11 +220,10 @@ void tallyStretches(const SimulationKernel::CycleKernel& kernel, unsigned thread
             keys[lane] = runs.keyAt(position);
         }
         ThreadRoom& room = rooms[thread];
-        kernel.tally({statesA.data(), statesB.data(), levels.data(), keys.data(), threshold,
-                      stretchLength, runs.strideLog, runs.baseWeight, runs.extraBelow, runs.keyStep,
-                      runs.keyMask, room.window.data(), static_cast<std::uint32_t>(windowLength),
-                      shape.base, histogram, room.entryLevels.data(), room.entryWeights.data(),
-                      entryCapacity});
+        tally({statesA.data(), statesB.data(), levels.data(), keys.data(), threshold, stretchLength,
+               runs.strideLog, runs.baseWeight, runs.extraBelow, runs.keyStep, runs.keyMask,
+               room.window.data(), static_cast<std::uint32_t>(windowLength), shape.base, histogram,
+               room.entryLevels.data(), room.entryWeights.data(), entryCapacity});
     });
 
     for (const ThreadRoom& room : rooms)

@@ -52,6 +52,13 @@ struct Avx2
     }
     static Reg sub(Reg a, Reg b) { return _mm256_sub_epi32(a, b); }
     static bool any(Mask m) { return !_mm256_testz_si256(m, m); }
+    static Mask failures(Reg state, Reg threshold) { return _mm256_cmpgt_epi32(threshold, state); }
+    static Mask differ(Mask a, Mask b) { return _mm256_xor_si256(a, b); }
+    static Mask either(Mask a, Mask b) { return _mm256_or_si256(a, b); }
+    static Reg subWhere(Reg a, Mask m, Reg b)
+    {
+        return _mm256_sub_epi32(a, _mm256_and_si256(m, b));
+    }
     static Mask lessThan(Reg a, Reg b) { return _mm256_cmpgt_epi32(flip(b), flip(a)); }
     static Mask notEqual(Reg a, Reg b)
     {
@@ -89,7 +96,7 @@ private:
 // Four chains of eight lanes: with state, count and bit fields per chain they fill the sixteen
 // registers without spilling.
 using Avx2Block = Block<Avx2, 4>;
-using Avx2CycleBlock = CycleBlock<Avx2, 4, 2>;
+using Avx2CycleBlock = CycleBlock<Avx2, 4, 2, 2>;
 
 } // namespace
 
@@ -100,8 +107,9 @@ LaneKernel avx2Kernel()
 
 CycleKernel avx2CycleKernel()
 {
-    return {Avx2CycleBlock::countLanes, &Avx2CycleBlock::count, Avx2CycleBlock::tallyLanes,
-            &Avx2CycleBlock::tally};
+    using Block = Avx2CycleBlock;
+    return {Block::countLanes,          &Block::count,       Block::everyLanes,
+            &Block::tallyEveryPosition, Block::stridedLanes, &Block::tallyStrided};
 }
 
 } // namespace SimulationKernel

@@ -40,6 +40,13 @@ struct Avx512
     }
     static Reg sub(Reg a, Reg b) { return _mm512_sub_epi32(a, b); }
     static bool any(Mask m) { return m != 0; }
+    static Mask failures(Reg state, Reg threshold)
+    {
+        return _mm512_cmplt_epu32_mask(state, threshold);
+    }
+    static Mask differ(Mask a, Mask b) { return _kxor_mask16(a, b); }
+    static Mask either(Mask a, Mask b) { return _kor_mask16(a, b); }
+    static Reg subWhere(Reg a, Mask m, Reg b) { return _mm512_mask_sub_epi32(a, m, a, b); }
     static Mask lessThan(Reg a, Reg b) { return _mm512_cmplt_epu32_mask(a, b); }
     static Mask notEqual(Reg a, Reg b) { return _mm512_cmpneq_epu32_mask(a, b); }
     static Mask both(Mask a, Mask b) { return _kand_mask16(a, b); }
@@ -57,7 +64,7 @@ struct Avx512
 // Eight chains of sixteen lanes cover the multiply's latency with 32 registers to hold them.
 using Avx512Block = Block<Avx512, 8>;
 // The tally holds six registers per chain.
-using Avx512CycleBlock = CycleBlock<Avx512, 8, 4>;
+using Avx512CycleBlock = CycleBlock<Avx512, 8, 2, 4>;
 
 } // namespace
 
@@ -68,8 +75,9 @@ LaneKernel avx512Kernel()
 
 CycleKernel avx512CycleKernel()
 {
-    return {Avx512CycleBlock::countLanes, &Avx512CycleBlock::count, Avx512CycleBlock::tallyLanes,
-            &Avx512CycleBlock::tally};
+    using Block = Avx512CycleBlock;
+    return {Block::countLanes,          &Block::count,       Block::everyLanes,
+            &Block::tallyEveryPosition, Block::stridedLanes, &Block::tallyStrided};
 }
 
 } // namespace SimulationKernel

@@ -83,12 +83,16 @@ struct TallyJob
     std::size_t entryCapacity;
 };
 
+// The tally comes in two loops, with lanes of their own: for strideLog 0, where the level is
+// looked at after every draw, and for the others.
 struct CycleKernel
 {
     int countLanes;
     void (*count)(const CountJob& job);
-    int tallyLanes;
-    void (*tally)(const TallyJob& job);
+    int everyLanes;
+    void (*tallyEvery)(const TallyJob& job);
+    int stridedLanes;
+    void (*tallyStrided)(const TallyJob& job);
 };
 
 CycleKernel scalarCycleKernel();

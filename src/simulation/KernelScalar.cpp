@@ -32,6 +32,10 @@ struct Scalar
     static void storeValues(std::uint32_t* target, Reg value) { *target = value; }
     static Reg sub(Reg a, Reg b) { return a - b; }
     static bool any(Mask m) { return m; }
+    static Mask failures(Reg state, Reg threshold) { return state < threshold; }
+    static Mask differ(Mask a, Mask b) { return a != b; }
+    static Mask either(Mask a, Mask b) { return a || b; }
+    static Reg subWhere(Reg a, Mask m, Reg b) { return a - (m ? b : 0); }
     static Mask lessThan(Reg a, Reg b) { return a < b; }
     static Mask notEqual(Reg a, Reg b) { return a != b; }
     static Mask both(Mask a, Mask b) { return a && b; }
@@ -46,7 +50,7 @@ struct Scalar
 
 // Four chains keep the multiplier busy while each waits for its own previous product.
 using ScalarBlock = Block<Scalar, 4>;
-using ScalarCycleBlock = CycleBlock<Scalar, 4, 4>;
+using ScalarCycleBlock = CycleBlock<Scalar, 4, 4, 4>;
 
 } // namespace
 
@@ -57,8 +61,9 @@ LaneKernel scalarKernel()
 
 CycleKernel scalarCycleKernel()
 {
-    return {ScalarCycleBlock::countLanes, &ScalarCycleBlock::count, ScalarCycleBlock::tallyLanes,
-            &ScalarCycleBlock::tally};
+    using Block = ScalarCycleBlock;
+    return {Block::countLanes,          &Block::count,       Block::everyLanes,
+            &Block::tallyEveryPosition, Block::stridedLanes, &Block::tallyStrided};
 }
 
 } // namespace SimulationKernel
