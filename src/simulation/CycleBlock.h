@@ -4,6 +4,7 @@
 // once per instruction set next to KernelBlock.h's, with the same traits and the same internal
 // linkage. Besides the operations KernelBlock.h lists, the traits provide:
 //   Mask                  a set of lanes
+//   MaskBits              an unsigned integer with a bit per lane; bitsOf(m), maskOf(b)
 //   discountFailure(k, s, t)  k - 1 in the lanes whose state lies below the threshold
 //   loadValues(p), storeValues(p, r)  plain numbers, unaligned
 //   sub                   lane-wise, modulo 2^32
@@ -30,9 +31,12 @@ template <class Isa, int CountChains, int EveryChains, int StridedChains> class 
 public:
     using Reg = typename Isa::Reg;
     using Mask = typename Isa::Mask;
+    using MaskBits = typename Isa::MaskBits;
     static constexpr int countLanes = Isa::width * CountChains;
     static constexpr int everyLanes = Isa::width * EveryChains;
     static constexpr int stridedLanes = Isa::width * StridedChains;
+    static constexpr int ringBytes = static_cast<int>(sizeof(MaskBits)) *
+                                     (EveryChains > StridedChains ? EveryChains : StridedChains);
 
     // See CountJob.
     static void count(const CountJob& job)
@@ -61,12 +65,91 @@ public:
         }
     }
 
-    // See TallyJob: the loops for strideLog 0 and for strideLog >= 1.
+    // See TallyJob, for strideLog 0.
+    static void tallyEveryPosition(const TallyJob& job)
+    {
+        if (job.ring != nullptr)
+            everyPosition<true>(job);
+        else
+            everyPosition<false>(job);
+    }
+
+    // See TallyJob, for strideLog >= 1.
+    static void tallyStrided(const TallyJob& job)
+    {
+        if (job.ring != nullptr)
+            strided<true>(job);
+        else
+            strided<false>(job);
+    }
+
+private:
+    // A window's leaving draw comes from a second stream of draws, `engines` behind the entering
+    // one, or, with a ring, from the entering draws themselves, kept from `engines` steps ago: one
+    // multiplication less per draw for a memory access the prefetcher sees coming. The ring holds
+    // a lane's first window after the first `engines` steps, which also count its first level.
+    template <int Chains> struct Ring
+    {
+        MaskBits* slots;
+        std::uint32_t length;
+        std::uint32_t next;
+
+        // How many of `steps` steps go before the ring wraps around.
+        std::uint32_t span(std::uint32_t steps) const
+        {
+            return length - next < steps ? length - next : steps;
+        }
+        MaskBits* at(std::uint32_t step) const
+        {
+            return slots + static_cast<std::size_t>(next + step) * Chains;
+        }
+        void advance(std::uint32_t steps)
+        {
+            next += steps;
+            if (next == length)
+                next = 0;
+        }
+    };
+
+    template <int Chains>
+    __attribute__((always_inline)) static Ring<Chains> fill(const TallyJob& job, Reg (&b)[Chains],
+                                                            Reg (&level)[Chains], Reg t)
+    {
+        Ring<Chains> ring{static_cast<MaskBits*>(job.ring), job.engines, 0};
+        const Reg one = Isa::broadcast(1);
+        for (std::uint32_t slot = 0; slot < job.engines; ++slot) {
+#pragma GCC unroll 16
+            for (int c = 0; c < Chains; ++c) {
+                b[c] = step(b[c]);
+                const Mask entering = Isa::failures(b[c], t);
+                ring.at(slot)[c] = Isa::bitsOf(entering);
+                level[c] = Isa::addWhere(level[c], entering, one);
+            }
+        }
+        return ring;
+    }
+
+    // One step of every chain's window: the draw entering it and the one leaving it.
+    template <bool Ringed, int Chains>
+    __attribute__((always_inline)) static void slide(Reg& a, Reg& b, MaskBits* slot, Reg t,
+                                                     Mask& leaving, Mask& entering)
+    {
+        b = step(b);
+        entering = Isa::failures(b, t);
+        if constexpr (Ringed) {
+            leaving = Isa::maskOf(*slot);
+            *slot = Isa::bitsOf(entering);
+        } else {
+            a = step(a);
+            leaving = Isa::failures(a, t);
+        }
+    }
+
     // Runs begin at every position (engines odd). The level moves exactly where the draw entering
     // the window and the draw leaving it differ, which with a small or a large failure probability
     // is seldom: only then are the lanes looked at one by one. The 2^32 positions outnumber the
     // runs, so each begins one run or none (baseWeight is 0).
-    static void tallyEveryPosition(const TallyJob& job)
+    template <bool Ringed> static void everyPosition(const TallyJob& job)
     {
         Reg a[EveryChains];
         Reg b[EveryChains];
@@ -78,7 +161,7 @@ public:
 #pragma GCC unroll 16
         for (int c = 0; c < EveryChains; ++c) {
             a[c] = Isa::loadStates(job.statesA + c * Isa::width);
-            b[c] = Isa::loadStates(job.statesB + c * Isa::width);
+            b[c] = Isa::loadStates((Ringed ? job.statesA : job.statesB) + c * Isa::width);
             level[c] = Isa::loadValues(job.startLevels + c * Isa::width);
             key[c] = Isa::loadValues(job.startKeys + c * Isa::width);
             counted[c] = Isa::broadcast(0);
@@ -90,39 +173,50 @@ public:
         const std::uint32_t perChunk = chunkTallies(job, everyLanes);
         std::uint32_t* const entryLevels = job.entryLevels;
         std::uint32_t* const entryWeights = job.entryWeights;
+        Ring<EveryChains> ring{};
+        if constexpr (Ringed)
+            ring = fill(job, b, level, t);
 
         for (std::uint32_t done = 0; done < job.steps;) {
             const std::uint32_t now = job.steps - done < perChunk ? job.steps - done : perChunk;
             std::size_t entries = 0;
-            for (std::uint32_t i = 0; i < now; ++i) {
-                Mask moved[EveryChains];
-                Mask rose[EveryChains];
-#pragma GCC unroll 16
-                for (int c = 0; c < EveryChains; ++c) {
-                    counted[c] = Isa::addWhere(counted[c], Isa::lessThan(key[c], extraBelow), one);
-                    key[c] = Isa::add(key[c], keyStep);
-                    a[c] = step(a[c]);
-                    b[c] = step(b[c]);
-                    const Mask leaving = Isa::failures(a[c], t);
-                    rose[c] = Isa::failures(b[c], t);
-                    moved[c] = Isa::differ(leaving, rose[c]);
-                    level[c] = Isa::subWhere(Isa::addWhere(level[c], rose[c], one), leaving, one);
-                }
-                Mask anyMoved = moved[0];
-#pragma GCC unroll 16
-                for (int c = 1; c < EveryChains; ++c)
-                    anyMoved = Isa::either(anyMoved, moved[c]);
-                if (Isa::any(anyMoved)) {
+            for (std::uint32_t i = 0; i < now;) {
+                const std::uint32_t span = Ringed ? ring.span(now - i) : now - i;
+                for (std::uint32_t j = 0; j < span; ++j) {
+                    MaskBits* const slot = Ringed ? ring.at(j) : nullptr;
+                    Mask moved[EveryChains];
+                    Mask rose[EveryChains];
 #pragma GCC unroll 16
                     for (int c = 0; c < EveryChains; ++c) {
-                        // The level the runs so far were at, before this step moved it: one
-                        // below where a failure entered, one above where one left.
-                        const Reg before = Isa::subWhere(Isa::addWhere(level[c], moved[c], one),
-                                                         rose[c], Isa::add(one, one));
-                        entries += writeOut(entryLevels + entries, entryWeights + entries, moved[c],
-                                            before, counted[c], written + c * Isa::width);
+                        counted[c] =
+                            Isa::addWhere(counted[c], Isa::lessThan(key[c], extraBelow), one);
+                        key[c] = Isa::add(key[c], keyStep);
+                        Mask leaving;
+                        slide<Ringed, EveryChains>(a[c], b[c], slot + c, t, leaving, rose[c]);
+                        moved[c] = Isa::differ(leaving, rose[c]);
+                        level[c] =
+                            Isa::subWhere(Isa::addWhere(level[c], rose[c], one), leaving, one);
+                    }
+                    Mask anyMoved = moved[0];
+#pragma GCC unroll 16
+                    for (int c = 1; c < EveryChains; ++c)
+                        anyMoved = Isa::either(anyMoved, moved[c]);
+                    if (Isa::any(anyMoved)) {
+#pragma GCC unroll 16
+                        for (int c = 0; c < EveryChains; ++c) {
+                            // The level the runs so far were at, before this step moved it: one
+                            // below where a failure entered, one above where one left.
+                            const Reg before = Isa::subWhere(Isa::addWhere(level[c], moved[c], one),
+                                                             rose[c], Isa::add(one, one));
+                            entries +=
+                                writeOut(entryLevels + entries, entryWeights + entries, moved[c],
+                                         before, counted[c], written + c * Isa::width);
+                        }
                     }
                 }
+                i += span;
+                if constexpr (Ringed)
+                    ring.advance(span);
             }
             empty(job, entries);
             done += now;
@@ -140,7 +234,7 @@ public:
     // positions at one level together and writes them out only when its level has moved: with a
     // small or a large failure probability the level stays put for long stretches, and the memory
     // sees few writes.
-    static void tallyStrided(const TallyJob& job)
+    template <bool Ringed> static void strided(const TallyJob& job)
     {
         Reg a[StridedChains];
         Reg b[StridedChains];
@@ -153,11 +247,10 @@ public:
 #pragma GCC unroll 16
         for (int c = 0; c < StridedChains; ++c) {
             a[c] = Isa::loadStates(job.statesA + c * Isa::width);
-            b[c] = Isa::loadStates(job.statesB + c * Isa::width);
+            b[c] = Isa::loadStates((Ringed ? job.statesA : job.statesB) + c * Isa::width);
             level[c] = Isa::loadValues(job.startLevels + c * Isa::width);
             key[c] = Isa::loadValues(job.startKeys + c * Isa::width);
             counted[c] = Isa::broadcast(0);
-            Isa::storeValues(pendingLevel + c * Isa::width, level[c]);
         }
         const Reg t = Isa::threshold(job.threshold);
         const Reg one = Isa::broadcast(1);
@@ -170,6 +263,12 @@ public:
         const std::uint32_t perChunk = chunkTallies(job, stridedLanes);
         std::uint32_t* const entryLevels = job.entryLevels;
         std::uint32_t* const entryWeights = job.entryWeights;
+        Ring<StridedChains> ring{};
+        if constexpr (Ringed)
+            ring = fill(job, b, level, t);
+#pragma GCC unroll 16
+        for (int c = 0; c < StridedChains; ++c)
+            Isa::storeValues(pendingLevel + c * Isa::width, level[c]);
 
         for (std::uint32_t done = 0; done < tallies;) {
             const std::uint32_t now = tallies - done < perChunk ? tallies - done : perChunk;
@@ -201,14 +300,23 @@ public:
                                  Isa::addWhere(baseWeight, Isa::lessThan(key[c], extraBelow), one));
                     key[c] = Isa::bitAnd(Isa::add(key[c], keyStep), keyMask);
                 }
-                for (std::uint32_t k = 0; k < stride; ++k) {
+                for (std::uint32_t k = 0; k < stride;) {
+                    const std::uint32_t span = Ringed ? ring.span(stride - k) : stride - k;
+                    for (std::uint32_t j = 0; j < span; ++j) {
+                        MaskBits* const slot = Ringed ? ring.at(j) : nullptr;
 #pragma GCC unroll 16
-                    for (int c = 0; c < StridedChains; ++c) {
-                        a[c] = step(a[c]);
-                        b[c] = step(b[c]);
-                        level[c] = Isa::countFailure(level[c], b[c], t);
-                        level[c] = Isa::discountFailure(level[c], a[c], t);
+                        for (int c = 0; c < StridedChains; ++c) {
+                            Mask leaving;
+                            Mask entering;
+                            slide<Ringed, StridedChains>(a[c], b[c], slot + c, t, leaving,
+                                                         entering);
+                            level[c] =
+                                Isa::subWhere(Isa::addWhere(level[c], entering, one), leaving, one);
+                        }
                     }
+                    k += span;
+                    if constexpr (Ringed)
+                        ring.advance(span);
                 }
             }
             empty(job, entries);
@@ -224,7 +332,6 @@ public:
         empty(job, entries);
     }
 
-private:
     // Every tally of every lane may write an entry between two emptyings; the compressing stores
     // write a register's width beyond their last entry.
     static std::uint32_t chunkTallies(const TallyJob& job, int lanes)

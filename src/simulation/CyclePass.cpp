@@ -30,6 +30,11 @@ constexpr int maxLanes = 128;
 constexpr std::uint32_t windowBudget = std::uint32_t{1} << 17;
 constexpr std::uint32_t maxWindowCopies = 8;
 
+// Windows of these lengths keep their draws in a ring (at most 8 MiB a thread) instead of drawing
+// them a second time; shorter rings wrap around too often to save anything.
+constexpr std::uint32_t minRingedEngines = 64;
+constexpr std::uint32_t maxRingedEngines = std::uint32_t{1} << 20;
+
 // From this stride on (engines a multiple of 2^12), only every 4096th position begins runs: the
 // counts of the blocks between them, kept in memory (at most 2^20 of them), give every run's
 // count from one stream of draws instead of two.
@@ -179,13 +184,17 @@ WindowShape windowShape(std::uint32_t engines, std::uint32_t threshold)
     return {static_cast<std::uint32_t>(base), windowBudget, 1};
 }
 
-// The cycle pass proper: two streams per lane, `engines` draws apart, and the window between them.
+// The cycle pass proper: per lane a stretch of the cycle and the window sliding along it.
 void tallyStretches(const SimulationKernel::CycleKernel& kernel, unsigned threads,
                     std::uint32_t state, std::uint32_t engines, std::uint32_t threshold,
                     const RunStarts& runs, std::uint32_t* histogram)
 {
+    // Short windows are kept in a ring, which also counts each lane's first window; longer ones
+    // slide between two streams and start from counts taken beforehand.
+    const bool ringed = engines >= minRingedEngines && engines <= maxRingedEngines;
     const std::vector<std::uint32_t> startCounts =
-        stretchStartCounts(kernel, threads, state, engines, threshold);
+        ringed ? std::vector<std::uint32_t>(stretchCount, 0)
+               : stretchStartCounts(kernel, threads, state, engines, threshold);
     const WindowShape shape = windowShape(engines, threshold);
     const std::size_t windowLength = std::size_t{shape.size} * shape.copies;
     const bool everyPosition = runs.strideLog == 0;
@@ -198,12 +207,17 @@ void tallyStretches(const SimulationKernel::CycleKernel& kernel, unsigned thread
         std::vector<std::uint32_t> window;
         std::vector<std::uint32_t> entryLevels;
         std::vector<std::uint32_t> entryWeights;
+        std::vector<std::uint64_t> ring;
     };
     std::vector<ThreadRoom> rooms(std::max(1u, threads));
     for (ThreadRoom& room : rooms) {
         room.window.assign(windowLength, 0);
         room.entryLevels.resize(entryCapacity);
         room.entryWeights.resize(entryCapacity);
+        if (ringed)
+            room.ring.resize((std::size_t{engines} * static_cast<std::size_t>(kernel.ringBytes) +
+                              sizeof(std::uint64_t) - 1) /
+                             sizeof(std::uint64_t));
     }
 
     shareOut(threads, stretchCount / lanes, [&](std::uint32_t call, unsigned thread) {
@@ -220,10 +234,26 @@ void tallyStretches(const SimulationKernel::CycleKernel& kernel, unsigned thread
             keys[lane] = runs.keyAt(position);
         }
         ThreadRoom& room = rooms[thread];
-        tally({statesA.data(), statesB.data(), levels.data(), keys.data(), threshold, stretchLength,
-               runs.strideLog, runs.baseWeight, runs.extraBelow, runs.keyStep, runs.keyMask,
-               room.window.data(), static_cast<std::uint32_t>(windowLength), shape.base, histogram,
-               room.entryLevels.data(), room.entryWeights.data(), entryCapacity});
+        tally({statesA.data(),
+               statesB.data(),
+               levels.data(),
+               keys.data(),
+               threshold,
+               engines,
+               ringed ? room.ring.data() : nullptr,
+               stretchLength,
+               runs.strideLog,
+               runs.baseWeight,
+               runs.extraBelow,
+               runs.keyStep,
+               runs.keyMask,
+               room.window.data(),
+               static_cast<std::uint32_t>(windowLength),
+               shape.base,
+               histogram,
+               room.entryLevels.data(),
+               room.entryWeights.data(),
+               entryCapacity});
     });
 
     for (const ThreadRoom& room : rooms)

@@ -59,6 +59,16 @@ struct Avx2
     {
         return _mm256_sub_epi32(a, _mm256_and_si256(m, b));
     }
+    using MaskBits = std::uint8_t;
+    static MaskBits bitsOf(Mask m)
+    {
+        return static_cast<MaskBits>(_mm256_movemask_ps(_mm256_castsi256_ps(m)));
+    }
+    static Mask maskOf(MaskBits bits)
+    {
+        const __m256i laneBits = _mm256_setr_epi32(1, 2, 4, 8, 16, 32, 64, 128);
+        return _mm256_cmpeq_epi32(_mm256_and_si256(broadcast(bits), laneBits), laneBits);
+    }
     static Mask lessThan(Reg a, Reg b) { return _mm256_cmpgt_epi32(flip(b), flip(a)); }
     static Mask notEqual(Reg a, Reg b)
     {
@@ -108,8 +118,9 @@ LaneKernel avx2Kernel()
 CycleKernel avx2CycleKernel()
 {
     using Block = Avx2CycleBlock;
-    return {Block::countLanes,          &Block::count,       Block::everyLanes,
-            &Block::tallyEveryPosition, Block::stridedLanes, &Block::tallyStrided};
+    return {
+        Block::countLanes,   &Block::count,        Block::everyLanes, &Block::tallyEveryPosition,
+        Block::stridedLanes, &Block::tallyStrided, Block::ringBytes};
 }
 
 } // namespace SimulationKernel

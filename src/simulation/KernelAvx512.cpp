@@ -47,6 +47,9 @@ struct Avx512
     static Mask differ(Mask a, Mask b) { return _kxor_mask16(a, b); }
     static Mask either(Mask a, Mask b) { return _kor_mask16(a, b); }
     static Reg subWhere(Reg a, Mask m, Reg b) { return _mm512_mask_sub_epi32(a, m, a, b); }
+    using MaskBits = std::uint16_t;
+    static MaskBits bitsOf(Mask m) { return m; }
+    static Mask maskOf(MaskBits bits) { return bits; }
     static Mask lessThan(Reg a, Reg b) { return _mm512_cmplt_epu32_mask(a, b); }
     static Mask notEqual(Reg a, Reg b) { return _mm512_cmpneq_epu32_mask(a, b); }
     static Mask both(Mask a, Mask b) { return _kand_mask16(a, b); }
@@ -76,8 +79,9 @@ LaneKernel avx512Kernel()
 CycleKernel avx512CycleKernel()
 {
     using Block = Avx512CycleBlock;
-    return {Block::countLanes,          &Block::count,       Block::everyLanes,
-            &Block::tallyEveryPosition, Block::stridedLanes, &Block::tallyStrided};
+    return {
+        Block::countLanes,   &Block::count,        Block::everyLanes, &Block::tallyEveryPosition,
+        Block::stridedLanes, &Block::tallyStrided, Block::ringBytes};
 }
 
 } // namespace SimulationKernel

@@ -50,11 +50,13 @@ struct CountJob
 // The failure counts of the windows of engines draws along `lanes` contiguous stretches of the
 // cycle, added up per count with the number of runs that begin at each position.
 //
-// Lane l walks `steps` positions (a multiple of 2^strideLog). Its window is the engines draws from
-// the one after statesA[l] to the one after statesB[l]; it slides one draw per step, its count
-// moving by the draw entering minus the draw leaving. Every 2^strideLog-th position, beginning
-// with the first, begins runs: baseWeight of them, and one more where the lane's key lies below
-// extraBelow; the key advances by keyStep, masked with keyMask, from one such position to the next.
+// Lane l walks `steps` positions (a multiple of 2^strideLog). Its window is the `engines` draws
+// from the one after statesA[l] to the one after statesB[l]; it slides one draw per step, its count
+// moving by the draw entering minus the draw leaving. With a `ring` (room for engines x the
+// kernel's ring bytes) the lane counts its first window itself and statesB is not read. Every
+// 2^strideLog-th position, beginning with the first, begins runs: baseWeight of them, and one more
+// where the lane's key lies below extraBelow; the key advances by keyStep, masked with keyMask,
+// from one such position to the next.
 //
 // Levels are a window's failure count minus windowBase, plus an offset that spreads the lanes over
 // copies of the tally window; lane l starts at startLevels[l]. A run's level goes to
@@ -68,6 +70,8 @@ struct TallyJob
     const std::uint32_t* startLevels;
     const std::uint32_t* startKeys;
     std::uint32_t threshold;
+    std::uint32_t engines;
+    void* ring;
     std::uint32_t steps;
     int strideLog;
     std::uint32_t baseWeight;
@@ -93,6 +97,8 @@ struct CycleKernel
     void (*tallyEvery)(const TallyJob& job);
     int stridedLanes;
     void (*tallyStrided)(const TallyJob& job);
+    // A ring's bytes per draw of the window, for either loop.
+    int ringBytes;
 };
 
 CycleKernel scalarCycleKernel();

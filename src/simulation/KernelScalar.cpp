@@ -36,6 +36,9 @@ struct Scalar
     static Mask differ(Mask a, Mask b) { return a != b; }
     static Mask either(Mask a, Mask b) { return a || b; }
     static Reg subWhere(Reg a, Mask m, Reg b) { return a - (m ? b : 0); }
+    using MaskBits = std::uint8_t;
+    static MaskBits bitsOf(Mask m) { return m ? 1 : 0; }
+    static Mask maskOf(MaskBits bits) { return bits != 0; }
     static Mask lessThan(Reg a, Reg b) { return a < b; }
     static Mask notEqual(Reg a, Reg b) { return a != b; }
     static Mask both(Mask a, Mask b) { return a && b; }
@@ -62,8 +65,9 @@ LaneKernel scalarKernel()
 CycleKernel scalarCycleKernel()
 {
     using Block = ScalarCycleBlock;
-    return {Block::countLanes,          &Block::count,       Block::everyLanes,
-            &Block::tallyEveryPosition, Block::stridedLanes, &Block::tallyStrided};
+    return {
+        Block::countLanes,   &Block::count,        Block::everyLanes, &Block::tallyEveryPosition,
+        Block::stridedLanes, &Block::tallyStrided, Block::ringBytes};
 }
 
 } // namespace SimulationKernel
