@@ -44,7 +44,10 @@ void simulate(benchmark::State& state, Input input, SimulationMethod method, dou
         state.counters["projected_s"] =
             benchmark::Counter(scale * static_cast<double>(state.iterations()),
                                benchmark::Counter::kAvgIterationsRate);
-    state.counters["cycle_pass_chosen"] = cyclePassIsCheaper(input.engines, input.runs) ? 1 : 0;
+    state.counters["cycle_pass_chosen"] =
+        cyclePassIsCheaper(input.engines, input.runs, static_cast<std::uint32_t>(input.threshold))
+            ? 1
+            : 0;
 }
 
 void add(const std::string& name, Input input, SimulationMethod method, int iterations,

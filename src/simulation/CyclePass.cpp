@@ -19,6 +19,8 @@ constexpr std::uint64_t cycleLength = Lcg::period;
 constexpr std::uint32_t stretchCount = 1024;
 constexpr std::uint32_t stretchLength = static_cast<std::uint32_t>(cycleLength / stretchCount);
 
+constexpr unsigned maxThreads = 16;
+
 // Room for the lanes of the widest kernel; every kernel's lane counts divide stretchCount.
 constexpr int maxLanes = 128;
 
@@ -317,10 +319,20 @@ void tallyBlocks(const SimulationKernel::CycleKernel& kernel, unsigned threads, 
 
 } // namespace
 
-bool cyclePassIsCheaper(std::int32_t engines, std::int32_t runs)
+bool cyclePassIsCheaper(std::int32_t engines, std::int32_t runs, std::uint32_t threshold)
 {
-    return static_cast<std::uint64_t>(engines) * static_cast<std::uint64_t>(runs) >
-           (std::uint64_t{1} << 36);
+    // What a pass around the cycle costs in draws of the direct loop, measured on two cores with
+    // AVX-512, where the direct loop draws some 30 numbers a nanosecond: as much as 2^33 draws when
+    // the engine count is even and runs begin only every 2^v-th position; twice that for an odd
+    // count, which looks at every position; half of it from v = 12 on, where a single stream
+    // counts blocks. A level that moves at every other draw (failure probability 1/2) writes to
+    // the histogram that often and doubles the cost; a small or large probability adds nothing.
+    const int strideLog = __builtin_ctz(static_cast<std::uint32_t>(engines));
+    const double pass = strideLog >= blockStrideLog ? 0x1p32 : strideLog == 0 ? 0x1p34 : 0x1p33;
+    const double p = static_cast<double>(threshold) * 0x1p-32;
+    const double movement = 4 * p * (1 - p);
+    const double draws = static_cast<double>(engines) * static_cast<double>(runs);
+    return draws > pass * (1 + movement);
 }
 
 void cyclePassRuns(const SimulationKernel::CycleKernel& kernel, unsigned threads,
@@ -329,6 +341,9 @@ void cyclePassRuns(const SimulationKernel::CycleKernel& kernel, unsigned threads
 {
     const RunStarts starts = runStarts(engines, runs);
     const auto windowLength = static_cast<std::uint32_t>(engines);
+    // Every thread has a tally window and a ring of its own, up to 8.5 MiB; beyond some 16 threads
+    // the share of each is too small to make up for the memory.
+    threads = std::clamp(threads, 1u, maxThreads);
     if (starts.strideLog >= blockStrideLog)
         tallyBlocks(kernel, threads, state, windowLength, threshold, starts, histogram);
     else

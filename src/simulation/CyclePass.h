@@ -12,8 +12,9 @@
 // a few times 2^32 generator steps, whatever the number of runs; the histogram and the end state
 // are those of the plain loop.
 
-// Whether the cycle pass beats drawing every run, for engines >= 1 and runs >= 1.
-bool cyclePassIsCheaper(std::int32_t engines, std::int32_t runs);
+// Whether the cycle pass beats drawing every run, for engines >= 1, runs >= 1 and a threshold of
+// 1 .. 2^32 - 1: the one place that decides between them.
+bool cyclePassIsCheaper(std::int32_t engines, std::int32_t runs, std::uint32_t threshold);
 
 // Adds the failure counts of `runs` runs of `engines` engines after generator state `state` to
 // `histogram`, a draw failing below `threshold` (1 .. 2^32 - 1), for engines >= 1 and runs >= 1,

@@ -74,7 +74,8 @@ unsigned wantedThreads(const SimulationSettings& settings)
                                  : std::max(1u, std::thread::hardware_concurrency());
 }
 
-bool useCyclePass(const SimulationSettings& settings, std::int32_t engines, std::int32_t runs)
+bool useCyclePass(const SimulationSettings& settings, std::int32_t engines, std::int32_t runs,
+                  std::uint32_t threshold)
 {
     switch (settings.method) {
     case SimulationMethod::Direct:
@@ -84,7 +85,7 @@ bool useCyclePass(const SimulationSettings& settings, std::int32_t engines, std:
     case SimulationMethod::Automatic:
         break;
     }
-    return cyclePassIsCheaper(engines, runs);
+    return cyclePassIsCheaper(engines, runs, threshold);
 }
 
 void sequentialRuns(std::uint32_t state, std::int32_t engines, std::int64_t runs,
@@ -274,7 +275,7 @@ std::uint32_t simulateRuns(std::uint32_t state, std::int32_t engines, std::int32
     auto* counts = reinterpret_cast<std::uint32_t*>(histogram);
     const auto limit = static_cast<std::uint32_t>(threshold);
     const InstructionSet instructionSet = usable(settings.instructionSet);
-    if (useCyclePass(settings, engines, runs)) {
+    if (useCyclePass(settings, engines, runs, limit)) {
         const unsigned threads = wantedThreads(settings);
         try {
             cyclePassRuns(cycleKernelFor(instructionSet), threads, state, engines, runs, limit,

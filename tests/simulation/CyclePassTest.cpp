@@ -223,23 +223,46 @@ TEST(CyclePass, keepsTheTotalsOfInputsTooLargeToDraw)
         expectConsistentTotals(input);
 }
 
-// Below the break-even the window draws every run; above it, the cycle pass takes over, and
-// either way the counts are those of drawing every run.
+// Below the break-even every run is drawn; above it, the cycle pass takes over, and either way the
+// counts are those of drawing every run.
 TEST(CyclePass, automaticChoiceGivesTheSameCountsOnBothSidesOfTheBreakEven)
 {
-    const Input below{100, 1'000'000, 4'294'968, 21};
-    EXPECT_FALSE(cyclePassIsCheaper(below.engines, below.runs));
+    const Input below{1'000, 8'000'000, 4'294'968, 21};
+    EXPECT_FALSE(cyclePassIsCheaper(below.engines, below.runs, 4'294'968));
     const Outcome expectedBelow = drawEveryRun(below);
     const Outcome automaticBelow = simulate(below, SimulationMethod::Automatic);
     EXPECT_EQ(automaticBelow.histogram, expectedBelow.histogram);
     EXPECT_EQ(automaticBelow.state, expectedBelow.state);
 
-    const Input above{1'000, 100'000'000, 4'294'968, 22};
-    EXPECT_TRUE(cyclePassIsCheaper(above.engines, above.runs));
+    const Input above{1'000, 10'000'000, 4'294'968, 22};
+    EXPECT_TRUE(cyclePassIsCheaper(above.engines, above.runs, 4'294'968));
 #ifndef TRIEBWERKE_FEW_CYCLE_PASSES
     const Outcome expectedAbove = drawEveryRun(above);
     const Outcome automaticAbove = simulate(above, SimulationMethod::Automatic);
     EXPECT_EQ(automaticAbove.histogram, expectedAbove.histogram);
     EXPECT_EQ(automaticAbove.state, expectedAbove.state);
 #endif
+}
+
+// The break-even lies higher where the cycle pass has more to do: odd engine counts look at every
+// position, a failure probability near 1/2 moves the level often; from 2^12 on, blocks are cheap.
+TEST(CyclePass, breakEvenFollowsWhatThePassHasToDo)
+{
+    struct Case
+    {
+        std::int32_t engines;
+        std::int32_t runs;
+        std::uint32_t threshold;
+        bool cheaper;
+    };
+    const Case cases[] = {
+        {9, 1'000'000, 4'294'968, false},        {100, 100'000'000, 4'294'968, true},
+        {99, 100'000'000, 4'294'968, false},     {99, 200'000'000, 4'294'968, true},
+        {100, 100'000'000, 0x8000'0000u, false}, {100, 200'000'000, 0x8000'0000u, true},
+        {4'096, 1'100'000, 4'294'968, true},     {4'098, 1'100'000, 4'294'968, false},
+        {536'870'908, 2'147'483'647, 1, true},   {1, 2'147'483'647, 0x8000'0000u, false},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(cyclePassIsCheaper(c.engines, c.runs, c.threshold), c.cheaper)
+            << c.engines << " engines, " << c.runs << " runs, threshold " << c.threshold;
 }
