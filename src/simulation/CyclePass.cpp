@@ -322,17 +322,19 @@ void tallyBlocks(const SimulationKernel::CycleKernel& kernel, unsigned threads, 
 bool cyclePassIsCheaper(std::int32_t engines, std::int32_t runs, std::uint32_t threshold)
 {
     // What a pass around the cycle costs in draws of the direct loop, measured on two cores with
-    // AVX-512, where the direct loop draws some 30 numbers a nanosecond: as much as 2^33 draws when
-    // the engine count is even and runs begin only every 2^v-th position; twice that for an odd
-    // count, which looks at every position; half of it from v = 12 on, where a single stream
-    // counts blocks. A level that moves at every other draw (failure probability 1/2) writes to
-    // the histogram that often and doubles the cost; a small or large probability adds nothing.
+    // AVX-512, where the direct loop draws some 75 numbers a nanosecond: as much as 2^34 draws
+    // while runs begin at every position, every 2nd or every 4th, where the level is looked at
+    // that often; 2^33 when they begin every 8th position or further apart; 1.5 x 2^32 from every
+    // 4096th on, where a single stream counts blocks. Where the level is looked at after every
+    // draw or every other, a failure probability near 1/2 moves it at every other draw and up to
+    // doubles the cost; further apart the looks cost too little for that to show.
     const int strideLog = __builtin_ctz(static_cast<std::uint32_t>(engines));
-    const double pass = strideLog >= blockStrideLog ? 0x1p32 : strideLog == 0 ? 0x1p34 : 0x1p33;
-    const double p = static_cast<double>(threshold) * 0x1p-32;
-    const double movement = 4 * p * (1 - p);
-    const double draws = static_cast<double>(engines) * static_cast<double>(runs);
-    return draws > pass * (1 + movement);
+    double pass = strideLog >= blockStrideLog ? 0x1.8p32 : strideLog >= 3 ? 0x1p33 : 0x1p34;
+    if (strideLog <= 1) {
+        const double p = static_cast<double>(threshold) * 0x1p-32;
+        pass *= 1 + 4 * p * (1 - p);
+    }
+    return static_cast<double>(engines) * static_cast<double>(runs) > pass;
 }
 
 void cyclePassRuns(const SimulationKernel::CycleKernel& kernel, unsigned threads,

@@ -244,8 +244,9 @@ TEST(CyclePass, automaticChoiceGivesTheSameCountsOnBothSidesOfTheBreakEven)
 #endif
 }
 
-// The break-even lies higher where the cycle pass has more to do: odd engine counts look at every
-// position, a failure probability near 1/2 moves the level often; from 2^12 on, blocks are cheap.
+// The break-even lies higher where the cycle pass has more to do: where runs begin at every
+// position or close together, and where a failure probability near 1/2 moves the level at every
+// other draw; from 2^12 on, blocks are cheap.
 TEST(CyclePass, breakEvenFollowsWhatThePassHasToDo)
 {
     struct Case
@@ -256,11 +257,13 @@ TEST(CyclePass, breakEvenFollowsWhatThePassHasToDo)
         bool cheaper;
     };
     const Case cases[] = {
-        {9, 1'000'000, 4'294'968, false},        {100, 100'000'000, 4'294'968, true},
-        {99, 100'000'000, 4'294'968, false},     {99, 200'000'000, 4'294'968, true},
-        {100, 100'000'000, 0x8000'0000u, false}, {100, 200'000'000, 0x8000'0000u, true},
-        {4'096, 1'100'000, 4'294'968, true},     {4'098, 1'100'000, 4'294'968, false},
-        {536'870'908, 2'147'483'647, 1, true},   {1, 2'147'483'647, 0x8000'0000u, false},
+        {9, 1'000'000, 4'294'968, false},      {1'000, 8'000'000, 4'294'968, false},
+        {1'000, 10'000'000, 4'294'968, true},  {1'000, 10'000'000, 0x8000'0000u, true},
+        {100, 100'000'000, 4'294'968, false},  {99, 100'000'000, 4'294'968, false},
+        {99, 200'000'000, 4'294'968, true},    {99, 200'000'000, 0x8000'0000u, false},
+        {99, 400'000'000, 0x8000'0000u, true}, {4'096, 1'500'000, 4'294'968, false},
+        {4'096, 2'000'000, 4'294'968, true},   {4'098, 2'000'000, 4'294'968, false},
+        {536'870'908, 2'147'483'647, 1, true}, {1, 2'147'483'647, 0x8000'0000u, false},
     };
     for (const Case& c : cases)
         EXPECT_EQ(cyclePassIsCheaper(c.engines, c.runs, c.threshold), c.cheaper)
