@@ -5,7 +5,6 @@
 // linkage. Besides the operations KernelBlock.h lists, the traits provide:
 //   Mask                  a set of lanes
 //   MaskBits              an unsigned integer with a bit per lane; bitsOf(m), maskOf(b)
-//   discountFailure(k, s, t)  k - 1 in the lanes whose state lies below the threshold
 //   loadValues(p), storeValues(p, r)  plain numbers, unaligned
 //   sub                   lane-wise, modulo 2^32
 //   failures(s, t)        the lanes whose state lies below the threshold
@@ -156,8 +155,7 @@ private:
         Reg level[EveryChains];
         Reg key[EveryChains];
         Reg counted[EveryChains];
-        // Needed only where a level moves, so kept out of the registers.
-        alignas(64) std::uint32_t written[everyLanes] = {};
+        Reg written[EveryChains];
 #pragma GCC unroll 16
         for (int c = 0; c < EveryChains; ++c) {
             a[c] = Isa::loadStates(job.statesA + c * Isa::width);
@@ -165,6 +163,7 @@ private:
             level[c] = Isa::loadValues(job.startLevels + c * Isa::width);
             key[c] = Isa::loadValues(job.startKeys + c * Isa::width);
             counted[c] = Isa::broadcast(0);
+            written[c] = Isa::broadcast(0);
         }
         const Reg t = Isa::threshold(job.threshold);
         const Reg one = Isa::broadcast(1);
@@ -208,9 +207,8 @@ private:
                             // below where a failure entered, one above where one left.
                             const Reg before = Isa::subWhere(Isa::addWhere(level[c], moved[c], one),
                                                              rose[c], Isa::add(one, one));
-                            entries +=
-                                writeOut(entryLevels + entries, entryWeights + entries, moved[c],
-                                         before, counted[c], written + c * Isa::width);
+                            entries += writeOut(entryLevels + entries, entryWeights + entries,
+                                                moved[c], before, counted[c], written[c]);
                         }
                     }
                 }
@@ -224,9 +222,9 @@ private:
         std::size_t entries = 0;
 #pragma GCC unroll 16
         for (int c = 0; c < EveryChains; ++c)
-            entries += writeOut(entryLevels + entries, entryWeights + entries,
-                                Isa::notEqual(one, Isa::broadcast(0)), level[c], counted[c],
-                                written + c * Isa::width);
+            entries +=
+                writeOut(entryLevels + entries, entryWeights + entries,
+                         Isa::notEqual(one, Isa::broadcast(0)), level[c], counted[c], written[c]);
         empty(job, entries);
     }
 
@@ -345,14 +343,25 @@ private:
     __attribute__((always_inline)) static std::size_t writeOut(std::uint32_t* entryLevels,
                                                                std::uint32_t* entryWeights,
                                                                Mask lanes, Reg levels, Reg counted,
+                                                               Reg& written)
+    {
+        const Mask any = Isa::both(lanes, Isa::notEqual(counted, written));
+        const int n = Isa::compress(entryLevels, any, levels);
+        Isa::compress(entryWeights, any, Isa::sub(counted, written));
+        written = Isa::select(lanes, counted, written);
+        return static_cast<std::size_t>(n);
+    }
+
+    // The same for counts kept in memory.
+    __attribute__((always_inline)) static std::size_t writeOut(std::uint32_t* entryLevels,
+                                                               std::uint32_t* entryWeights,
+                                                               Mask lanes, Reg levels, Reg counted,
                                                                std::uint32_t* written)
     {
-        const Reg before = Isa::loadValues(written);
-        const Mask any = Isa::both(lanes, Isa::notEqual(counted, before));
-        const int n = Isa::compress(entryLevels, any, levels);
-        Isa::compress(entryWeights, any, Isa::sub(counted, before));
-        Isa::storeValues(written, Isa::select(lanes, counted, before));
-        return static_cast<std::size_t>(n);
+        Reg kept = Isa::loadValues(written);
+        const std::size_t n = writeOut(entryLevels, entryWeights, lanes, levels, counted, kept);
+        Isa::storeValues(written, kept);
+        return n;
     }
 
     static Reg step(Reg state)

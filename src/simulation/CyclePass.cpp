@@ -19,6 +19,8 @@ constexpr std::uint64_t cycleLength = Lcg::period;
 constexpr std::uint32_t stretchCount = 1024;
 constexpr std::uint32_t stretchLength = static_cast<std::uint32_t>(cycleLength / stretchCount);
 
+// Every thread has a tally window and a ring of its own, up to 8.5 MiB; beyond some 16 threads
+// the share of each is too small to make up for the memory.
 constexpr unsigned maxThreads = 16;
 
 // Room for the lanes of the widest kernel; every kernel's lane counts divide stretchCount.
@@ -343,8 +345,6 @@ void cyclePassRuns(const SimulationKernel::CycleKernel& kernel, unsigned threads
 {
     const RunStarts starts = runStarts(engines, runs);
     const auto windowLength = static_cast<std::uint32_t>(engines);
-    // Every thread has a tally window and a ring of its own, up to 8.5 MiB; beyond some 16 threads
-    // the share of each is too small to make up for the memory.
     threads = std::clamp(threads, 1u, maxThreads);
     if (starts.strideLog >= blockStrideLog)
         tallyBlocks(kernel, threads, state, windowLength, threshold, starts, histogram);

@@ -38,10 +38,6 @@ struct Avx2
 
     // A set of lanes is a register with all bits set in them.
     using Mask = __m256i;
-    static Reg discountFailure(Reg failed, Reg state, Reg threshold)
-    {
-        return _mm256_add_epi32(failed, _mm256_cmpgt_epi32(threshold, state));
-    }
     static Reg loadValues(const std::uint32_t* values)
     {
         return _mm256_loadu_si256(reinterpret_cast<const __m256i*>(values));
@@ -106,6 +102,7 @@ private:
 // Four chains of eight lanes: with state, count and bit fields per chain they fill the sixteen
 // registers without spilling.
 using Avx2Block = Block<Avx2, 4>;
+// The tallies hold two streams, a level, a key and counts per chain: two chains fill the registers.
 using Avx2CycleBlock = CycleBlock<Avx2, 4, 2, 2>;
 
 } // namespace

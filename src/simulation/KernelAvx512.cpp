@@ -28,11 +28,6 @@ struct Avx512
     static void store(std::uint32_t* target, Reg value) { _mm512_store_si512(target, value); }
 
     using Mask = __mmask16;
-    static Reg discountFailure(Reg failed, Reg state, Reg threshold)
-    {
-        return _mm512_mask_sub_epi32(failed, _mm512_cmplt_epu32_mask(state, threshold), failed,
-                                     broadcast(1));
-    }
     static Reg loadValues(const std::uint32_t* values) { return _mm512_loadu_si512(values); }
     static void storeValues(std::uint32_t* target, Reg value)
     {
@@ -66,7 +61,9 @@ struct Avx512
 
 // Eight chains of sixteen lanes cover the multiply's latency with 32 registers to hold them.
 using Avx512Block = Block<Avx512, 8>;
-// The tally holds six registers per chain.
+// Counting along the cycle is the direct loop's work and takes its eight chains. The tally after
+// every draw runs fastest with two chains (with four the compiler spills the streams), the strided
+// tally, which looks at the levels less often, with four.
 using Avx512CycleBlock = CycleBlock<Avx512, 8, 2, 4>;
 
 } // namespace

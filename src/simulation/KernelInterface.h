@@ -59,7 +59,8 @@ struct CountJob
 // from one such position to the next.
 //
 // Levels are a window's failure count minus windowBase, plus an offset that spreads the lanes over
-// copies of the tally window; lane l starts at startLevels[l]. A run's level goes to
+// copies of the tally window; lane l starts at startLevels[l], to which a lane with a ring adds its
+// first window's count. A run's level goes to
 // window[level] when it lies below windowSize, otherwise to histogram[level + windowBase] by an
 // atomic addition. entryLevels and entryWeights have room for entryCapacity entries, at least
 // lanes + 16 of them: the runs gathered there between two emptyings.

@@ -24,10 +24,6 @@ struct Scalar
     static void store(std::uint32_t* target, Reg value) { *target = value; }
 
     using Mask = bool;
-    static Reg discountFailure(Reg failed, Reg state, Reg threshold)
-    {
-        return failed - (state < threshold);
-    }
     static Reg loadValues(const std::uint32_t* values) { return *values; }
     static void storeValues(std::uint32_t* target, Reg value) { *target = value; }
     static Reg sub(Reg a, Reg b) { return a - b; }
