@@ -67,10 +67,10 @@ public:
     // See TallyJob, for strideLog 0.
     static void tallyEveryPosition(const TallyJob& job)
     {
-        if (job.ring != nullptr)
-            everyPosition<true>(job);
+        if (job.eachRun)
+            job.ring != nullptr ? eachRun<true>(job) : eachRun<false>(job);
         else
-            everyPosition<false>(job);
+            job.ring != nullptr ? everyPosition<true>(job) : everyPosition<false>(job);
     }
 
     // See TallyJob, for strideLog >= 1.
@@ -141,6 +141,60 @@ private:
         } else {
             a = step(a);
             leaving = Isa::failures(a, t);
+        }
+    }
+
+    // Runs begin at every position (engines odd), where they are rarer than moves of the level:
+    // each run is an entry of its own, one compressing store per chain and step.
+    template <bool Ringed> static void eachRun(const TallyJob& job)
+    {
+        Reg a[EveryChains];
+        Reg b[EveryChains];
+        Reg level[EveryChains];
+        Reg key[EveryChains];
+#pragma GCC unroll 16
+        for (int c = 0; c < EveryChains; ++c) {
+            a[c] = Isa::loadStates(job.statesA + c * Isa::width);
+            b[c] = Isa::loadStates((Ringed ? job.statesA : job.statesB) + c * Isa::width);
+            level[c] = Isa::loadValues(job.startLevels + c * Isa::width);
+            key[c] = Isa::loadValues(job.startKeys + c * Isa::width);
+        }
+        const Reg t = Isa::threshold(job.threshold);
+        const Reg one = Isa::broadcast(1);
+        const Reg extraBelow = Isa::broadcast(job.extraBelow);
+        const Reg keyStep = Isa::broadcast(job.keyStep);
+        const std::uint32_t perChunk = chunkTallies(job, everyLanes);
+        std::uint32_t* const entryLevels = job.entryLevels;
+        Ring<EveryChains> ring{};
+        if constexpr (Ringed)
+            ring = fill(job, b, level, t);
+
+        for (std::uint32_t done = 0; done < job.steps;) {
+            const std::uint32_t now = job.steps - done < perChunk ? job.steps - done : perChunk;
+            std::size_t entries = 0;
+            for (std::uint32_t i = 0; i < now;) {
+                const std::uint32_t span = Ringed ? ring.span(now - i) : now - i;
+                for (std::uint32_t j = 0; j < span; ++j) {
+                    MaskBits* const slot = Ringed ? ring.at(j) : nullptr;
+#pragma GCC unroll 16
+                    for (int c = 0; c < EveryChains; ++c) {
+                        const Mask begins = Isa::lessThan(key[c], extraBelow);
+                        key[c] = Isa::add(key[c], keyStep);
+                        entries += static_cast<std::size_t>(
+                            Isa::compress(entryLevels + entries, begins, level[c]));
+                        Mask leaving;
+                        Mask entering;
+                        slide<Ringed, EveryChains>(a[c], b[c], slot + c, t, leaving, entering);
+                        level[c] =
+                            Isa::subWhere(Isa::addWhere(level[c], entering, one), leaving, one);
+                    }
+                }
+                i += span;
+                if constexpr (Ringed)
+                    ring.advance(span);
+            }
+            emptyRuns(job, entries);
+            done += now;
         }
     }
 
@@ -370,6 +424,23 @@ private:
                         Isa::broadcast(Lcg::increment));
     }
 
+    // The entries of eachRun(), one run each.
+    static void emptyRuns(const TallyJob& job, std::size_t entries)
+    {
+        const std::uint32_t* const levels = job.entryLevels;
+        std::uint32_t* const window = job.window;
+        const std::uint32_t windowSize = job.windowSize;
+#pragma GCC unroll 4
+        for (std::size_t i = 0; i < entries; ++i) {
+            const std::uint32_t level = levels[i];
+            if (level < windowSize)
+                ++window[level];
+            else
+                std::atomic_ref<std::uint32_t>(job.histogram[level + job.windowBase])
+                    .fetch_add(1, std::memory_order_relaxed);
+        }
+    }
+
     static void empty(const TallyJob& job, std::size_t entries)
     {
         // Held in locals: the stores to the window could otherwise be the job's own fields.
@@ -377,6 +448,7 @@ private:
         const std::uint32_t* const weights = job.entryWeights;
         std::uint32_t* const window = job.window;
         const std::uint32_t windowSize = job.windowSize;
+#pragma GCC unroll 4
         for (std::size_t i = 0; i < entries; ++i) {
             const std::uint32_t level = levels[i];
             if (level < windowSize) {

@@ -205,6 +205,12 @@ void tallyStretches(const SimulationKernel::CycleKernel& kernel, unsigned thread
     const auto lanes =
         static_cast<std::uint32_t>(everyPosition ? kernel.everyLanes : kernel.stridedLanes);
     const auto tally = everyPosition ? kernel.tallyEvery : kernel.tallyStrided;
+    // Gathering the runs at one level until it moves saves writes only while the level seldom
+    // moves (in at most one of 128 steps) and runs are many (more than 2^29): otherwise the lanes
+    // are looked at in unforeseeable steps, and writing each run on its own is cheaper.
+    const double p = static_cast<double>(threshold) * 0x1p-32;
+    const bool eachRun =
+        everyPosition && (2 * p * (1 - p) > 1.0 / 128 || runs.extraBelow <= std::uint32_t{1} << 29);
     constexpr std::size_t entryCapacity = 4096 + 16;
     struct ThreadRoom
     {
@@ -245,6 +251,7 @@ void tallyStretches(const SimulationKernel::CycleKernel& kernel, unsigned thread
                threshold,
                engines,
                ringed ? room.ring.data() : nullptr,
+               eachRun,
                stretchLength,
                runs.strideLog,
                runs.baseWeight,

@@ -63,7 +63,8 @@ struct CountJob
 // first window's count. A run's level goes to
 // window[level] when it lies below windowSize, otherwise to histogram[level + windowBase] by an
 // atomic addition. entryLevels and entryWeights have room for entryCapacity entries, at least
-// lanes + 16 of them: the runs gathered there between two emptyings.
+// lanes + 16 of them: the runs gathered there between two emptyings. For strideLog 0, eachRun
+// makes every run an entry of its own instead of gathering the runs at one level first.
 struct TallyJob
 {
     const std::uint32_t* statesA;
@@ -73,6 +74,7 @@ struct TallyJob
     std::uint32_t threshold;
     std::uint32_t engines;
     void* ring;
+    bool eachRun;
     std::uint32_t steps;
     int strideLog;
     std::uint32_t baseWeight;

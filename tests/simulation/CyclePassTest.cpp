@@ -147,8 +147,9 @@ void expectConsistentTotals(const Input& input)
 TEST(CyclePass, givesTheHistogramAndEndStateOfDrawingEveryRun)
 {
     const Input cases[] = {
-        // Few engines, v = 0, runs far below 2^32; the level seldom moves.
-        {9, 500'000'000, 4'294'968, 1},
+        // Few engines, v = 0, runs far below 2^32; the level seldom moves, and the runs at one
+        // level are gathered before they are written.
+        {9, 1'000'000'000, 4'294'968, 1},
         // v = 3, a failure probability of 1/2: the level moves at every other draw. The window's
         // draws kept in a ring.
         {1000, 10'000'000, std::uint64_t{1} << 31, 7},
@@ -213,6 +214,9 @@ TEST(CyclePass, keepsTheTotalsOfInputsTooLargeToDraw)
         // 10,000 x (2^31 - 1) draws are 5,000 cycles less 10,000 draws; v = 4.
         {10'000, 2'147'483'647, 4'294'968, 1},
 #ifndef TRIEBWERKE_FEW_CYCLE_PASSES
+        // 65 x 2,114,445,438 draws are 32 cycles less 2 draws; v = 0, the window in a ring, the
+        // runs at one level gathered.
+        {65, 2'114'445'438, 4'294'968, 5},
         // v = 28: 16 windows, each 64 times.
         {1 << 28, 1'024, 1'717'986'918, 8},
         // The largest input: its draws end one window before a whole number of cycles.
