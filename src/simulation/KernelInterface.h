@@ -35,4 +35,77 @@ LaneKernel scalarKernel();
 LaneKernel avx2Kernel();
 LaneKernel avx512Kernel();
 
+// Counting along the generator's cycle (see CyclePass.h): `lanes` lanes each walk the generator
+// from laneStarts[l], and after checkpoints[i] steps (ascending) counts[i x lanes + l] holds the
+// failures the lane drew so far.
+struct CountJob
+{
+    const std::uint32_t* laneStarts;
+    std::uint32_t threshold;
+    const std::uint32_t* checkpoints;
+    int checkpointCount;
+    std::uint32_t* counts;
+};
+
+// The failure counts of the windows of engines draws along `lanes` contiguous stretches of the
+// cycle, added up per count with the number of runs that begin at each position.
+//
+// Lane l walks `steps` positions (a multiple of 2^strideLog). Its window is the `engines` draws
+// from the one after statesA[l] to the one after statesB[l]; it slides one draw per step, its count
+// moving by the draw entering minus the draw leaving. With a `ring` (room for engines x the
+// kernel's ring bytes) the lane counts its first window itself and statesB is not read. Every
+// 2^strideLog-th position, beginning with the first, begins runs: baseWeight of them, and one more
+// where the lane's key lies below extraBelow; the key advances by keyStep, masked with keyMask,
+// from one such position to the next.
+//
+// Levels are a window's failure count minus windowBase, plus an offset that spreads the lanes over
+// copies of the tally window; lane l starts at startLevels[l], to which a lane with a ring adds its
+// first window's count. A run's level goes to
+// window[level] when it lies below windowSize, otherwise to histogram[level + windowBase] by an
+// atomic addition. entryLevels and entryWeights have room for entryCapacity entries, at least
+// lanes + 16 of them: the runs gathered there between two emptyings. For strideLog 0, eachRun
+// makes every run an entry of its own instead of gathering the runs at one level first.
+struct TallyJob
+{
+    const std::uint32_t* statesA;
+    const std::uint32_t* statesB;
+    const std::uint32_t* startLevels;
+    const std::uint32_t* startKeys;
+    std::uint32_t threshold;
+    std::uint32_t engines;
+    void* ring;
+    bool eachRun;
+    std::uint32_t steps;
+    int strideLog;
+    std::uint32_t baseWeight;
+    std::uint32_t extraBelow;
+    std::uint32_t keyStep;
+    std::uint32_t keyMask;
+    std::uint32_t* window;
+    std::uint32_t windowSize;
+    std::uint32_t windowBase;
+    std::uint32_t* histogram;
+    std::uint32_t* entryLevels;
+    std::uint32_t* entryWeights;
+    std::size_t entryCapacity;
+};
+
+// The tally comes in two loops, with lanes of their own: for strideLog 0, where the level is
+// looked at after every draw, and for the others.
+struct CycleKernel
+{
+    int countLanes;
+    void (*count)(const CountJob& job);
+    int everyLanes;
+    void (*tallyEvery)(const TallyJob& job);
+    int stridedLanes;
+    void (*tallyStrided)(const TallyJob& job);
+    // A ring's bytes per draw of the window, for either loop.
+    int ringBytes;
+};
+
+CycleKernel scalarCycleKernel();
+CycleKernel avx2CycleKernel();
+CycleKernel avx512CycleKernel();
+
 } // namespace SimulationKernel

@@ -1,7 +1,10 @@
 #include "simulation/SimulationEngine.h"
 
+#include "simulation/CyclePass.h"
 #include "simulation/Generator.h"
 #include "simulation/KernelInterface.h"
+
+#include <QLoggingCategory>
 
 #include <algorithm>
 #include <array>
@@ -10,16 +13,36 @@
 #include <thread>
 #include <vector>
 
+// Which method and instruction set a simulation ran with; off unless QT_LOGGING_RULES asks for
+// "triebwerke.simulation.debug=true".
+Q_LOGGING_CATEGORY(lcSimulation, "triebwerke.simulation", QtWarningMsg)
+
 namespace {
 
 // A thread adds a histogram of its own; for very many engines that would outweigh the gain.
 constexpr std::int32_t maxEnginesForThreads = 1 << 20;
 
+InstructionSet usable(InstructionSet instructionSet)
+{
+    return isSupported(instructionSet) ? instructionSet : InstructionSet::Scalar;
+}
+
+const char* nameOf(InstructionSet instructionSet)
+{
+    switch (instructionSet) {
+    case InstructionSet::Avx512:
+        return "AVX-512";
+    case InstructionSet::Avx2:
+        return "AVX2";
+    case InstructionSet::Scalar:
+        break;
+    }
+    return "scalar";
+}
+
 SimulationKernel::LaneKernel kernelFor(InstructionSet instructionSet)
 {
-    if (!isSupported(instructionSet))
-        instructionSet = InstructionSet::Scalar;
-    switch (instructionSet) {
+    switch (usable(instructionSet)) {
     case InstructionSet::Avx512:
         return SimulationKernel::avx512Kernel();
     case InstructionSet::Avx2:
@@ -28,6 +51,39 @@ SimulationKernel::LaneKernel kernelFor(InstructionSet instructionSet)
         break;
     }
     return SimulationKernel::scalarKernel();
+}
+
+SimulationKernel::CycleKernel cycleKernelFor(InstructionSet instructionSet)
+{
+    switch (usable(instructionSet)) {
+    case InstructionSet::Avx512:
+        return SimulationKernel::avx512CycleKernel();
+    case InstructionSet::Avx2:
+        return SimulationKernel::avx2CycleKernel();
+    case InstructionSet::Scalar:
+        break;
+    }
+    return SimulationKernel::scalarCycleKernel();
+}
+
+unsigned wantedThreads(const SimulationSettings& settings)
+{
+    return settings.threads != 0 ? settings.threads
+                                 : std::max(1u, std::thread::hardware_concurrency());
+}
+
+bool useCyclePass(const SimulationSettings& settings, std::int32_t engines, std::int32_t runs,
+                  std::uint32_t threshold)
+{
+    switch (settings.method) {
+    case SimulationMethod::Direct:
+        return false;
+    case SimulationMethod::CyclePass:
+        return true;
+    case SimulationMethod::Automatic:
+        break;
+    }
+    return cyclePassIsCheaper(engines, runs, threshold);
 }
 
 void sequentialRuns(std::uint32_t state, std::int32_t engines, std::int64_t runs,
@@ -104,9 +160,7 @@ unsigned threadCount(const SimulationSettings& settings, std::int32_t engines, s
     const std::uint64_t minDraws = std::max<std::uint64_t>(1, settings.minDrawsPerThread);
     if (draws < 2 * minDraws || engines > maxEnginesForThreads)
         return 1;
-    const unsigned wanted = settings.threads != 0
-                                ? settings.threads
-                                : std::max(1u, std::thread::hardware_concurrency());
+    const unsigned wanted = wantedThreads(settings);
     const std::uint64_t byDraws = draws / minDraws;
     const std::uint64_t byRuns =
         static_cast<std::uint64_t>(runs) / static_cast<std::uint64_t>(lanes);
@@ -202,8 +256,24 @@ std::uint32_t simulateRuns(std::uint32_t state, std::int32_t engines, std::int32
     // Counts never exceed the run count, so the signed histogram holds them as unsigned ones.
     auto* counts = reinterpret_cast<std::uint32_t*>(histogram);
     const auto limit = static_cast<std::uint32_t>(threshold);
-    const SimulationKernel::LaneKernel kernel = kernelFor(settings.instructionSet);
+    const InstructionSet instructionSet = usable(settings.instructionSet);
+    if (useCyclePass(settings, engines, runs, limit)) {
+        const unsigned threads = wantedThreads(settings);
+        try {
+            cyclePassRuns(cycleKernelFor(instructionSet), threads, state, engines, runs, limit,
+                          counts);
+            qCInfo(lcSimulation, "cycle pass, %s, %u threads: %d engines, %d runs",
+                   nameOf(instructionSet), threads, engines, runs);
+            return end;
+        } catch (const std::bad_alloc&) {
+            // The cycle pass's working memory is taken before it counts anything; without it
+            // every run is drawn.
+        }
+    }
+    const SimulationKernel::LaneKernel kernel = kernelFor(instructionSet);
     const unsigned threads = threadCount(settings, engines, runs, kernel.lanes);
+    qCInfo(lcSimulation, "direct, %s, %u threads: %d engines, %d runs", nameOf(instructionSet),
+           threads, engines, runs);
     if (threads <= 1) {
         simulateBlock(kernel, state, engines, runs, limit, counts);
         return end;

@@ -7,6 +7,10 @@
 // loop.
 enum class InstructionSet { Scalar, Avx2, Avx512 };
 
+// Drawing every run, or sliding a window once around the generator's cycle (CyclePass.h), or the
+// cheaper of the two for the input at hand.
+enum class SimulationMethod { Automatic, Direct, CyclePass };
+
 bool isSupported(InstructionSet instructionSet);
 InstructionSet bestInstructionSet();
 
@@ -17,6 +21,7 @@ struct SimulationSettings
     // A simulation is shared out only when every thread gets at least this many draws; below that
     // a thread costs more than it saves.
     std::uint64_t minDrawsPerThread = std::uint64_t{1} << 22;
+    SimulationMethod method = SimulationMethod::Automatic;
 };
 
 // Simulates `runs` runs of `engines` engines (engines >= 0) after generator state `state`, a draw

@@ -1,0 +1,276 @@
+#include "simulation/CyclePass.h"
+
+#include "ReferenceSimulation.h"
+#include "simulation/FailureHistogram.h"
+#include "simulation/Generator.h"
+#include "simulation/SimulationEngine.h"
+
+#include <cstdlib>
+#include <gtest/gtest.h>
+#include <memory>
+#include <string>
+#include <vector>
+
+// Every cycle pass goes once around the generator's whole cycle of 2^32 states, a second or so
+// in an optimised build and several under the sanitizers; a build defining
+// TRIEBWERKE_FEW_CYCLE_PASSES keeps to a few of them.
+
+namespace {
+
+constexpr std::uint64_t cycle = std::uint64_t{1} << 32;
+
+struct Input
+{
+    std::int32_t engines;
+    std::int32_t runs;
+    std::uint64_t threshold;
+    std::uint32_t seed;
+};
+
+std::string describe(const Input& input)
+{
+    return std::to_string(input.engines) + " engines, " + std::to_string(input.runs) +
+           " runs, threshold " + std::to_string(input.threshold) + ", seed " +
+           std::to_string(input.seed);
+}
+
+struct Outcome
+{
+    FailureHistogram histogram;
+    std::uint32_t state;
+};
+
+Outcome simulate(const Input& input, SimulationMethod method,
+                 InstructionSet instructionSet = bestInstructionSet(), unsigned threads = 0)
+{
+    Outcome outcome{FailureHistogram(static_cast<std::size_t>(input.engines) + 1, 0), 0};
+    SimulationSettings settings;
+    settings.instructionSet = instructionSet;
+    settings.threads = threads;
+    settings.method = method;
+    outcome.state = simulateRuns(input.seed, input.engines, input.runs, input.threshold,
+                                 outcome.histogram.data(), settings);
+    return outcome;
+}
+
+// The plain loop where it is quick enough, otherwise every run drawn by the direct kernels, which
+// SimulationEngineTest holds to the plain loop.
+Outcome drawEveryRun(const Input& input)
+{
+    if (static_cast<std::uint64_t>(input.engines) * static_cast<std::uint64_t>(input.runs) >
+        300'000'000)
+        return simulate(input, SimulationMethod::Direct);
+    // 1 - m / 2^32 is exact, and so is p = m / 2^32 again; 2^32 gives p = 1.
+    const double reliability = 1.0 - static_cast<double>(input.threshold) * 0x1p-32;
+    std::uint32_t state = input.seed;
+    Outcome outcome{referenceSimulation(state, input.engines, input.runs, reliability), 0};
+    outcome.state = state;
+    return outcome;
+}
+
+void expectSameAsDrawingEveryRun(const Input& input, InstructionSet instructionSet,
+                                 unsigned threads)
+{
+    const Outcome expected = drawEveryRun(input);
+    const Outcome cyclePass = simulate(input, SimulationMethod::CyclePass, instructionSet, threads);
+    EXPECT_EQ(cyclePass.histogram, expected.histogram) << describe(input);
+    EXPECT_EQ(cyclePass.state, expected.state) << describe(input);
+}
+
+// The failures among the first `draws` draws after `seed`, counted without windows: a whole cycle
+// draws every state once, and the rest is counted draw by draw from the front, or from the back
+// of the cycle when that is shorter.
+std::uint64_t failuresAmongFirst(std::uint32_t seed, std::uint64_t draws, std::uint64_t threshold)
+{
+    auto countFrom = [threshold](std::uint32_t state, std::uint64_t count) {
+        // Eight stretches side by side, so that their multiplications overlap.
+        constexpr int ways = 8;
+        const std::uint64_t share = count / ways;
+        std::uint32_t states[ways];
+        for (int way = 0; way < ways; ++way)
+            states[way] = Lcg::jump(state, static_cast<std::uint64_t>(way) * share);
+        std::uint64_t failures = 0;
+        for (std::uint64_t i = 0; i < share; ++i) {
+            for (std::uint32_t& current : states) {
+                current = Lcg::next(current);
+                failures += current < threshold ? 1 : 0;
+            }
+        }
+        std::uint32_t last = Lcg::jump(state, ways * share);
+        for (std::uint64_t i = ways * share; i < count; ++i) {
+            last = Lcg::next(last);
+            failures += last < threshold ? 1 : 0;
+        }
+        return failures;
+    };
+    const std::uint64_t cycles = draws / cycle;
+    const std::uint64_t rest = draws % cycle;
+    if (rest <= cycle - rest)
+        return cycles * threshold + countFrom(Lcg::jump(seed, cycles * cycle), rest);
+    return (cycles + 1) * threshold - countFrom(Lcg::jump(seed, draws), cycle - rest);
+}
+
+// Too many draws for any loop: the runs must add up to `runs` and their failures to the failures
+// among all the draws of the call; and the end state is the one after them. The histogram of the
+// largest input has half a billion counts, so it comes from calloc: the pages no count reaches stay
+// the kernel's zero pages instead of being cleared one by one.
+void expectConsistentTotals(const Input& input)
+{
+    const auto counts = static_cast<std::size_t>(input.engines) + 1;
+    const std::unique_ptr<std::int32_t, decltype(&std::free)> histogram(
+        static_cast<std::int32_t*>(std::calloc(counts, sizeof(std::int32_t))), &std::free);
+    ASSERT_NE(histogram, nullptr);
+    SimulationSettings settings;
+    settings.method = SimulationMethod::CyclePass;
+    const std::uint32_t state = simulateRuns(input.seed, input.engines, input.runs, input.threshold,
+                                             histogram.get(), settings);
+    const std::uint64_t draws =
+        static_cast<std::uint64_t>(input.engines) * static_cast<std::uint64_t>(input.runs);
+    std::uint64_t runs = 0;
+    std::uint64_t failures = 0;
+    std::size_t negative = 0;
+    for (std::size_t k = 0; k < counts; ++k) {
+        const std::int32_t count = histogram.get()[k];
+        negative += count < 0 ? 1 : 0;
+        runs += static_cast<std::uint64_t>(static_cast<std::uint32_t>(count));
+        failures += k * static_cast<std::uint64_t>(static_cast<std::uint32_t>(count));
+    }
+    EXPECT_EQ(negative, 0u) << describe(input);
+    EXPECT_EQ(runs, static_cast<std::uint64_t>(input.runs)) << describe(input);
+    EXPECT_EQ(failures, failuresAmongFirst(input.seed, draws, input.threshold)) << describe(input);
+    EXPECT_EQ(state, Lcg::jump(input.seed, draws)) << describe(input);
+}
+
+} // namespace
+
+// Each case a pass around the cycle, against every run drawn. engines = 2^v x e with e odd; runs
+// begin at 2^(32 - v) positions, so runs above that count repeat windows.
+TEST(CyclePass, givesTheHistogramAndEndStateOfDrawingEveryRun)
+{
+    const Input cases[] = {
+        // Few engines, v = 0, runs far below 2^32; the level seldom moves, and the runs at one
+        // level are gathered before they are written.
+        {9, 1'000'000'000, 4'294'968, 1},
+        // v = 3, a failure probability of 1/2: the level moves at every other draw. The window's
+        // draws kept in a ring.
+        {1000, 10'000'000, std::uint64_t{1} << 31, 7},
+        // Windows longer than 2^32 / 1024, which wrap around the end of the cycle and start from a
+        // pass that counts the stretches; more levels than a thread's tally window holds.
+        {5'000'001, 2'000, (std::uint64_t{1} << 31) + 12'345, 3},
+        // The longest window kept in a ring, with more levels than the tally window holds.
+        {1'048'575, 4'000, 1'288'490'189, 19},
+#ifndef TRIEBWERKE_FEW_CYCLE_PASSES
+        // v = 12, runs above 2^20: every window of the cycle twice or three times, by blocks.
+        {4096, 3'000'000, 429'496'730, 5},
+        // Threshold 1: only the state 0 fails.
+        {33, 100'000'000, 1, 42},
+        // Threshold 2^32 - 1: every state but the last fails; v = 1.
+        {30, 100'000'000, 0xFFFF'FFFFu, 9},
+        // v = 6, windows too long for a ring, each stretch's first one counted on its own.
+        {3'000'000, 1'500, std::uint64_t{1} << 31, 23},
+        // One engine, and v = 2 with runs above 2^30.
+        {1, 1'000'000, std::uint64_t{1} << 31, 13},
+        {4, 2'147'483'647, 858'993'459, 17},
+#endif
+    };
+    for (const Input& input : cases)
+        expectSameAsDrawingEveryRun(input, bestInstructionSet(), 0);
+}
+
+// The determined cases never draw, whatever the method asked for.
+TEST(CyclePass, leavesTheDeterminedCasesToTheirCounts)
+{
+    const Input cases[] = {
+        {0, 1'000, 123, 1}, {7, 1'000, 0, 2},       {7, 1'000, cycle, 3},
+        {100'000, 5, 0, 4}, {100'000, 5, cycle, 5},
+    };
+    for (const Input& input : cases) {
+        FailureHistogram expected(static_cast<std::size_t>(input.engines) + 1, 0);
+        expected[input.threshold == 0 ? 0 : static_cast<std::size_t>(input.engines)] = input.runs;
+        const Outcome cyclePass = simulate(input, SimulationMethod::CyclePass);
+        EXPECT_EQ(cyclePass.histogram, expected) << describe(input);
+        EXPECT_EQ(cyclePass.state,
+                  Lcg::jump(input.seed, static_cast<std::uint64_t>(input.engines) *
+                                            static_cast<std::uint64_t>(input.runs)))
+            << describe(input);
+    }
+}
+
+#ifndef TRIEBWERKE_FEW_CYCLE_PASSES
+// Every instruction set and thread count walks the cycle differently and must count alike.
+TEST(CyclePass, countsAlikeOnEveryInstructionSetAndThreadCount)
+{
+    const Input input{257, 3'000'000, 42'949'673, 0x9E37'79B9u};
+    for (const InstructionSet set : {InstructionSet::Scalar, InstructionSet::Avx2})
+        if (isSupported(set))
+            expectSameAsDrawingEveryRun(input, set, 2);
+    expectSameAsDrawingEveryRun(input, bestInstructionSet(), 3);
+}
+#endif
+
+// Inputs far beyond any loop, among them the largest there is.
+TEST(CyclePass, keepsTheTotalsOfInputsTooLargeToDraw)
+{
+    const Input cases[] = {
+        // 10,000 x (2^31 - 1) draws are 5,000 cycles less 10,000 draws; v = 4.
+        {10'000, 2'147'483'647, 4'294'968, 1},
+#ifndef TRIEBWERKE_FEW_CYCLE_PASSES
+        // 65 x 2,114,445,438 draws are 32 cycles less 2 draws; v = 0, the window in a ring, the
+        // runs at one level gathered.
+        {65, 2'114'445'438, 4'294'968, 5},
+        // v = 28: 16 windows, each 64 times.
+        {1 << 28, 1'024, 1'717'986'918, 8},
+        // The largest input: its draws end one window before a whole number of cycles.
+        {536'870'908, 2'147'483'647, 4'294'968, 1},
+#endif
+    };
+    for (const Input& input : cases)
+        expectConsistentTotals(input);
+}
+
+// Below the break-even every run is drawn; above it, the cycle pass takes over, and either way the
+// counts are those of drawing every run.
+TEST(CyclePass, automaticChoiceGivesTheSameCountsOnBothSidesOfTheBreakEven)
+{
+    const Input below{1'000, 8'000'000, 4'294'968, 21};
+    EXPECT_FALSE(cyclePassIsCheaper(below.engines, below.runs, 4'294'968));
+    const Outcome expectedBelow = drawEveryRun(below);
+    const Outcome automaticBelow = simulate(below, SimulationMethod::Automatic);
+    EXPECT_EQ(automaticBelow.histogram, expectedBelow.histogram);
+    EXPECT_EQ(automaticBelow.state, expectedBelow.state);
+
+    const Input above{1'000, 10'000'000, 4'294'968, 22};
+    EXPECT_TRUE(cyclePassIsCheaper(above.engines, above.runs, 4'294'968));
+#ifndef TRIEBWERKE_FEW_CYCLE_PASSES
+    const Outcome expectedAbove = drawEveryRun(above);
+    const Outcome automaticAbove = simulate(above, SimulationMethod::Automatic);
+    EXPECT_EQ(automaticAbove.histogram, expectedAbove.histogram);
+    EXPECT_EQ(automaticAbove.state, expectedAbove.state);
+#endif
+}
+
+// The break-even lies higher where the cycle pass has more to do: where runs begin at every
+// position or close together, and where a failure probability near 1/2 moves the level at every
+// other draw; from 2^12 on, blocks are cheap.
+TEST(CyclePass, breakEvenFollowsWhatThePassHasToDo)
+{
+    struct Case
+    {
+        std::int32_t engines;
+        std::int32_t runs;
+        std::uint32_t threshold;
+        bool cheaper;
+    };
+    const Case cases[] = {
+        {9, 1'000'000, 4'294'968, false},      {1'000, 8'000'000, 4'294'968, false},
+        {1'000, 10'000'000, 4'294'968, true},  {1'000, 10'000'000, 0x8000'0000u, true},
+        {100, 100'000'000, 4'294'968, false},  {99, 100'000'000, 4'294'968, false},
+        {99, 200'000'000, 4'294'968, true},    {99, 200'000'000, 0x8000'0000u, false},
+        {99, 400'000'000, 0x8000'0000u, true}, {4'096, 1'500'000, 4'294'968, false},
+        {4'096, 2'000'000, 4'294'968, true},   {4'098, 2'000'000, 4'294'968, false},
+        {536'870'908, 2'147'483'647, 1, true}, {1, 2'147'483'647, 0x8000'0000u, false},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(cyclePassIsCheaper(c.engines, c.runs, c.threshold), c.cheaper)
+            << c.engines << " engines, " << c.runs << " runs, threshold " << c.threshold;
+}
