@@ -32,6 +32,12 @@ std::string countLine(std::int32_t k, std::int32_t count, std::int32_t runs)
     return formatText("%d", {k}) + countLineTail(count, runs);
 }
 
+std::uint64_t sizeBound(std::int32_t engines)
+{
+    const std::uint64_t lines = engines < 0 ? 0 : static_cast<std::uint64_t>(engines) + 1;
+    return 512 + 96 * lines;
+}
+
 void write(double reliability, std::int32_t engines, std::int32_t runs,
            std::span<const std::int32_t> histogram,
            const std::function<void(const std::string&)>& addLine)

@@ -31,6 +31,30 @@ TEST_F(ClipboardReportTest, writesTheHeaderAndOneLinePerFailureCount)
                      }));
 }
 
+// The window refuses a report the memory cannot hold before it builds it, so the bound must never
+// fall short: the widest header and lines the program can write, with decimal separators of one,
+// two and three bytes in UTF-8.
+TEST_F(ClipboardReportTest, sizeBoundHoldsTheWidestReports)
+{
+    for (const char16_t separator : {u',', u'\u066B', u'\u2396'}) {
+        formatSettings.decimalSeparator = separator;
+        const std::string header =
+            ClipboardReport::headerLine(-1.7976931348623157e308, -2147483647 - 1);
+        EXPECT_LE(header.size() + 2, 512u) << header;
+        for (const std::int32_t runs : {1, -1, 2147483647}) {
+            const std::int32_t count = runs > 0 ? runs : 0;
+            const std::string widest = ClipboardReport::countLine(536'870'908, count, runs);
+            EXPECT_LE(widest.size() + 2, 96u) << widest;
+
+            std::uint64_t bytes = 0;
+            const std::vector<std::int32_t> histogram(1001, count);
+            ClipboardReport::write(-1.7976931348623157e308, 1000, runs, histogram,
+                                   [&bytes](const std::string& line) { bytes += line.size() + 2; });
+            EXPECT_LE(bytes, ClipboardReport::sizeBound(1000));
+        }
+    }
+}
+
 TEST_F(ClipboardReportTest, keepsTheQuotientsUnroundedAndTheReliabilityAsEntered)
 {
     EXPECT_EQ(ClipboardReport::countLine(3, 45, 1000000),

@@ -2,6 +2,7 @@
 
 #include "platform/Exceptions.h"
 #include "platform/LayoutScale.h"
+#include "platform/Memory.h"
 #include "platform/desktop/Clipboard.h"
 #include "platform/desktop/Display.h"
 #include "platform/desktop/Fonts.h"
@@ -24,6 +25,7 @@
 
 #include <algorithm>
 #include <array>
+#include <optional>
 #include <utility>
 
 namespace {
@@ -329,6 +331,12 @@ void MainWindow::onClipboardClicked()
 
     FailureHistogram histogram;
     simulateFailures(engines, runs, histogram, reliability, m_seedSource());
+
+    // A report the memory cannot hold is refused before it is built: growing into it would end
+    // with the system killing the program, not with an error the user can read.
+    const std::optional<std::uint64_t> room = platform::availableMemory();
+    if (room && ClipboardReport::sizeBound(engines) > *room)
+        throw EOutOfMemory();
 
     // Every line ends with CR LF, as the desktop's other programs expect plain text to. The
     // report stays in UTF-8, the form the clipboard hands on, so that it is held once: ten million
