@@ -36,9 +36,12 @@ from test_triebwerke_e2e import COMMA  # noqa: E402
 # speaks, one question at a time, and the sanitizer build answers slowly.
 SPEECH_TIMEOUT = 90
 
-# An utterance in Orca's debug log: "SPEECH OUTPUT: 'text'" followed by the voice, or, for the
-# echo of a key, a space and the voice.
-UTTERANCE = re.compile(r"SPEECH OUTPUT: '(?P<text>.*?)'(?P<tail>(?: voice=\w+)?\{| \{)")
+# An utterance in Orca's debug log: "SPEECH OUTPUT: 'text'" and the voice. Orca 43 writes the
+# voice of what it says right after the quote ("'text'{" or "'text' voice=name{") and the voice of
+# the echo of a key after a space ("'Tab ' {"); Orca 48 writes a space before every voice. Both
+# write KEY_ECHO just before they echo a key, and the next utterance is that echo.
+UTTERANCE = re.compile(r"SPEECH OUTPUT: '(?P<text>.*?)'(?P<tail>(?: voice=\w+)?\{| \{)?")
+KEY_ECHO = "DEFAULT: Presenting keyboard event"
 
 NUMBER = r"\d+(?:,\d+)?"
 
@@ -76,18 +79,33 @@ class Speech:
         os.close(self._master)
         self._thread.join(5)
 
+    def log(self) -> str:
+        return self.path.read_text(encoding="utf-8", errors="replace")
+
     def utterances(self) -> list[str]:
         """Everything Orca has said so far, in order, without its echo of the keys pressed."""
         said = []
-        for line in self.path.read_text(encoding="utf-8", errors="replace").splitlines():
+        # Whether a space before the voice marks an echo, as in Orca 43: told by Orca's first
+        # utterance, its greeting, which never is one.
+        spaced_echo = None
+        echo_next = False
+        # The last line may be half written.
+        for line in self.log().split("\n")[:-1]:
+            if KEY_ECHO in line:
+                echo_next = True
+                continue
             position = line.find("SPEECH OUTPUT: ")
             if position < 0:
                 continue
             match = UTTERANCE.match(line, position)
-            if match is None:
-                said.append(line[position:])
-            elif match["tail"] != " {":
-                said.append(match["text"])
+            tail = match["tail"] if match else None
+            if spaced_echo is None:
+                spaced_echo = tail is not None and tail != " {"
+            echo = echo_next or (spaced_echo and tail == " {")
+            echo_next = False
+            if echo:
+                continue
+            said.append(match["text"] if tail is not None else line[position:])
         return said
 
 
@@ -282,7 +300,8 @@ def orca_reads_the_window(display: h.VirtualDisplay, program: str, screen_grab: 
         said = press(desktop, app, Step(("space",), said_any(r".*Ergebnis: .*"),
                                         "word of the table after Simulieren"))
         told = [text for text in said if "Ergebnis: " in text]
-        assert told[0].endswith("Ergebnis: 10 Zeilen, 5 Spalten."), \
+        # Orca 43 says Qt 6.4's notice as a sentence; Orca 48 says Qt 6.8's announcement as sent.
+        assert re.search(r"Ergebnis: 10 Zeilen, 5 Spalten\.?$", told[0]), \
             f"after Simulieren: {said}"
 
         said = press(desktop, app, Step(("Tab",), read_with_caption("Simulationsdurchläufe:"),
@@ -293,10 +312,18 @@ def orca_reads_the_window(display: h.VirtualDisplay, program: str, screen_grab: 
                                  "ins Clipboard after Tab"))
 
         # Entering the table reads its name, size and first row, and the cell's column.
+        logged = len(desktop.speech.log())
         said = press(desktop, app, Step(
             ("Tab",), said_any(r"Ausgefallene Triebwerke 0 Triebwerke\.?"), "the table"))
-        assert "Ergebnis." in said, f"the table's name was not said: {said}"
-        assert any("10 Zeilen" in text for text in said), f"the table's size: {said}"
+        if "Ergebnis." not in said:
+            # Orca 48 works out the name and size of the table a cell enters (its "new
+            # ancestors"), then drops them from what it says of the cell; its log shows them.
+            context = re.findall(r"_generate_new_ancestors: \[\[(.*)",
+                                 desktop.speech.log()[logged:])
+            assert any(re.match(r"Ergebnis\b.*\b10 Zeilen\b", line) for line in context), \
+                f"the table's name was not said: {said}; Orca's context: {context}"
+        else:
+            assert any("10 Zeilen" in text for text in said), f"the table's size: {said}"
 
         # Right names the column it moves into, and nothing more.
         said = press(desktop, app, Step(
@@ -310,7 +337,10 @@ def orca_reads_the_window(display: h.VirtualDisplay, program: str, screen_grab: 
         row = starting_with(said, "1 Triebwerke")
         assert 0 <= row < len(said) - 1, f"Down did not read the row of 1 failed engine: {said}"
         cell = first_match(said, rf"Wahrscheinlichkeit ({NUMBER}), 1 Triebwerke\.?")
-        assert cell and said[row + 1].rstrip(".") == cell[1], \
+        # The row's first value is its probability. Orca 48 tells the description of the row's
+        # name cell ("nicht ausgewählt Ausgefallene Triebwerke 1 Triebwerke.") before it.
+        values = [text for text in said[row + 1:] if re.match(NUMBER, text)]
+        assert cell and values and values[0].rstrip(".") == cell[1], \
             f"the cell told is not the row's probability: {said}"
 
         press(desktop, app, Step(("shift+Tab",), said_any(r"ins Clipboard.*"),
