@@ -7,8 +7,7 @@
 // own count of the latter says.
 TEST(Memory, availableMemoryIsSomeOfTheSystemsMemory)
 {
-    struct sysinfo info
-    {};
+    struct sysinfo info;
     ASSERT_EQ(sysinfo(&info), 0);
     const std::uint64_t total = static_cast<std::uint64_t>(info.totalram) * info.mem_unit;
     const auto available = platform::availableMemory();
