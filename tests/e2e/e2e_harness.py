@@ -411,9 +411,12 @@ class RunningProgram:
 
     def screenshot(self, path: Path | None = None) -> "Image":
         path = path or self.work_dir / "screen.png"
-        # The grabber is a Qt program of the same build, sanitizers included: it gets the
-        # program's suppressions of what the desktop's libraries leave behind.
+        # The grabber is a Qt program of the same build, sanitizers included. It is a tool of the
+        # test, not the program under test: what Qt 6.8's desktop services leave behind at its
+        # exit (with stacks that end in Qt's own frames) is no finding, so its leaks go unchecked.
         sanitizers = {name: value for name, value in self.env.items() if name.endswith("SAN_OPTIONS")}
+        if "ASAN_OPTIONS" in sanitizers:
+            sanitizers["ASAN_OPTIONS"] += ":detect_leaks=0"
         run([self.screen_grab, str(path), self.window],
             env=dict(self.tool_env, QT_QPA_PLATFORM="xcb", **sanitizers))
         return Image.read(path)
