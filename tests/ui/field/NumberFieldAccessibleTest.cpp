@@ -3,6 +3,7 @@
 #include "platform/Locale.h"
 #include "platform/desktop/Clipboard.h"
 #include "presentation/FormatSettings.h"
+#include "support/FakeClipboard.h"
 #include "ui/field/NumberField.h"
 
 #include <QAccessible>
@@ -16,19 +17,6 @@
 Q_DECLARE_METATYPE(NumberFormat)
 
 namespace {
-
-class FakeClipboard final : public platform::Clipboard
-{
-public:
-    bool setText(const QString& text) override
-    {
-        content = text;
-        return true;
-    }
-    QString text() override { return content; }
-
-    QString content;
-};
 
 // What a reader does with the attribute runs of a text (Orca does it to speak each span in its
 // own language): it asks for the run at the start, takes it from there to the run's end, and

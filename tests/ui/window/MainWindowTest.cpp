@@ -6,6 +6,7 @@
 #include "platform/desktop/Fonts.h"
 #include "platform/desktop/MessageBoxes.h"
 #include "presentation/FormatSettings.h"
+#include "support/FakeClipboard.h"
 #include "support/RecordedBoxes.h"
 #include "ui/field/NumberField.h"
 #include "ui/grid/ResultGrid.h"
@@ -23,22 +24,6 @@
 #include <vector>
 
 namespace {
-
-class FakeClipboard final : public platform::Clipboard
-{
-public:
-    bool setText(const QString& text) override
-    {
-        if (refuses)
-            return false;
-        content = text;
-        return true;
-    }
-    QString text() override { return content; }
-
-    QString content = QStringLiteral("vorher");
-    bool refuses = false;
-};
 
 QString cell(const ResultGrid* grid, int column, int row)
 {
@@ -89,6 +74,7 @@ private slots:
         useLocale(u",", u".");
         m_boxes.boxes.clear();
         m_clipboard = FakeClipboard();
+        m_clipboard.content = QStringLiteral("vorher");
         m_scopedBoxes = std::make_unique<platform::ScopedMessageBoxes>(m_boxes);
         m_scopedClipboard = std::make_unique<platform::ScopedClipboard>(m_clipboard);
         // Every simulation starts from state 4711.
