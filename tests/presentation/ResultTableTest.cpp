@@ -1,34 +1,47 @@
-#include "presentation/ResultTable.h"
+#include "presentation/ResultTableRows.h"
 
 #include "CommaFormatSettings.h"
 #include "platform/Exceptions.h"
+#include "presentation/FormatText.h"
+#include "presentation/ResultTable.h"
 
 #include <gtest/gtest.h>
+#include <algorithm>
+#include <array>
 #include <map>
+#include <stdexcept>
 #include <vector>
 
 namespace {
 
 using Row = std::vector<std::string>;
 
-// Collects the written cells as rows, and the order in which they arrived.
+// The texts of a table as grid rows: row i + 1 for i failures.
 class ResultTableTest : public CommaFormatSettings
 {
 protected:
     void write(std::int32_t engines, std::int32_t runs, const std::vector<std::int32_t>& histogram)
     {
-        ResultTable::writeRows(engines, runs, histogram,
-                               [this](int column, int row, const std::string& text) {
-                                   order.emplace_back(column, row);
-                                   Row& cells = rows[row];
-                                   cells.resize(ResultTable::columnCount);
-                                   cells[static_cast<std::size_t>(column)] = text;
-                               });
+        const ResultTableRows table(engines, runs, histogram, formatSettings);
+        for (std::int32_t i = 0; i <= table.engines(); ++i) {
+            Row& cells = rows[i + 1];
+            for (int column = 0; column < ResultTable::columnCount; ++column)
+                cells.push_back(table.text(column, i));
+        }
     }
 
     std::map<int, Row> rows;
-    std::vector<std::pair<int, int>> order;
 };
+
+// The running sum as defined, added row after row in extended precision and stored as a double.
+std::vector<double> sumsByDefinition(std::int32_t runs, const std::vector<std::int32_t>& histogram)
+{
+    std::vector<double> sums{0.0};
+    for (std::size_t i = 1; i < histogram.size(); ++i)
+        sums.push_back(static_cast<double>(static_cast<long double>(histogram[i]) / runs +
+                                           static_cast<long double>(sums.back())));
+    return sums;
+}
 
 } // namespace
 
@@ -90,23 +103,113 @@ TEST_F(ResultTableTest, negativeRunCountsShowUnsignedZeros)
               (Row{"1 Triebwerke", "0,000000", "0,000 Prozent", "0,000000", "0,000 Prozent"}));
 }
 
-TEST_F(ResultTableTest, zeroRunsFailRightAfterTheFirstCountText)
+TEST_F(ResultTableTest, zeroRunsFailInEveryShareButNotInTheCounts)
 {
-    EXPECT_THROW(write(2, 0, {0, 0, 0}), EInvalidOp);
-    EXPECT_EQ(order, (std::vector<std::pair<int, int>>{{0, 1}}));
-    EXPECT_EQ(rows[1][0], "0 Triebwerke");
+    const ResultTableRows table(2, 0, {0, 0, 0}, formatSettings);
+    EXPECT_EQ(table.text(0, 0), "0 Triebwerke");
+    EXPECT_EQ(table.text(0, 2), "2 Triebwerke");
+    for (const auto& [column, failures] : {std::pair{1, 0}, {2, 0}, {1, 2}, {3, 1}, {4, 2}})
+        EXPECT_THROW(table.text(column, failures), EInvalidOp) << column << "," << failures;
 }
 
-TEST_F(ResultTableTest, writesCellsRowByRowInColumnOrder)
+TEST_F(ResultTableTest, aNegativeEngineCountHasNoRows)
 {
-    write(1, 2, {1, 1});
-    EXPECT_EQ(order,
-              (std::vector<std::pair<int, int>>{
-                  {0, 1}, {1, 1}, {2, 1}, {3, 1}, {4, 1}, {0, 2}, {1, 2}, {2, 2}, {3, 2}, {4, 2}}));
+    const ResultTableRows table(-1, 5, {}, formatSettings);
+    EXPECT_EQ(table.engines(), -1);
+    EXPECT_THROW(table.text(0, 0), std::out_of_range);
+    EXPECT_THROW(ResultTableRows(3, 5, {1, 2, 2}, formatSettings), std::out_of_range);
 }
 
-TEST_F(ResultTableTest, aNegativeEngineCountWritesNothing)
+TEST_F(ResultTableTest, keepsTheSeparatorItWasMadeWith)
 {
-    write(-1, 5, {});
-    EXPECT_TRUE(order.empty());
+    const ResultTableRows table(1, 4, {3, 1}, FormatSettings{u'.', u',', {}});
+    EXPECT_EQ(table.text(1, 0), "0.750000");
+    EXPECT_EQ(table.text(4, 1), "25.000 Prozent");
+}
+
+// Long enough for many stored sums, with counts that make every sum's rounding matter.
+class LongResultTableTest : public ResultTableTest
+{
+protected:
+    static constexpr std::int32_t engines = 200;
+    static constexpr std::int32_t runs = 999'983;
+
+    void SetUp() override
+    {
+        ResultTableTest::SetUp();
+        std::uint32_t state = 12345;
+        for (std::int32_t i = 0; i <= engines; ++i) {
+            state = state * 1103515245u + 12345u;
+            histogram.push_back(static_cast<std::int32_t>(state >> 20));
+        }
+    }
+
+    std::vector<std::int32_t> histogram;
+};
+
+TEST_F(LongResultTableTest, sumsAreThoseAddedRowAfterRow)
+{
+    const ResultTableRows table(engines, runs, histogram, formatSettings);
+    const std::vector<double> sums = sumsByDefinition(runs, histogram);
+    for (std::int32_t i = 0; i <= engines; ++i) {
+        const double sum = sums[static_cast<std::size_t>(i)];
+        EXPECT_EQ(table.text(3, i), formatText("%.6f", {sum})) << i;
+        EXPECT_EQ(table.text(4, i), formatText("%.3f Prozent", {100.0L * sum})) << i;
+    }
+}
+
+TEST_F(LongResultTableTest, rowAfterRowGivesTheTextsOneAtATime)
+{
+    const ResultTableRows table(engines, runs, histogram, formatSettings);
+    const std::pair<std::int32_t, std::int32_t> ranges[] = {
+        {0, engines}, {31, 33}, {64, 64}, {100, 150}, {190, engines + 10}};
+    for (const auto& [first, last] : ranges) {
+        for (int column = 0; column < ResultTable::columnCount; ++column) {
+            std::int32_t expected = first;
+            table.forEachText(column, first, last,
+                              [&](std::int32_t failures, const std::string& text) {
+                                  EXPECT_EQ(failures, expected);
+                                  EXPECT_EQ(text, table.text(column, failures));
+                                  ++expected;
+                              });
+            EXPECT_EQ(expected, std::min(last, engines) + 1) << first << "-" << last;
+        }
+    }
+}
+
+TEST_F(ResultTableTest, extremeRowsHoldTheSmallestAndLargestValue)
+{
+    struct Case
+    {
+        int column;
+        std::int32_t first;
+        std::int32_t last;
+        std::vector<std::int32_t> histogram;
+        std::array<std::int32_t, 2> smallestAndLargest;
+    };
+    const Case cases[] = {
+        {0, 2, 4, {5, 0, 9, 1, 9}, {2, 4}},
+        {1, 0, 4, {5, 0, 9, 1, 9}, {1, 2}},
+        {2, 1, 3, {5, 0, 9, 1, 9}, {1, 2}},
+        {2, 3, 4, {5, 0, 9, 1, 9}, {3, 4}},
+        // Sums grow down a table of counts.
+        {3, 1, 4, {5, 0, 9, 1, 9}, {1, 4}},
+        {4, 0, 4, {5, 0, 9, 1, 9}, {0, 4}},
+        // A negative count, which no simulation gives, makes them fall: 0, 1.25, 0.5, 1.
+        {3, 1, 3, {0, 5, -3, 2}, {2, 1}},
+        {4, 0, 3, {0, 5, -3, 2}, {0, 1}},
+    };
+    for (const Case& c : cases) {
+        std::int32_t runs = 0;
+        for (std::int32_t count : c.histogram)
+            runs += count;
+        const ResultTableRows table(static_cast<std::int32_t>(c.histogram.size()) - 1, runs,
+                                    c.histogram, formatSettings);
+        const auto rows = table.extremeRows(c.column, c.first, c.last);
+        // Where values tie, either row of them will do: their texts are the same.
+        EXPECT_EQ(table.text(c.column, rows[0]), table.text(c.column, c.smallestAndLargest[0]))
+            << c.column << " " << c.first << "-" << c.last;
+        EXPECT_EQ(table.text(c.column, rows[1]), table.text(c.column, c.smallestAndLargest[1]))
+            << c.column << " " << c.first << "-" << c.last;
+    }
 }

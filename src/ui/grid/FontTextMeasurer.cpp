@@ -44,6 +44,7 @@ FontTextMeasurer::Metrics& FontTextMeasurer::metricsFor(GridFont font, int zoomF
         for (char digit = '1'; digit <= '9'; ++digit)
             entry.digitsAlike =
                 entry.digitsAlike && entry.exact->horizontalAdvance(QLatin1Char(digit)) == zero;
+        entry.digitRunsGrow = entry.exact->horizontalAdvance(QStringLiteral("00")) > zero;
     }
     return entry;
 }
@@ -133,4 +134,28 @@ int FontTextMeasurer::textWidth(std::string_view utf8, GridFont font, int zoomFa
     metrics.lastKey.assign(*key);
     metrics.lastWidth = width;
     return width;
+}
+
+bool FontTextMeasurer::widthFollowsDigitCount(std::string_view utf8, GridFont font,
+                                              int zoomFactor)
+{
+    Metrics& metrics = metricsFor(font, zoomFactor);
+    if (!metrics.digitsAlike || !metrics.digitRunsGrow)
+        return false;
+    // Any digit may stand beside any other in a run.
+    for (char digit = '0'; digit <= '9'; ++digit) {
+        if (!interchangeableBeside(metrics, digit))
+            return false;
+    }
+    for (std::size_t i = 0; i < utf8.size(); ++i) {
+        const char c = utf8[i];
+        if (c == '\t' || c == '\n' || c == '\r')
+            return false;
+        if (!isDigit(c))
+            continue;
+        if ((i > 0 && !interchangeableBeside(metrics, utf8[i - 1])) ||
+            (i + 1 < utf8.size() && !interchangeableBeside(metrics, utf8[i + 1])))
+            return false;
+    }
+    return true;
 }

@@ -27,6 +27,7 @@ public:
     explicit FontTextMeasurer(GridFonts fonts);
 
     int textWidth(std::string_view utf8, GridFont font, int zoomFactor) override;
+    bool widthFollowsDigitCount(std::string_view utf8, GridFont font, int zoomFactor) override;
 
 private:
     struct KeyHash
@@ -44,6 +45,8 @@ private:
         std::optional<QFontMetrics> metrics;
         std::optional<QFontMetricsF> exact;
         bool digitsAlike = false;
+        // A second digit widens a run: the pair of digits is wider than one alone.
+        bool digitRunsGrow = false;
         // Per ASCII character: 0 not yet checked, 1 digits beside it are interchangeable, -1 not.
         std::array<std::int8_t, 128> neighbours{};
         // Width per text or shape; a table's rows mostly repeat the shape of the row before.

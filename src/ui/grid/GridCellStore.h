@@ -1,12 +1,16 @@
 #pragma once
 
+#include "ui/grid/GridCellSource.h"
+
 #include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
+#include <functional>
 #include <limits>
 #include <map>
 #include <memory>
+#include <set>
 #include <string>
 #include <string_view>
 #include <utility>
@@ -14,6 +18,11 @@
 
 // The text store behind the grid's Cells: only written cells take memory, whatever the grid's
 // counts. Texts are UTF-8.
+//
+// Besides written texts the store holds sources (GridCellSource), each laid over its area when
+// it was added: a cell shows the text written to it after the newest source covering it was
+// added, else that source's text. Writing the empty text into a source's area leaves a blank
+// there, so that the cell reads empty as it would have had the source's texts been written.
 //
 // The program fills tables row after row from the top, always the same few columns, so the store
 // keeps a dense block of rows [0, blockRows) x columns [0, blockCols) that grows only over cells
@@ -30,15 +39,18 @@ public:
     GridCellStore(GridCellStore&& other) noexcept;
     GridCellStore& operator=(GridCellStore&& other) noexcept;
 
-    // The empty text for a cell never written (or a negative index).
-    std::string_view text(int col, int row) const;
+    // What the cell shows: its written text, or its source's; the empty text for a cell neither
+    // written nor covered by a source (or a negative index).
+    std::string text(int col, int row) const;
+    // The text written to the cell, leaving sources aside.
+    std::string_view storedText(int col, int row) const;
     // Writing the empty text removes the cell. Throws EListError for a negative index. The text
     // may be a view of a cell of this very store.
     void setText(int col, int row, std::string_view text)
     {
         // The program's tables write short texts into a block that is already there.
         if (row >= 0 && col >= 0 && inBlock(col, row) && !text.empty() &&
-            text.size() <= inlineCapacity) {
+            text.size() <= inlineCapacity && m_blanks.empty()) {
             Slot& slot = rowSlots(row)[col];
             if (!slot.inArena()) {
                 m_blockSize += slot.empty() ? 1 : 0;
@@ -49,19 +61,39 @@ public:
         setTextElsewhere(col, row, text);
     }
 
+    // Lays the source over its area: what was written there before is dropped, and what is
+    // written there afterwards lies over the source's texts. Sources the new one hides entirely
+    // are let go; one that stays visible in a few cells only leaves their texts written instead.
+    void addSource(std::shared_ptr<const GridCellSource> source);
+
+    // Written cells; the cells of sources are not counted.
     std::size_t size() const { return m_blockSize + m_outside.size(); }
     // What the block's texts too long for a slot take, including those given up and not yet
     // reclaimed.
     std::size_t longTextBytes() const { return m_arena.size(); }
 
-    // Calls f(col, row, text) for every stored cell, in no particular order. The texts stay valid
-    // until the store is next written.
+    // Calls f(col, row, text) for every written cell, in no particular order. The texts stay
+    // valid until the store is next written.
     template <typename F> void forEach(F&& f) const { visit(noLimit, noLimit, f); }
 
-    // The same for the stored cells of columns [0, colLimit) and rows [0, rowLimit) only.
+    // The same for the written cells of columns [0, colLimit) and rows [0, rowLimit) only.
     template <typename F> void forEachWithin(int colLimit, int rowLimit, F&& f) const
     {
         visit(colLimit, rowLimit, f);
+    }
+
+    // Calls f(source, first, last) for each run of rows [first, last] of the column, within
+    // [0, rowLimit), where the source is the newest one covering the cells. Written cells and
+    // blanks within the run lie over it (see hasWrittenOrBlankCell).
+    void forEachSourceRun(int col, int rowLimit,
+                          const std::function<void(const GridCellSource&, int, int)>& f) const;
+
+    // Whether a cell of the column within rows [first, last] is written or blank, so that it
+    // hides what a source would show there.
+    bool hasWrittenOrBlankCell(int col, int first, int last) const;
+    bool isWrittenOrBlank(int col, int row) const
+    {
+        return !storedText(col, row).empty() || isBlank(col, row);
     }
 
 private:
@@ -150,6 +182,20 @@ private:
         }
     }
 
+    struct Layer
+    {
+        std::shared_ptr<const GridCellSource> source;
+        GridCellArea area;
+    };
+
+    bool isBlank(int col, int row) const
+    {
+        return !m_blanks.empty() && m_blanks.contains(keyOf(col, row));
+    }
+    const Layer* topLayerAt(int col, int row) const;
+    void eraseWrittenWithin(const GridCellArea& area);
+    void retireLayersUnder(const GridCellArea& area);
+
     bool inBlock(int col, int row) const { return row < m_blockRows && col < m_blockCols; }
     bool canAddRow(int col, int row) const
     {
@@ -175,4 +221,8 @@ private:
     std::string m_arena;
     std::size_t m_arenaGarbage = 0;
     std::map<std::uint64_t, std::string> m_outside;
+    // Oldest first.
+    std::vector<Layer> m_layers;
+    // Cells emptied within a source's area since it was added.
+    std::set<std::uint64_t> m_blanks;
 };

@@ -108,7 +108,7 @@ void ResultGrid::setFixedRowCount(int value)
 
 QString ResultGrid::cellText(int col, int row) const
 {
-    const std::string_view text = m_state.cellText(col, row);
+    const std::string text = m_state.cellText(col, row);
     return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
 }
 
@@ -124,6 +124,12 @@ void ResultGrid::setCellText(int col, int row, std::string_view utf8)
     m_state.setCellText(col, row, utf8);
     if (const auto rect = m_state.cellRect(col, row))
         viewport()->update(rect->x, rect->y, rect->width, rect->height);
+}
+
+void ResultGrid::addCellSource(std::shared_ptr<const GridCellSource> source)
+{
+    m_state.addCellSource(std::move(source));
+    viewport()->update();
 }
 
 void ResultGrid::setDefaultColumnWidth(int width)

@@ -9,6 +9,7 @@
 #include <QString>
 #include <QTimer>
 
+#include <memory>
 #include <string_view>
 
 // The result grid: a scrollable table of text cells under one header row. The window drives it
@@ -42,6 +43,9 @@ public:
     void setCellText(int col, int row, const QString& text);
     // The same for a UTF-8 text, as the program's number texts come.
     void setCellText(int col, int row, std::string_view utf8);
+    // Shows the source's texts in its area, as if they had been written now; they are made when
+    // they are painted, read or measured.
+    void addCellSource(std::shared_ptr<const GridCellSource> source);
     int defaultColumnWidth() const { return m_state.defaultColumnWidth(); }
     void setDefaultColumnWidth(int width);
     int columnWidth(int col) const { return m_state.columnWidth(col); }

@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <string>
 #include <vector>
 
 namespace {
@@ -203,7 +204,7 @@ void ResultGridPainter::paintGradient(QPainter& painter, const QRect& rect, int 
 void ResultGridPainter::paintText(QPainter& painter, GridCoord cell, const QRect& textRect,
                                   const platform::TextMetrics& lineMetrics) const
 {
-    const std::string_view utf8 = m_state.cellText(cell.col, cell.row);
+    const std::string utf8 = m_state.cellText(cell.col, cell.row);
     if (utf8.empty() || textRect.width() <= 0 || textRect.height() <= 0)
         return;
     QString text = QString::fromUtf8(utf8.data(), static_cast<qsizetype>(utf8.size()));

@@ -135,7 +135,8 @@ void ResultGridState::autoSizeColumns(bool includeFixedColumns, int padding, Tex
         return;
     m_cols.ensureSizeList();
     // Every processed column gets its width from its widest text; an empty cell measures 0, so
-    // visiting the stored cells gives the same widths as visiting every row.
+    // visiting the written cells and the sources' runs gives the same widths as visiting every
+    // row.
     struct Column
     {
         int widest = 0;
@@ -161,10 +162,49 @@ void ResultGridState::autoSizeColumns(bool includeFixedColumns, int padding, Tex
         }
         column.widest = std::max(column.widest, column.lastWidth);
     });
+    for (int col = first; col < count; ++col) {
+        int& widest = columns[static_cast<std::size_t>(col - first)].widest;
+        m_cells.forEachSourceRun(
+            col, rowCount(), [&](const GridCellSource& source, int top, int bottom) {
+                // Fixed rows are measured in the fixed font.
+                const GridFont normalRowsFont = col < fixedCols ? GridFont::Fixed : GridFont::Normal;
+                if (top < fixedRows)
+                    widest = std::max(widest, widestSourceText(source, col, top,
+                                                               std::min(bottom, fixedRows - 1),
+                                                               GridFont::Fixed, measurer));
+                if (bottom >= fixedRows)
+                    widest = std::max(widest,
+                                      widestSourceText(source, col, std::max(top, fixedRows),
+                                                       bottom, normalRowsFont, measurer));
+            });
+    }
     for (int col = first; col < count; ++col)
         m_cols.setSize(
             col, autoColumnWidth(columns[static_cast<std::size_t>(col - first)].widest, padding));
     clampView();
+}
+
+int ResultGridState::widestSourceText(const GridCellSource& source, int col, int first, int last,
+                                      GridFont font, TextMeasurer& measurer) const
+{
+    // Where the font's width of a text follows from its digit count, the source names the rows
+    // of the widest texts, and fifty million rows cost two measurements. Cells written over the
+    // source, and fonts whose digits differ, have every text measured.
+    if (!m_cells.hasWrittenOrBlankCell(col, first, last)) {
+        const auto rows = source.widestRows(col, first, last);
+        const std::string one = source.text(col, rows[0]);
+        const std::string other = source.text(col, rows[1]);
+        if (measurer.widthFollowsDigitCount(one, font, m_zoomFactor) &&
+            measurer.widthFollowsDigitCount(other, font, m_zoomFactor))
+            return std::max(measurer.textWidth(one, font, m_zoomFactor),
+                            measurer.textWidth(other, font, m_zoomFactor));
+    }
+    int widest = 0;
+    source.forEachText(col, first, last, [&](int row, std::string_view text) {
+        if (!m_cells.isWrittenOrBlank(col, row))
+            widest = std::max(widest, measurer.textWidth(text, font, m_zoomFactor));
+    });
+    return widest;
 }
 
 void ResultGridState::zoom(int delta)

@@ -4,7 +4,9 @@
 #include "ui/grid/GridCellStore.h"
 #include "ui/grid/TextMeasurer.h"
 
+#include <memory>
 #include <optional>
+#include <string>
 #include <string_view>
 
 struct GridCoord
@@ -66,8 +68,13 @@ public:
     int fixedColumnCount() const { return m_cols.fixedCount(); }
     void setFixedColumnCount(int value);
 
-    std::string_view cellText(int col, int row) const { return m_cells.text(col, row); }
+    std::string cellText(int col, int row) const { return m_cells.text(col, row); }
     void setCellText(int col, int row, std::string_view text) { m_cells.setText(col, row, text); }
+    // Shows the source's texts in its area, as if they had been written now.
+    void addCellSource(std::shared_ptr<const GridCellSource> source)
+    {
+        m_cells.addSource(std::move(source));
+    }
     const GridCellStore& cellStore() const { return m_cells; }
 
     int defaultColumnWidth() const { return m_cols.defaultSize(); }
@@ -148,6 +155,9 @@ public:
     void releaseHorizontalThumb(int position);
 
 private:
+    // The widest text a source shows in the column's rows [first, last], all in one font.
+    int widestSourceText(const GridCellSource& source, int col, int first, int last, GridFont font,
+                         TextMeasurer& measurer) const;
     std::optional<PixelRect> visibleCellRect(int col, int row) const;
     void changeFixed(GridAxis& axis, int value, std::string_view tooBigMessage);
     void resize(GridAxis& axis, int value, std::string_view tooBigMessage);

@@ -12,4 +12,9 @@ class TextMeasurer
 public:
     virtual ~TextMeasurer() = default;
     virtual int textWidth(std::string_view utf8, GridFont font, int zoomFactor) = 0;
+    // Whether every text that differs from this one only in its digits, or in how many digits
+    // stand in each of its runs of digits, is as wide as this one's other characters and its
+    // own digits make it, each digit adding the same width: the digits share one advance and
+    // kern alike with every neighbour they have in the text.
+    virtual bool widthFollowsDigitCount(std::string_view utf8, GridFont font, int zoomFactor) = 0;
 };

@@ -10,12 +10,14 @@
 #include "presentation/ClipboardReport.h"
 #include "presentation/FormatSettings.h"
 #include "presentation/ResultTable.h"
+#include "presentation/ResultTableRows.h"
 #include "simulation/FailureSimulation.h"
 #include "simulation/Generator.h"
 #include "ui/field/NumberField.h"
 #include "ui/grid/ResultGrid.h"
 #include "ui/window/Application.h"
 #include "ui/window/FramedPanel.h"
+#include "ui/window/ResultTableCellSource.h"
 #include "ui/window/ResultTableShape.h"
 
 #include <QGroupBox>
@@ -25,6 +27,7 @@
 
 #include <algorithm>
 #include <array>
+#include <memory>
 #include <optional>
 #include <utility>
 
@@ -75,11 +78,6 @@ QRect rectOf(const Placement& p)
 std::int32_t low32(std::int64_t value)
 {
     return static_cast<std::int32_t>(static_cast<std::uint32_t>(value));
-}
-
-QString fromUtf8(const std::string& text)
-{
-    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
 }
 
 } // namespace
@@ -316,10 +314,15 @@ void MainWindow::onSimulateClicked()
 
     FailureHistogram histogram;
     simulateFailures(engines, runs, histogram, reliability, m_seedSource());
-    ResultTable::writeRows(engines, runs, histogram,
-                           [this](int column, int row, const std::string& text) {
-                               m_resultGrid->setCellText(column, row, std::string_view(text));
-                           });
+    // The grid keeps the click's data and makes the texts it shows, reads or measures; the
+    // formats in force now stay with them.
+    ResultTableRows rows(engines, runs, std::move(histogram), formatSettings);
+    // The first row is written cell by cell, each text made before the next: where a row's
+    // computation fails, with no runs (0/0), it fails there as in every row, after the count text
+    // is written and with the rest of the grid as it was.
+    for (int column = 0; column < ResultTable::columnCount; ++column)
+        m_resultGrid->setCellText(column, 1, std::string_view(rows.text(column, 0)));
+    m_resultGrid->addCellSource(std::make_shared<ResultTableCellSource>(std::move(rows)));
     m_resultGrid->autoSizeColumns(true, ResultTableShape::textPadding);
 }
 

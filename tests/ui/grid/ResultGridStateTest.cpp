@@ -31,10 +31,20 @@ void PrintTo(const PixelRect& rect, std::ostream* out)
 namespace {
 
 // Width rule of the fake font: 6 pixels per byte in Font, 7 in FixedFont, one more per byte and
-// zoom point; a tab counts like eight bytes and lines are measured separately.
+// zoom point; a tab counts like eight bytes and lines are measured separately. Its digits are
+// alike unless it is told otherwise; it counts what it measures.
 class FakeMeasurer final : public TextMeasurer
 {
 public:
+    explicit FakeMeasurer(bool digitsAlike = true)
+        : m_digitsAlike(digitsAlike)
+    {}
+
+    bool widthFollowsDigitCount(std::string_view text, GridFont, int) override
+    {
+        return m_digitsAlike && text.find_first_of("\t\n") == std::string_view::npos;
+    }
+
     int textWidth(std::string_view text, GridFont font, int zoomFactor) override
     {
         const int perByte = (font == GridFont::Fixed ? 7 : 6) + zoomFactor;
@@ -48,8 +58,14 @@ public:
             line += c == '\t' ? 8 : 1;
             widest = std::max(widest, line);
         }
+        ++measured;
         return widest * perByte;
     }
+
+    int measured = 0;
+
+private:
+    bool m_digitsAlike;
 };
 
 template <typename F> std::string gridErrorOf(F&& operation)
