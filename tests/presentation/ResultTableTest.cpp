@@ -1,13 +1,13 @@
-#include "presentation/ResultTableRows.h"
+#include "presentation/ResultTable.h"
 
 #include "CommaFormatSettings.h"
 #include "platform/Exceptions.h"
 #include "presentation/FormatText.h"
-#include "presentation/ResultTable.h"
+#include "presentation/ResultTableRows.h"
 
-#include <gtest/gtest.h>
 #include <algorithm>
 #include <array>
+#include <gtest/gtest.h>
 #include <map>
 #include <stdexcept>
 #include <vector>

@@ -136,8 +136,7 @@ int FontTextMeasurer::textWidth(std::string_view utf8, GridFont font, int zoomFa
     return width;
 }
 
-bool FontTextMeasurer::widthFollowsDigitCount(std::string_view utf8, GridFont font,
-                                              int zoomFactor)
+bool FontTextMeasurer::widthFollowsDigitCount(std::string_view utf8, GridFont font, int zoomFactor)
 {
     Metrics& metrics = metricsFor(font, zoomFactor);
     if (!metrics.digitsAlike || !metrics.digitRunsGrow)

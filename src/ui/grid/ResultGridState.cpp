@@ -167,15 +167,16 @@ void ResultGridState::autoSizeColumns(bool includeFixedColumns, int padding, Tex
         m_cells.forEachSourceRun(
             col, rowCount(), [&](const GridCellSource& source, int top, int bottom) {
                 // Fixed rows are measured in the fixed font.
-                const GridFont normalRowsFont = col < fixedCols ? GridFont::Fixed : GridFont::Normal;
+                const GridFont normalRowsFont =
+                    col < fixedCols ? GridFont::Fixed : GridFont::Normal;
                 if (top < fixedRows)
                     widest = std::max(widest, widestSourceText(source, col, top,
                                                                std::min(bottom, fixedRows - 1),
                                                                GridFont::Fixed, measurer));
                 if (bottom >= fixedRows)
-                    widest = std::max(widest,
-                                      widestSourceText(source, col, std::max(top, fixedRows),
-                                                       bottom, normalRowsFont, measurer));
+                    widest =
+                        std::max(widest, widestSourceText(source, col, std::max(top, fixedRows),
+                                                          bottom, normalRowsFont, measurer));
             });
     }
     for (int col = first; col < count; ++col)

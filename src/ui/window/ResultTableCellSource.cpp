@@ -27,8 +27,7 @@ std::array<int, 2> ResultTableCellSource::widestRows(int col, int first, int las
 void ResultTableCellSource::forEachText(int col, int first, int last,
                                         const std::function<void(int, std::string_view)>& f) const
 {
-    m_rows.forEachText(col, first - 1, last - 1,
-                       [&f](std::int32_t failures, const std::string& text) {
-                           f(failures + 1, text);
-                       });
+    m_rows.forEachText(
+        col, first - 1, last - 1,
+        [&f](std::int32_t failures, const std::string& text) { f(failures + 1, text); });
 }
