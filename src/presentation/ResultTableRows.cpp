@@ -39,9 +39,12 @@ ResultTableRows::ResultTableRows(std::int32_t engines, std::int32_t runs,
     if (runs == 0)
         return;
     m_sums.reserve(static_cast<std::size_t>(m_engines / sumStride) + 1);
+    // Most counts of a long table are 0, which leave the sum as it is (0/runs added to a sum
+    // gives the sum exactly).
     double sum = 0;
     for (std::int32_t i = 1; i <= m_engines; ++i) {
-        sum = ResultTable::addShare(sum, m_histogram[static_cast<std::size_t>(i)], runs);
+        if (const std::int32_t count = m_histogram[static_cast<std::size_t>(i)]; count != 0)
+            sum = ResultTable::addShare(sum, count, runs);
         if (i % sumStride == 0)
             m_sums.push_back(sum);
     }
@@ -52,8 +55,12 @@ double ResultTableRows::runningSum(std::int32_t failures) const
     const std::size_t stored =
         std::min(static_cast<std::size_t>(failures / sumStride), m_sums.size() - 1);
     double sum = m_sums[stored];
-    for (std::int32_t i = static_cast<std::int32_t>(stored) * sumStride + 1; i <= failures; ++i)
-        sum = ResultTable::addShare(sum, m_histogram[static_cast<std::size_t>(i)], m_runs);
+    for (std::int32_t i = static_cast<std::int32_t>(stored) * sumStride + 1; i <= failures; ++i) {
+        // Without runs even a count of 0 fails (0/0).
+        if (const std::int32_t count = m_histogram[static_cast<std::size_t>(i)];
+            count != 0 || m_runs == 0)
+            sum = ResultTable::addShare(sum, count, m_runs);
+    }
     return sum;
 }
 
@@ -120,20 +127,36 @@ std::array<std::int32_t, 2> ResultTableRows::extremeRows(int column, std::int32_
     return {lowest, highest};
 }
 
-void ResultTableRows::forEachText(
+void ResultTableRows::forEachTextRun(
     int column, std::int32_t first, std::int32_t last,
-    const std::function<void(std::int32_t, const std::string&)>& f) const
+    const std::function<void(std::int32_t, std::int32_t, const std::string&)>& f) const
 {
     first = std::max(first, 0);
     last = std::min(last, m_engines);
     if (first > last)
         return;
-    double sum = column >= 3 ? runningSum(first) : 0.0;
-    for (std::int32_t i = first;; ++i) {
-        if (column >= 3 && i > first)
-            sum = ResultTable::addShare(sum, m_histogram[static_cast<std::size_t>(i)], m_runs);
-        f(i, textOf(column, i, sum));
-        if (i == last)
-            break;
+    // Counts differ from row to row; without runs every share fails as text() does.
+    if (column == 0 || m_runs == 0) {
+        for (std::int32_t i = first;; ++i) {
+            f(i, i, text(column, i));
+            if (i == last)
+                return;
+        }
+    }
+    const auto count = [this](std::int32_t i) { return m_histogram[static_cast<std::size_t>(i)]; };
+    const bool sums = column >= 3;
+    double sum = sums ? runningSum(first) : 0.0;
+    for (std::int32_t top = first;;) {
+        // A share repeats with its count; a sum stays while the counts after it are 0.
+        const std::int32_t repeated = sums ? 0 : count(top);
+        std::int32_t bottom = top;
+        while (bottom < last && count(bottom + 1) == repeated)
+            ++bottom;
+        f(top, bottom, textOf(column, top, sum));
+        if (bottom == last)
+            return;
+        top = bottom + 1;
+        if (sums)
+            sum = ResultTable::addShare(sum, count(top), m_runs);
     }
 }

@@ -35,10 +35,13 @@ public:
     std::array<std::int32_t, 2> extremeRows(int column, std::int32_t first,
                                             std::int32_t last) const;
 
-    // Calls f(failures, text) for the rows [first, last] of the column in order, carrying the
-    // running sum from row to row.
-    void forEachText(int column, std::int32_t first, std::int32_t last,
-                     const std::function<void(std::int32_t, const std::string&)>& f) const;
+    // Calls f(top, bottom, text) for runs of rows covering [first, last] in order, the rows of a
+    // run sharing its text. A count of 0 adds nothing to the running sum, so the number columns
+    // change their texts only where counts do: a table of fifty million rows and a few thousand
+    // counts has a few thousand runs there.
+    void forEachTextRun(
+        int column, std::int32_t first, std::int32_t last,
+        const std::function<void(std::int32_t, std::int32_t, const std::string&)>& f) const;
 
 private:
     double runningSum(std::int32_t failures) const;

@@ -158,23 +158,57 @@ TEST_F(LongResultTableTest, sumsAreThoseAddedRowAfterRow)
     }
 }
 
-TEST_F(LongResultTableTest, rowAfterRowGivesTheTextsOneAtATime)
+// Runs of rows sharing a text, over ranges that start and end within runs and between them.
+TEST_F(LongResultTableTest, runsOfRowsGiveEveryRowsText)
 {
+    // Long runs of 0 and of repeated counts among the varied ones.
+    for (std::size_t i = 20; i < 90; ++i)
+        histogram[i] = 0;
+    for (std::size_t i = 120; i < 140; ++i)
+        histogram[i] = 7;
+    histogram[engines] = 0;
     const ResultTableRows table(engines, runs, histogram, formatSettings);
     const std::pair<std::int32_t, std::int32_t> ranges[] = {
-        {0, engines}, {31, 33}, {64, 64}, {100, 150}, {190, engines + 10}};
+        {0, engines}, {31, 33}, {64, 64}, {25, 95}, {119, 141}, {190, engines + 10}};
     for (const auto& [first, last] : ranges) {
         for (int column = 0; column < ResultTable::columnCount; ++column) {
             std::int32_t expected = first;
-            table.forEachText(column, first, last,
-                              [&](std::int32_t failures, const std::string& text) {
-                                  EXPECT_EQ(failures, expected);
-                                  EXPECT_EQ(text, table.text(column, failures));
-                                  ++expected;
-                              });
+            table.forEachTextRun(
+                column, first, last,
+                [&](std::int32_t top, std::int32_t bottom, const std::string& text) {
+                    EXPECT_EQ(top, expected);
+                    for (std::int32_t i = top; i <= bottom; ++i)
+                        EXPECT_EQ(text, table.text(column, i)) << i;
+                    expected = bottom + 1;
+                });
             EXPECT_EQ(expected, std::min(last, engines) + 1) << first << "-" << last;
         }
     }
+}
+
+TEST_F(ResultTableTest, countsOfZeroMakeLongRuns)
+{
+    std::vector<std::int32_t> histogram(1'000'001, 0);
+    histogram[400'000] = 3;
+    histogram[400'001] = 3;
+    histogram[999'999] = 1;
+    const ResultTableRows table(1'000'000, 7, histogram, formatSettings);
+    std::vector<std::string> runs;
+    table.forEachTextRun(
+        1, 0, 1'000'000, [&](std::int32_t top, std::int32_t bottom, const std::string& text) {
+            runs.push_back(std::to_string(top) + "-" + std::to_string(bottom) + " " + text);
+        });
+    EXPECT_EQ(runs, (std::vector<std::string>{"0-399999 0,000000", "400000-400001 0,428571",
+                                              "400002-999998 0,000000", "999999-999999 0,142857",
+                                              "1000000-1000000 0,000000"}));
+    runs.clear();
+    table.forEachTextRun(
+        4, 0, 1'000'000, [&](std::int32_t top, std::int32_t bottom, const std::string& text) {
+            runs.push_back(std::to_string(top) + "-" + std::to_string(bottom) + " " + text);
+        });
+    EXPECT_EQ(runs, (std::vector<std::string>{
+                        "0-399999 0,000 Prozent", "400000-400000 42,857 Prozent",
+                        "400001-999998 85,714 Prozent", "999999-1000000 100,000 Prozent"}));
 }
 
 TEST_F(ResultTableTest, extremeRowsHoldTheSmallestAndLargestValue)

@@ -45,6 +45,9 @@ FontTextMeasurer::Metrics& FontTextMeasurer::metricsFor(GridFont font, int zoomF
             entry.digitsAlike =
                 entry.digitsAlike && entry.exact->horizontalAdvance(QLatin1Char(digit)) == zero;
         entry.digitRunsGrow = entry.exact->horizontalAdvance(QStringLiteral("00")) > zero;
+        // Any digit may stand beside any other: every pair of digits is equally wide.
+        for (char digit = '0'; digit <= '9' && entry.digitsAlike; ++digit)
+            entry.digitsAlike = interchangeableBeside(entry, digit);
     }
     return entry;
 }
@@ -80,7 +83,7 @@ bool FontTextMeasurer::interchangeableBeside(Metrics& metrics, char neighbour)
 
 std::optional<std::string_view> FontTextMeasurer::keyOf(Metrics& metrics, std::string_view utf8)
 {
-    bool shaped = metrics.digitsAlike;
+    const bool shaped = metrics.digitsAlike;
     if (shaped)
         m_shape.resize(utf8.size());
     for (std::size_t i = 0; i < utf8.size(); ++i) {
@@ -99,11 +102,11 @@ std::optional<std::string_view> FontTextMeasurer::keyOf(Metrics& metrics, std::s
             return (index < metrics.neighbours.size() && metrics.neighbours[index] > 0) ||
                    interchangeableBeside(metrics, neighbour);
         };
-        if ((i > 0 && !alikeBeside(utf8[i - 1])) ||
-            (i + 1 < utf8.size() && !alikeBeside(utf8[i + 1])))
-            shaped = false;
-        else
-            m_shape[i] = '0';
+        // A digit that kerns with a neighbour of its own (Tahoma's beside the decimal comma)
+        // stays as it is; the shape then tells apart the texts the kerning tells apart.
+        const bool alike = (i == 0 || alikeBeside(utf8[i - 1])) &&
+                           (i + 1 == utf8.size() || alikeBeside(utf8[i + 1]));
+        m_shape[i] = alike ? '0' : c;
     }
     return shaped ? std::string_view(m_shape) : utf8;
 }
@@ -141,11 +144,6 @@ bool FontTextMeasurer::widthFollowsDigitCount(std::string_view utf8, GridFont fo
     Metrics& metrics = metricsFor(font, zoomFactor);
     if (!metrics.digitsAlike || !metrics.digitRunsGrow)
         return false;
-    // Any digit may stand beside any other in a run.
-    for (char digit = '0'; digit <= '9'; ++digit) {
-        if (!interchangeableBeside(metrics, digit))
-            return false;
-    }
     for (std::size_t i = 0; i < utf8.size(); ++i) {
         const char c = utf8[i];
         if (c == '\t' || c == '\n' || c == '\r')

@@ -18,8 +18,8 @@
 //
 // Result tables hold a million different numbers but few different shapes of text, and in most
 // fonts the digits are interchangeable: they have one advance and no digit kerns differently with
-// its neighbours. Where the font proves that for the characters met, a text is measured as its
-// shape (its digits read as 0); elsewhere as it is. Either way each distinct single-line text or
+// its neighbours. Where the font proves that for a digit's neighbours, the digit is read as 0 in
+// the text's shape; a digit beside a neighbour it kerns with stays. Each distinct single-line
 // shape is measured once and remembered.
 class FontTextMeasurer final : public TextMeasurer
 {
@@ -44,6 +44,7 @@ private:
         int zoomFactor = 0;
         std::optional<QFontMetrics> metrics;
         std::optional<QFontMetricsF> exact;
+        // The digits share one advance, and every pair of them is equally wide.
         bool digitsAlike = false;
         // A second digit widens a run: the pair of digits is wider than one alone.
         bool digitRunsGrow = false;
@@ -57,8 +58,8 @@ private:
 
     Metrics& metricsFor(GridFont font, int zoomFactor);
     static int measure(const Metrics& metrics, std::string_view utf8);
-    // The text with its digits read as 0, when the font allows it; else the text itself. Nothing
-    // for a text with tabs or line breaks.
+    // The text with its interchangeable digits read as 0; the text itself in a font whose digits
+    // differ in advance. Nothing for a text with tabs or line breaks.
     std::optional<std::string_view> keyOf(Metrics& metrics, std::string_view utf8);
     static bool interchangeableBeside(Metrics& metrics, char neighbour);
 

@@ -45,12 +45,15 @@ public:
     // pattern these are the rows of the smallest and the largest value.
     virtual std::array<int, 2> widestRows(int col, int first, int last) const = 0;
 
-    // Calls f(row, text) for the rows [first, last] of the column, in order. Sources whose texts
-    // build on the rows before them make them here faster than text() can, one at a time.
-    virtual void forEachText(int col, int first, int last,
-                             const std::function<void(int, std::string_view)>& f) const
+    // Calls f(top, bottom, text) for runs of rows that cover [first, last] in order, each run's
+    // rows sharing its text. Where long runs share a text, a source that knows them spares the
+    // grid making and measuring the same text row after row.
+    virtual void forEachTextRun(int col, int first, int last,
+                                const std::function<void(int, int, std::string_view)>& f) const
     {
-        for (std::int64_t row = first; row <= last; ++row)
-            f(static_cast<int>(row), text(col, static_cast<int>(row)));
+        for (std::int64_t row = first; row <= last; ++row) {
+            const auto at = static_cast<int>(row);
+            f(at, at, text(col, at));
+        }
     }
 };

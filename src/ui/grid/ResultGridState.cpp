@@ -188,21 +188,30 @@ void ResultGridState::autoSizeColumns(bool includeFixedColumns, int padding, Tex
 int ResultGridState::widestSourceText(const GridCellSource& source, int col, int first, int last,
                                       GridFont font, TextMeasurer& measurer) const
 {
+    const bool written = m_cells.hasWrittenOrBlankCell(col, first, last);
     // Where the font's width of a text follows from its digit count, the source names the rows
-    // of the widest texts, and fifty million rows cost two measurements. Cells written over the
-    // source, and fonts whose digits differ, have every text measured.
-    if (!m_cells.hasWrittenOrBlankCell(col, first, last)) {
+    // of the widest texts, and fifty million rows cost a few measurements.
+    const auto followsDigitCount = [&](int row, std::string& text) {
+        text = source.text(col, row);
+        return measurer.widthFollowsDigitCount(text, font, m_zoomFactor);
+    };
+    std::string any;
+    if (!written && followsDigitCount(first, any)) {
         const auto rows = source.widestRows(col, first, last);
-        const std::string one = source.text(col, rows[0]);
-        const std::string other = source.text(col, rows[1]);
-        if (measurer.widthFollowsDigitCount(one, font, m_zoomFactor) &&
-            measurer.widthFollowsDigitCount(other, font, m_zoomFactor))
+        std::string one;
+        std::string other;
+        if (followsDigitCount(rows[0], one) && followsDigitCount(rows[1], other))
             return std::max(measurer.textWidth(one, font, m_zoomFactor),
                             measurer.textWidth(other, font, m_zoomFactor));
     }
+    // Elsewhere each text is measured once per run of rows sharing it, where a written cell
+    // does not hide the whole run.
     int widest = 0;
-    source.forEachText(col, first, last, [&](int row, std::string_view text) {
-        if (!m_cells.isWrittenOrBlank(col, row))
+    source.forEachTextRun(col, first, last, [&](int top, int bottom, std::string_view text) {
+        bool shown = !written;
+        for (std::int64_t row = top; !shown && row <= bottom; ++row)
+            shown = !m_cells.isWrittenOrBlank(col, static_cast<int>(row));
+        if (shown)
             widest = std::max(widest, measurer.textWidth(text, font, m_zoomFactor));
     });
     return widest;

@@ -24,10 +24,11 @@ std::array<int, 2> ResultTableCellSource::widestRows(int col, int first, int las
     return {rows[0] + 1, rows[1] + 1};
 }
 
-void ResultTableCellSource::forEachText(int col, int first, int last,
-                                        const std::function<void(int, std::string_view)>& f) const
+void ResultTableCellSource::forEachTextRun(
+    int col, int first, int last, const std::function<void(int, int, std::string_view)>& f) const
 {
-    m_rows.forEachText(
-        col, first - 1, last - 1,
-        [&f](std::int32_t failures, const std::string& text) { f(failures + 1, text); });
+    m_rows.forEachTextRun(col, first - 1, last - 1,
+                          [&f](std::int32_t top, std::int32_t bottom, const std::string& text) {
+                              f(top + 1, bottom + 1, text);
+                          });
 }

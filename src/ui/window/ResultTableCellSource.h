@@ -13,8 +13,8 @@ public:
     GridCellArea area() const override;
     std::string text(int col, int row) const override;
     std::array<int, 2> widestRows(int col, int first, int last) const override;
-    void forEachText(int col, int first, int last,
-                     const std::function<void(int, std::string_view)>& f) const override;
+    void forEachTextRun(int col, int first, int last,
+                        const std::function<void(int, int, std::string_view)>& f) const override;
 
 private:
     ResultTableRows m_rows;

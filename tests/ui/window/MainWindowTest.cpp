@@ -20,6 +20,8 @@
 #include <QPushButton>
 #include <QTest>
 
+#include <algorithm>
+#include <initializer_list>
 #include <memory>
 #include <vector>
 
@@ -232,6 +234,97 @@ private slots:
         QCOMPARE(cell(form().resultGrid(), 1, 1), earlier);
         for (int column = 0; column < 5; ++column)
             QCOMPARE(form().resultGrid()->columnWidth(column), 120);
+    }
+
+    // The rows of a table the grid shows come back from under a shorter one, and a failed click
+    // shows what it wrote over both.
+    void aFailedClickShowsTheEarlierTablesBeneathWhatItWrote()
+    {
+        const auto texts = [this](int firstRow, int lastRow) {
+            QStringList shown;
+            for (int row = firstRow; row <= lastRow; ++row) {
+                for (int column = 0; column < 5; ++column)
+                    shown.append(cell(form().resultGrid(), column, row));
+            }
+            return shown;
+        };
+        setInputs(QStringLiteral("9"), QStringLiteral("0,5"), QStringLiteral("1000"));
+        click(form().simulateButton());
+        const QStringList nineEngines = texts(1, 10);
+        setInputs(QStringLiteral("3"), QStringLiteral("0,7"), QStringLiteral("77"));
+        click(form().simulateButton());
+        const QStringList threeEngines = texts(1, 4);
+        QVERIFY(threeEngines != nineEngines.mid(0, 20));
+
+        setInputs(QStringLiteral("9"), QStringLiteral("0,5"), QStringLiteral("0"));
+        click(form().simulateButton());
+        QCOMPARE(lastBoxText(), QStringLiteral("Ungültige Gleitkommaoperation."));
+        QCOMPARE(form().resultGrid()->rowCount(), 11);
+        QCOMPARE(cell(form().resultGrid(), 0, 1), QStringLiteral("0 Triebwerke"));
+        QCOMPARE(texts(1, 1).mid(1), threeEngines.mid(1, 4));
+        QCOMPARE(texts(2, 4), threeEngines.mid(5));
+        QCOMPARE(texts(5, 10), nineEngines.mid(20));
+    }
+
+    // A table keeps the separator it was made with; the next click takes the new one.
+    void aLocaleChangeLeavesTheShownTableAsItWas()
+    {
+        click(form().simulateButton());
+        QCOMPARE(cell(form().resultGrid(), 1, 2), QStringLiteral("0,008864"));
+        m_locale.reset();
+        m_locale =
+            std::make_unique<platform::ScopedLocale>(platform::LocaleFormats{u".", u",", u""});
+        QEvent change(QEvent::LocaleChange);
+        QApplication::sendEvent(Application::instance(), &change);
+        QCOMPARE(formatSettings.decimalSeparator, u'.');
+        QCOMPARE(cell(form().resultGrid(), 1, 2), QStringLiteral("0,008864"));
+        QCOMPARE(cell(form().resultGrid(), 4, 10), QStringLiteral("0,889 Prozent"));
+        click(form().simulateButton());
+        QVERIFY(cell(form().resultGrid(), 1, 2).startsWith(QStringLiteral("0.")));
+        QCOMPARE(cell(form().resultGrid(), 4, 10).right(12), QStringLiteral(".000 Prozent"));
+    }
+
+    // Two million rows are shown, read and sized without a text stored for each: the grid holds
+    // the header's texts alone.
+    void aLongTableIsShownFromItsData()
+    {
+        setInputs(QStringLiteral("2000000"), QStringLiteral("0,999999"), QStringLiteral("1"));
+        click(form().simulateButton());
+        QVERIFY(m_boxes.boxes.empty());
+        const ResultGrid* grid = form().resultGrid();
+        QCOMPARE(grid->rowCount(), 2'000'002);
+        QCOMPARE(grid->state().cellStore().size(), std::size_t{5});
+        QCOMPARE(cell(grid, 0, 2'000'001), QStringLiteral("2000000 Triebwerke"));
+        // One run: a single count of 1, a share of 1 there and 0 elsewhere.
+        int failed = -1;
+        for (int row = 1; row <= 2'000'001 && failed < 0; row += 1) {
+            if (cell(grid, 1, row) == QStringLiteral("1,000000"))
+                failed = row;
+            else if (row % 100'000 == 0)
+                QCOMPARE(cell(grid, 1, row), QStringLiteral("0,000000"));
+        }
+        QVERIFY(failed > 0);
+        QCOMPARE(cell(grid, 2, failed), QStringLiteral("100,000 Prozent"));
+        // The running sums start at count 1: the row of 0 failures sums to 0.
+        const QString sumAfter =
+            failed == 1 ? QStringLiteral("0,000000") : QStringLiteral("1,000000");
+        QCOMPARE(cell(grid, 3, 2'000'001), sumAfter);
+
+        const QFontMetrics normal(grid->font());
+        const QFontMetrics bold(grid->fixedFont());
+        const auto widthOf = [&](const char* header, std::initializer_list<const char*> texts) {
+            int widest = bold.horizontalAdvance(QString::fromUtf8(header));
+            for (const char* text : texts)
+                widest = std::max(widest, normal.horizontalAdvance(QString::fromUtf8(text)));
+            return widest + 8 + 4;
+        };
+        QCOMPARE(grid->columnWidth(0), widthOf("Ausgefallene Triebwerke", {"2000000 Triebwerke"}));
+        QCOMPARE(grid->columnWidth(1), widthOf("Wahrscheinlichkeit", {"0,000000", "1,000000"}));
+        QCOMPARE(grid->columnWidth(2),
+                 widthOf("Prozentwert", {"0,000 Prozent", "100,000 Prozent"}));
+        QCOMPARE(grid->columnWidth(4),
+                 widthOf("Summiert Prozent",
+                         {"0,000 Prozent", failed == 1 ? "0,000 Prozent" : "100,000 Prozent"}));
     }
 
     void anOverflowingReliabilityStopsBeforeTheGridChanges()
