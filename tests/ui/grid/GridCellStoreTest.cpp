@@ -3,11 +3,13 @@
 #include "platform/Exceptions.h"
 #include "support/CaseNames.h"
 
+#include <array>
 #include <cstdint>
 #include <functional>
 #include <gtest/gtest.h>
 #include <malloc.h>
 #include <map>
+#include <memory>
 #include <ostream>
 #include <random>
 #include <set>
@@ -61,10 +63,10 @@ TEST(GridCellStore, RewritingACellWithItsOwnTextKeepsIt)
 {
     GridCellStore store;
     store.setText(0, 0, "ein langer Text über sechzehn Bytes");
-    store.setText(0, 0, store.text(0, 0));
+    store.setText(0, 0, store.storedText(0, 0));
     EXPECT_EQ(store.text(0, 0), "ein langer Text über sechzehn Bytes");
     store.setText(0, 1, "kurz");
-    store.setText(0, 1, store.text(0, 1).substr(1));
+    store.setText(0, 1, store.storedText(0, 1).substr(1));
     EXPECT_EQ(store.text(0, 1), "urz");
 }
 
@@ -79,7 +81,7 @@ TEST(GridCellStore, CopiesACellIntoAnotherWhileTheStoreGrows)
         store.setText(0, row, text);
         // The source is a view into the store itself, short enough to live inside its slot, and
         // the write adds a cell, so the store may have to grow first.
-        store.setText(1, row, store.text(0, row));
+        store.setText(1, row, store.storedText(0, row));
         ASSERT_EQ(store.text(1, row), text);
     }
 }
@@ -401,7 +403,7 @@ TEST(GridCellStore, AgreesWithAMapWhileTablesAreWrittenAmongOtherCells)
             const int fromCol = col(random);
             const int fromRow = nearRow(random);
             write(col(random), kind < 94 ? tableRow : nearRow(random),
-                  store.text(fromCol, fromRow));
+                  store.storedText(fromCol, fromRow));
         } else {
             write(col(random), 1'000'000'000 + nearRow(random), "fern");
         }
@@ -417,6 +419,147 @@ TEST(GridCellStore, AgreesWithAMapWhileTablesAreWrittenAmongOtherCells)
         EXPECT_EQ(text, found->second);
     });
     EXPECT_EQ(visited, reference.size());
+}
+
+// Texts "<id>:<col>,<row>" over an area, and the sizes of the areas a test lays.
+class PatternSource final : public GridCellSource
+{
+public:
+    PatternSource(int id, GridCellArea area)
+        : m_id(id)
+        , m_area(area)
+    {}
+
+    GridCellArea area() const override { return m_area; }
+    std::string text(int col, int row) const override
+    {
+        return std::to_string(m_id) + ":" + std::to_string(col) + "," + std::to_string(row);
+    }
+    std::array<int, 2> widestRows(int, int first, int last) const override { return {first, last}; }
+
+private:
+    int m_id;
+    GridCellArea m_area;
+};
+
+// What the store shows, cell by cell, against a map into which every source's texts were
+// written when it was laid: sources over sources, written cells and blanks over sources, areas
+// large enough that covered sources stay and small enough to be let go with their texts written.
+TEST(GridCellStore, SourcesShowWhatWritingTheirTextsWouldHave)
+{
+    std::mt19937 random(815);
+    std::uniform_int_distribution<int> percent(0, 99);
+    std::uniform_int_distribution<int> anyCol(0, 6);
+    std::uniform_int_distribution<int> anyRow(0, 2500);
+    std::uniform_int_distribution<int> areaCols(1, 6);
+    std::uniform_int_distribution<int> areaRows(0, 1400);
+    GridCellStore store;
+    std::map<std::pair<int, int>, std::string> reference;
+    const auto write = [&](int c, int r, const std::string& text) {
+        store.setText(c, r, text);
+        if (text.empty())
+            reference.erase({c, r});
+        else
+            reference[{c, r}] = text;
+    };
+    const auto agree = [&](int step) {
+        for (int r = 0; r <= 2500 + 1400; ++r) {
+            for (int c = 0; c <= 7; ++c) {
+                const auto found = reference.find({c, r});
+                ASSERT_EQ(store.text(c, r), found == reference.end() ? "" : found->second)
+                    << "cell " << c << "," << r << " after step " << step;
+            }
+        }
+        // Written cells and the sources' runs, less the cells over them, are the shown cells.
+        std::set<std::pair<int, int>> shown;
+        store.forEach([&](int c, int r, std::string_view) { shown.insert({c, r}); });
+        for (int c = 0; c <= 7; ++c) {
+            store.forEachSourceRun(c, 1 << 30,
+                                   [&](const GridCellSource& source, int top, int bottom) {
+                                       for (int r = top; r <= bottom; ++r) {
+                                           ASSERT_TRUE(source.area().contains(c, r));
+                                           if (!store.isWrittenOrBlank(c, r))
+                                               ASSERT_TRUE(shown.insert({c, r}).second)
+                                                   << "shown twice " << c << "," << r;
+                                       }
+                                   });
+        }
+        std::set<std::pair<int, int>> expected;
+        for (const auto& entry : reference)
+            expected.insert(entry.first);
+        ASSERT_EQ(shown, expected) << "after step " << step;
+    };
+    for (int step = 0; step < 600; ++step) {
+        const int kind = percent(random);
+        if (kind < 8) {
+            const int first = anyRow(random);
+            const GridCellArea area{areaCols(random), first, first + areaRows(random)};
+            auto source = std::make_shared<PatternSource>(step, area);
+            for (int r = area.firstRow; r <= area.lastRow; ++r) {
+                for (int c = 0; c < area.columnCount; ++c)
+                    reference[{c, r}] = source->text(c, r);
+            }
+            store.addSource(std::move(source));
+        } else if (kind < 55) {
+            write(anyCol(random), anyRow(random), "w" + std::to_string(step));
+        } else {
+            write(anyCol(random), anyRow(random), "");
+        }
+        if (step % 50 == 49)
+            agree(step);
+    }
+    agree(600);
+}
+
+TEST(GridCellStore, SourcesHiddenOrNearlyHiddenAreLetGo)
+{
+    GridCellStore store;
+    auto hidden = std::make_shared<PatternSource>(1, GridCellArea{5, 1, 10'000});
+    auto nearlyHidden = std::make_shared<PatternSource>(2, GridCellArea{5, 1, 20'000});
+    auto kept = std::make_shared<PatternSource>(3, GridCellArea{5, 1, 30'000});
+    const std::weak_ptr<const GridCellSource> hiddenWatch = hidden;
+    const std::weak_ptr<const GridCellSource> nearlyHiddenWatch = nearlyHidden;
+    const std::weak_ptr<const GridCellSource> keptWatch = kept;
+    store.addSource(std::move(kept));
+    store.addSource(std::move(hidden));
+    store.addSource(std::make_shared<PatternSource>(4, GridCellArea{5, 1, 10'000}));
+    EXPECT_TRUE(hiddenWatch.expired());
+
+    store.addSource(std::move(nearlyHidden));
+    // 20,000 rows over 19,999 leave five cells of source 2 in view: written, and the source let go.
+    store.addSource(std::make_shared<PatternSource>(5, GridCellArea{5, 1, 19'999}));
+    EXPECT_TRUE(nearlyHiddenWatch.expired());
+    EXPECT_EQ(store.size(), 5u);
+    EXPECT_EQ(store.text(4, 20'000), "2:4,20000");
+    EXPECT_EQ(store.text(4, 20'001), "3:4,20001");
+    EXPECT_EQ(store.text(0, 19'999), "5:0,19999");
+    // Source 3 still shows 10,000 rows: it stays.
+    EXPECT_FALSE(keptWatch.expired());
+}
+
+TEST(GridCellStore, ABlankOverASourceReadsEmptyUntilWrittenOrCovered)
+{
+    GridCellStore store;
+    store.setText(2, 3, "vorher");
+    store.addSource(std::make_shared<PatternSource>(1, GridCellArea{5, 1, 9}));
+    EXPECT_EQ(store.text(2, 3), "1:2,3");
+    EXPECT_EQ(store.size(), 0u);
+    store.setText(2, 3, "");
+    EXPECT_EQ(store.text(2, 3), "");
+    EXPECT_TRUE(store.hasWrittenOrBlankCell(2, 0, 9));
+    EXPECT_FALSE(store.hasWrittenOrBlankCell(1, 0, 9));
+    store.setText(2, 3, "neu");
+    EXPECT_EQ(store.text(2, 3), "neu");
+    store.setText(2, 3, "");
+    store.addSource(std::make_shared<PatternSource>(2, GridCellArea{3, 3, 3}));
+    EXPECT_EQ(store.text(2, 3), "2:2,3");
+    EXPECT_FALSE(store.hasWrittenOrBlankCell(2, 3, 3));
+    // Source 1, hidden but for a few cells, left them written.
+    EXPECT_EQ(store.text(2, 4), "1:2,4");
+    EXPECT_TRUE(store.hasWrittenOrBlankCell(2, 4, 4));
+    // Beyond a source, writing the empty text leaves nothing behind.
+    store.setText(7, 3, "");
+    EXPECT_FALSE(store.hasWrittenOrBlankCell(7, 0, 9));
 }
 
 } // namespace

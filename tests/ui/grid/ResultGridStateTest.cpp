@@ -5,10 +5,12 @@
 #include "support/CaseNames.h"
 #include "ui/window/ResultTableShape.h"
 
+#include <array>
 #include <functional>
 #include <gtest/gtest.h>
 #include <limits>
 #include <malloc.h>
+#include <memory>
 #include <ostream>
 #include <string>
 #include <vector>
@@ -945,6 +947,152 @@ TEST(ResultGridState, SimulatedTableWidths)
     const int widths[] = {23 * 7 + 12, 18 * 7 + 12, 14 * 6 + 12, 8 * 7 + 12, 16 * 7 + 12};
     for (int col = 0; col < 5; ++col)
         EXPECT_EQ(grid.columnWidth(col), widths[col]) << col;
+}
+
+// Numbers "<value>,5 P" with a value per cell that wanders up and down the rows.
+class WanderingNumbers final : public GridCellSource
+{
+public:
+    WanderingNumbers(GridCellArea area, int seed)
+        : m_area(area)
+        , m_seed(seed)
+    {}
+
+    GridCellArea area() const override { return m_area; }
+    std::string text(int col, int row) const override
+    {
+        return std::to_string(value(col, row)) + ",5 P";
+    }
+    std::array<int, 2> widestRows(int col, int first, int last) const override
+    {
+        std::array<int, 2> rows{first, first};
+        for (int row = first; row <= last; ++row) {
+            if (value(col, row) < value(col, rows[0]))
+                rows[0] = row;
+            if (value(col, row) > value(col, rows[1]))
+                rows[1] = row;
+        }
+        return rows;
+    }
+
+private:
+    long value(int col, int row) const
+    {
+        const long wave = (static_cast<long>(row) * 7919 + col * 104729 + m_seed) % 100'003;
+        return wave * wave / (col + 1);
+    }
+
+    GridCellArea m_area;
+    int m_seed;
+};
+
+struct SourceSizingCase
+{
+    const char* name;
+    std::function<void(ResultGridState&, bool laid)> build;
+};
+
+void PrintTo(const SourceSizingCase& c, std::ostream* out)
+{
+    *out << c.name;
+}
+
+// Lays a source, or writes its texts cell by cell.
+void put(ResultGridState& grid, bool laid, GridCellArea area, int seed)
+{
+    auto source = std::make_shared<WanderingNumbers>(area, seed);
+    if (laid) {
+        grid.addCellSource(std::move(source));
+        return;
+    }
+    for (int row = area.firstRow; row <= area.lastRow; ++row) {
+        for (int col = 0; col < area.columnCount; ++col)
+            grid.setCellText(col, row, source->text(col, row));
+    }
+}
+
+class SourceSizingTest : public ::testing::TestWithParam<SourceSizingCase>
+{};
+
+// Columns sized over a source get the widths that measuring every text written would give, in a
+// font whose digits are alike and in one whose are not.
+TEST_P(SourceSizingTest, WidthsAreThoseOfTheWrittenTexts)
+{
+    for (const bool digitsAlike : {true, false}) {
+        ResultGridState laid;
+        ResultGridState written;
+        GetParam().build(laid, true);
+        GetParam().build(written, false);
+        FakeMeasurer laidMeasurer(digitsAlike);
+        FakeMeasurer writtenMeasurer(digitsAlike);
+        laid.autoSizeColumns(true, 4, laidMeasurer);
+        written.autoSizeColumns(true, 4, writtenMeasurer);
+        for (int col = 0; col < written.columnCount(); ++col)
+            EXPECT_EQ(laid.columnWidth(col), written.columnWidth(col))
+                << "column " << col << (digitsAlike ? "" : ", digits unlike");
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    ResultGridState, SourceSizingTest,
+    ::testing::Values(SourceSizingCase{"source_below_a_header",
+                                       [](ResultGridState& grid, bool laid) {
+                                           grid.setRowCount(2002);
+                                           grid.setColumnCount(4);
+                                           grid.setCellText(1, 0, "a header wider than any number");
+                                           put(grid, laid, {4, 1, 2001}, 1);
+                                       }},
+                      SourceSizingCase{"rows_cut_off_by_the_row_count",
+                                       [](ResultGridState& grid, bool laid) {
+                                           grid.setRowCount(3000);
+                                           grid.setColumnCount(3);
+                                           put(grid, laid, {3, 1, 2999}, 2);
+                                           grid.setRowCount(700);
+                                       }},
+                      SourceSizingCase{"fixed_rows_within_the_source",
+                                       [](ResultGridState& grid, bool laid) {
+                                           grid.setRowCount(500);
+                                           grid.setColumnCount(3);
+                                           grid.setFixedRowCount(4);
+                                           put(grid, laid, {3, 1, 499}, 3);
+                                       }},
+                      SourceSizingCase{"written_cells_and_blanks_over_the_source",
+                                       [](ResultGridState& grid, bool laid) {
+                                           grid.setRowCount(900);
+                                           grid.setColumnCount(3);
+                                           put(grid, laid, {3, 0, 899}, 4);
+                                           for (int row = 0; row < 900; ++row) {
+                                               grid.setCellText(0, row, "1");
+                                               if (row % 3 == 0)
+                                                   grid.setCellText(1, row, "");
+                                           }
+                                           grid.setCellText(2, 450, std::string(40, 'x'));
+                                       }},
+                      SourceSizingCase{"a_source_over_part_of_another",
+                                       [](ResultGridState& grid, bool laid) {
+                                           grid.setRowCount(8000);
+                                           grid.setColumnCount(5);
+                                           put(grid, laid, {5, 1, 7999}, 5);
+                                           put(grid, laid, {2, 1000, 7000}, 6);
+                                       }},
+                      SourceSizingCase{"zoomed",
+                                       [](ResultGridState& grid, bool laid) {
+                                           grid.setRowCount(1200);
+                                           grid.setColumnCount(2);
+                                           grid.zoom(3);
+                                           put(grid, laid, {2, 1, 1199}, 7);
+                                       }}),
+    [](const ::testing::TestParamInfo<SourceSizingCase>& info) { return info.param.name; });
+
+TEST(ResultGridState, ALongSourceIsSizedByMeasuringAFewTexts)
+{
+    ResultGridState grid;
+    grid.setRowCount(1'000'002);
+    grid.setColumnCount(5);
+    grid.addCellSource(std::make_shared<WanderingNumbers>(GridCellArea{5, 1, 1'000'001}, 8));
+    FakeMeasurer measurer;
+    grid.autoSizeColumns(true, 4, measurer);
+    EXPECT_LE(measurer.measured, 5 * 2);
 }
 
 TEST(ResultGridState, NegativeEngineCountLeavesOneNormalRow)
