@@ -30,6 +30,12 @@ std::uint32_t simulateFailures(std::int32_t engines, std::int32_t runs, FailureH
     // With engines = -1 every run would count 0 failures at an index the empty histogram lacks.
     if (engines < -1 || engines > maxEngineCount || (engines == -1 && runs > 0))
         throw ERangeError();
+    // Linux hands out memory it does not have and kills the program once it is touched; a
+    // histogram larger than what the system can still give is one that cannot be allocated.
+    const std::uint64_t bytes =
+        static_cast<std::uint64_t>(engines + 1) * sizeof(FailureHistogram::value_type);
+    if (settings.availableMemory && bytes > *settings.availableMemory)
+        throw EOutOfMemory();
     try {
         histogram.assign(static_cast<std::size_t>(engines + 1), 0);
     } catch (const std::bad_alloc&) {

@@ -1,6 +1,9 @@
 #pragma once
 
+#include "platform/Memory.h"
+
 #include <cstdint>
+#include <optional>
 
 // How the simulation uses the machine. The result never depends on it: every instruction set and
 // every thread count yields the histogram and the final generator state of the plain sequential
@@ -22,6 +25,9 @@ struct SimulationSettings
     // a thread costs more than it saves.
     std::uint64_t minDrawsPerThread = std::uint64_t{1} << 22;
     SimulationMethod method = SimulationMethod::Automatic;
+    // The memory a histogram may take: by default what the system can still give, read when the
+    // settings are made; nothing for no limit.
+    std::optional<std::uint64_t> availableMemory = platform::availableMemory();
 };
 
 // Simulates `runs` runs of `engines` engines (engines >= 0) after generator state `state`, a draw

@@ -106,6 +106,23 @@ TEST(SimulateFailures, refusesNegativeAndOversizedEngineCounts)
     }
 }
 
+// A histogram the system cannot give is refused before it is touched, not left to the kernel's
+// out-of-memory killer: 1001 counts take 4004 bytes.
+TEST(SimulateFailures, refusesAHistogramLargerThanTheAvailableMemory)
+{
+    SimulationSettings settings;
+    settings.availableMemory = 4003;
+    FailureHistogram histogram{1, 2, 3};
+    EXPECT_THROW(simulateFailures(1000, 10, histogram, 0.5, 4242u, settings), EOutOfMemory);
+    EXPECT_EQ(histogram, (FailureHistogram{1, 2, 3}));
+    settings.availableMemory = 4004;
+    simulateFailures(1000, 10, histogram, 0.5, 4242u, settings);
+    EXPECT_EQ(histogram.size(), 1001u);
+    settings.availableMemory.reset();
+    simulateFailures(maxEngineCount / 64, 1, histogram, 0.5, 4242u, settings);
+    EXPECT_EQ(histogram.size(), static_cast<std::size_t>(maxEngineCount / 64 + 1));
+}
+
 TEST(SimulateFailuresLimits, theLongestHistogramHas536870909Elements)
 {
     EXPECT_EQ(maxEngineCount + 1, 536'870'909);
