@@ -454,7 +454,8 @@ def screen_reader_reads_the_window(display: h.VirtualDisplay, program: str,
     """Through AT-SPI each field is named by its caption and labelled by it; the grid is a table
     named "Ergebnis" with the table's size and column headers; after "Simulieren" the reader is
     told of the new table, and a cell's text equals the report's; Down in the grid tells the
-    reader which cell has the focus."""
+    reader which cell has the focus. A table of five million rows reads its last row, and Ctrl+End
+    takes the focus there."""
     reader = ScreenReader()
     app = h.RunningProgram(program, screen_grab, display, COMMA, extra_env={
         "QT_LINUX_ACCESSIBILITY_ALWAYS_ON": "1",
@@ -506,6 +507,30 @@ def screen_reader_reads_the_window(display: h.VirtualDisplay, program: str,
         app.key("Down")
         reader.wait_for_event("the focus on the cell below", lambda event: event == (
             "object:state-changed:focused", reader.pyatspi.ROLE_TABLE_CELL, cells[1][0], 1))
+
+        # Five million rows are read like four: the last row's cells, and the focus after Ctrl+End.
+        app.enter_field(h.ANZAHL, "5000000")
+        app.enter_field(h.ZUVERLAESSIGKEIT, "0,99999")
+        app.enter_field(h.DURCHLAEUFE, "1")
+        reader.pump()
+        reader.events.clear()
+        app.click(h.SIMULIEREN)
+        reader.wait_for_event("the news of the long table", lambda event: event[0].startswith(
+            "object:property-change:accessible-description")
+            and event[1] == reader.pyatspi.ROLE_TABLE)
+        assert (table.nRows, table.nColumns) == (5_000_001, 5), f"{table.nRows} x {table.nColumns}"
+        last = [table.getAccessibleAt(5_000_000, column).name for column in range(5)]
+        # One run: its failures sum to a share of 1 by the last row, which itself had none.
+        assert last == ["5000000 Triebwerke", "0,000000", "0,000 Prozent", "1,000000",
+                        "100,000 Prozent"], f"the last row {last}"
+        reader.events.clear()
+        app.click((40, 53 + 24 + 12))
+        reader.wait_for_event("the focus in the long table", lambda event: event[:2] == (
+            "object:state-changed:focused", reader.pyatspi.ROLE_TABLE_CELL))
+        reader.events.clear()
+        app.key("ctrl+End")
+        reader.wait_for_event("the focus on the last cell", lambda event: event == (
+            "object:state-changed:focused", reader.pyatspi.ROLE_TABLE_CELL, last[4], 1))
     finally:
         app.stop()
         app.remove_files()
