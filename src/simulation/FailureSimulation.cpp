@@ -1,6 +1,7 @@
 #include "simulation/FailureSimulation.h"
 
 #include "platform/Exceptions.h"
+#include "platform/Memory.h"
 
 #include <cmath>
 #include <new>
@@ -37,7 +38,14 @@ std::uint32_t simulateFailures(std::int32_t engines, std::int32_t runs, FailureH
     if (settings.availableMemory && bytes > *settings.availableMemory)
         throw EOutOfMemory();
     try {
-        histogram.assign(static_cast<std::size_t>(engines + 1), 0);
+        const auto count = static_cast<std::size_t>(engines + 1);
+        if (histogram.capacity() < count) {
+            FailureHistogram counts;
+            counts.reserve(count);
+            platform::adviseHugePages(counts.data(), count * sizeof(FailureHistogram::value_type));
+            histogram = std::move(counts);
+        }
+        histogram.assign(count, 0);
     } catch (const std::bad_alloc&) {
         throw EOutOfMemory();
     }

@@ -152,6 +152,63 @@ void simulateBlock(const SimulationKernel::LaneKernel& kernel, std::uint32_t sta
                    engines, runs - runsPerLane * kernel.lanes, threshold, histogram);
 }
 
+// Runs too few to give each lane of the lane kernel one, of more engines than threads can share
+// out by runs, would be drawn one after another in a single chain: half a billion engines take
+// seconds a run. Each run is cut into one stretch of draws per counting lane and thread instead;
+// its failures are those of its stretches, plus the few draws after the last stretch.
+void countSplitRuns(const SimulationKernel::CycleKernel& kernel, unsigned threads,
+                    std::uint32_t state, std::int32_t engines, std::int64_t runs,
+                    std::uint32_t threshold, std::uint32_t* histogram)
+{
+    constexpr int maxLanes = 128;
+    const auto lanes = static_cast<unsigned>(std::min(kernel.countLanes, maxLanes));
+    const auto drawsPerRun = static_cast<std::uint64_t>(engines);
+    const std::uint64_t stretchCount = std::uint64_t{lanes} * threads;
+    const auto stretch = static_cast<std::uint32_t>(drawsPerRun / stretchCount);
+    // Everything is allocated before the first thread starts.
+    std::vector<std::uint32_t> failures(static_cast<std::size_t>(runs) * threads, 0u);
+    std::vector<std::thread> workers;
+    workers.reserve(threads - 1);
+    auto countStretches = [&](unsigned thread) {
+        alignas(64) std::array<std::uint32_t, maxLanes> starts{};
+        alignas(64) std::array<std::uint32_t, maxLanes> counts{};
+        for (std::int64_t run = 0; run < runs; ++run) {
+            const std::uint64_t first = static_cast<std::uint64_t>(run) * drawsPerRun +
+                                        std::uint64_t{thread} * lanes * stretch;
+            for (unsigned lane = 0; lane < lanes; ++lane)
+                starts[lane] = Lcg::jump(state, first + std::uint64_t{lane} * stretch);
+            kernel.count({starts.data(), threshold, &stretch, 1, counts.data()});
+            std::uint32_t failed = 0;
+            for (unsigned lane = 0; lane < lanes; ++lane)
+                failed += counts[lane];
+            failures[static_cast<std::size_t>(run) * threads + thread] = failed;
+        }
+    };
+    for (unsigned thread = 1; thread < threads; ++thread) {
+        try {
+            workers.emplace_back(countStretches, thread);
+        } catch (const std::system_error&) {
+            countStretches(thread);
+        }
+    }
+    countStretches(0);
+    for (std::thread& worker : workers)
+        worker.join();
+    const std::uint64_t counted = stretchCount * stretch;
+    for (std::int64_t run = 0; run < runs; ++run) {
+        std::uint32_t failed = 0;
+        for (unsigned thread = 0; thread < threads; ++thread)
+            failed += failures[static_cast<std::size_t>(run) * threads + thread];
+        std::uint32_t drawn =
+            Lcg::jump(state, static_cast<std::uint64_t>(run) * drawsPerRun + counted);
+        for (std::uint64_t draw = counted; draw < drawsPerRun; ++draw) {
+            drawn = Lcg::next(drawn);
+            failed += drawn < threshold;
+        }
+        ++histogram[failed];
+    }
+}
+
 unsigned threadCount(const SimulationSettings& settings, std::int32_t engines, std::int32_t runs,
                      int lanes)
 {
@@ -271,19 +328,37 @@ std::uint32_t simulateRuns(std::uint32_t state, std::int32_t engines, std::int32
         }
     }
     const SimulationKernel::LaneKernel kernel = kernelFor(instructionSet);
-    const unsigned threads = threadCount(settings, engines, runs, kernel.lanes);
+    std::int32_t laneRuns = runs;
+    if (engines > maxEnginesForThreads) {
+        // One thread counts the runs by lanes; the runs short of a whole share for every lane
+        // are cut up instead of being left to one chain.
+        const auto split = static_cast<std::int32_t>(runs % kernel.lanes);
+        laneRuns = runs - split;
+        if (split > 0) {
+            const unsigned threads = wantedThreads(settings);
+            qCInfo(lcSimulation, "runs cut into stretches, %s, %u threads: %d engines, %d runs",
+                   nameOf(instructionSet), threads, engines, split);
+            countSplitRuns(cycleKernelFor(instructionSet), threads,
+                           Lcg::jump(state, static_cast<std::uint64_t>(laneRuns) *
+                                                static_cast<std::uint64_t>(engines)),
+                           engines, split, limit, counts);
+        }
+        if (laneRuns == 0)
+            return end;
+    }
+    const unsigned threads = threadCount(settings, engines, laneRuns, kernel.lanes);
     qCInfo(lcSimulation, "direct, %s, %u threads: %d engines, %d runs", nameOf(instructionSet),
-           threads, engines, runs);
+           threads, engines, laneRuns);
     if (threads <= 1) {
-        simulateBlock(kernel, state, engines, runs, limit, counts);
+        simulateBlock(kernel, state, engines, laneRuns, limit, counts);
         return end;
     }
     try {
-        simulateInThreads(kernel, threads, state, engines, runs, limit, counts);
+        simulateInThreads(kernel, threads, state, engines, laneRuns, limit, counts);
     } catch (const std::bad_alloc&) {
         // Without memory for the threads' own histograms, which are allocated before anything is
         // counted, one thread does it all.
-        simulateBlock(kernel, state, engines, runs, limit, counts);
+        simulateBlock(kernel, state, engines, laneRuns, limit, counts);
     }
     return end;
 }

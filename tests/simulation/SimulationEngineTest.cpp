@@ -110,6 +110,33 @@ TEST_P(SimulationPathTest, sharesOutLargeSimulationsWithoutChangingTheResult)
     }
 }
 
+// Runs of more than 2^20 engines, fewer than the lanes or left over beyond their shares, are cut
+// into stretches of draws; the stretches' borders and the draws after the last must add up.
+TEST_P(SimulationPathTest, cutsRunsOfVeryManyEnginesIntoStretches)
+{
+    struct Case
+    {
+        std::int32_t engines;
+        std::int32_t runs;
+        double reliability;
+    };
+    const Case cases[] = {{(1 << 20) + 1, 1, 0.5},
+                          {(1 << 20) + 1, 67, 0.999},
+                          {(1 << 20) + 999, 3, 0.97},
+                          {3'000'017, 2, 0.9999}};
+    for (const Case& c : cases) {
+        std::uint32_t expectedState = 4711u;
+        const FailureHistogram expected =
+            referenceSimulation(expectedState, c.engines, c.runs, c.reliability);
+        FailureHistogram histogram(static_cast<std::size_t>(c.engines) + 1, 0);
+        const std::uint32_t state = simulateRuns(
+            4711u, c.engines, c.runs, failureThreshold(failureProbability(c.reliability)),
+            histogram.data(), {GetParam().instructionSet, GetParam().threads});
+        EXPECT_EQ(histogram, expected) << c.engines << " engines, " << c.runs << " runs";
+        EXPECT_EQ(state, expectedState) << c.engines << " engines, " << c.runs << " runs";
+    }
+}
+
 INSTANTIATE_TEST_SUITE_P(EveryPath, SimulationPathTest, ::testing::ValuesIn(availablePaths()),
                          [](const auto& info) { return nameOf(info.param); });
 
