@@ -1,7 +1,7 @@
 #include "cli/TableWriter.h"
 
-#include "cli/RowTailCache.h"
 #include "presentation/ResultTable.h"
+#include "presentation/RowTailCache.h"
 #include "presentation/ScriptNumbers.h"
 #include "simulation/Generator.h"
 

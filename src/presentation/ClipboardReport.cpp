@@ -2,6 +2,7 @@
 
 #include "presentation/CheckedArithmetic.h"
 #include "presentation/FormatText.h"
+#include "presentation/RowTailCache.h"
 
 #include <charconv>
 #include <stdexcept>
@@ -49,17 +50,17 @@ void write(double reliability, std::int32_t engines, std::int32_t runs,
         throw std::out_of_range("ClipboardReport: histogram shorter than the engine count");
     // Most counts of a long report are equal (mostly 0), and lines of equal counts differ only in
     // k: the rest of a line is formatted once per run of equal counts.
-    std::string tail;
+    RowTailCache<std::int32_t> tails;
+    const auto format = [runs](std::int32_t count, std::string& text) {
+        text = countLineTail(count, runs);
+    };
     std::string line;
     for (std::int32_t k = 0; k <= engines; ++k) {
-        const std::int32_t count = histogram[static_cast<std::size_t>(k)];
-        if (k == 0 || count != histogram[static_cast<std::size_t>(k) - 1])
-            tail = countLineTail(count, runs);
         // k >= 0: "%d" writes its digits alone.
         char digits[16];
         const auto written = std::to_chars(digits, digits + sizeof digits, k).ptr;
         line.assign(digits, written);
-        line += tail;
+        line += tails.tail(histogram[static_cast<std::size_t>(k)], format);
         addLine(line);
     }
 }

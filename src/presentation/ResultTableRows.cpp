@@ -25,26 +25,22 @@ ResultTableRows::ResultTableRows(std::int32_t engines, std::int32_t runs,
     if (m_engines >= 0 && m_histogram.size() <= static_cast<std::size_t>(m_engines))
         throw std::out_of_range("ResultTableRows: histogram shorter than the engine count");
     m_sums.push_back(0);
-    if (m_engines < 0)
-        return;
-    for (std::int32_t i = 0; i <= m_engines; ++i) {
-        const std::int32_t count = m_histogram[static_cast<std::size_t>(i)];
-        // A share is at least 0 when count and runs do not differ in sign; a rounded sum of
-        // such shares never falls below the sum before it.
-        if (count != 0 && (count < 0) != (runs < 0))
-            m_sumsNeverFall = false;
-    }
     // With no runs the first share is 0/0; the sums are left to fail when they are asked for,
-    // as the texts before them must still be made.
-    if (runs == 0)
+    // as the texts before them must still be made. The sums start at row 1.
+    if (m_engines < 1 || runs == 0)
         return;
     m_sums.reserve(static_cast<std::size_t>(m_engines / sumStride) + 1);
     // Most counts of a long table are 0, which leave the sum as it is (0/runs added to a sum
     // gives the sum exactly).
     double sum = 0;
     for (std::int32_t i = 1; i <= m_engines; ++i) {
-        if (const std::int32_t count = m_histogram[static_cast<std::size_t>(i)]; count != 0)
+        if (const std::int32_t count = m_histogram[static_cast<std::size_t>(i)]; count != 0) {
+            // A share is at least 0 when count and runs do not differ in sign; a rounded sum of
+            // such shares never falls below the sum before it.
+            if ((count < 0) != (runs < 0))
+                m_sumsNeverFall = false;
             sum = ResultTable::addShare(sum, count, runs);
+        }
         if (i % sumStride == 0)
             m_sums.push_back(sum);
     }

@@ -128,6 +128,22 @@ private:
         return ring;
     }
 
+    // A tally loop's lanes as the job hands them over: the states before the draws leaving and
+    // entering the window (one state for both where a ring holds the draws), levels and keys.
+    template <bool Ringed, int Chains>
+    __attribute__((always_inline)) static void loadLanes(const TallyJob& job, Reg (&a)[Chains],
+                                                         Reg (&b)[Chains], Reg (&level)[Chains],
+                                                         Reg (&key)[Chains])
+    {
+#pragma GCC unroll 16
+        for (int c = 0; c < Chains; ++c) {
+            a[c] = Isa::loadStates(job.statesA + c * Isa::width);
+            b[c] = Isa::loadStates((Ringed ? job.statesA : job.statesB) + c * Isa::width);
+            level[c] = Isa::loadValues(job.startLevels + c * Isa::width);
+            key[c] = Isa::loadValues(job.startKeys + c * Isa::width);
+        }
+    }
+
     // One step of every chain's window: the draw entering it and the one leaving it.
     template <bool Ringed, int Chains>
     __attribute__((always_inline)) static void slide(Reg& a, Reg& b, MaskBits* slot, Reg t,
@@ -152,13 +168,7 @@ private:
         Reg b[EveryChains];
         Reg level[EveryChains];
         Reg key[EveryChains];
-#pragma GCC unroll 16
-        for (int c = 0; c < EveryChains; ++c) {
-            a[c] = Isa::loadStates(job.statesA + c * Isa::width);
-            b[c] = Isa::loadStates((Ringed ? job.statesA : job.statesB) + c * Isa::width);
-            level[c] = Isa::loadValues(job.startLevels + c * Isa::width);
-            key[c] = Isa::loadValues(job.startKeys + c * Isa::width);
-        }
+        loadLanes<Ringed>(job, a, b, level, key);
         const Reg t = Isa::threshold(job.threshold);
         const Reg one = Isa::broadcast(1);
         const Reg extraBelow = Isa::broadcast(job.extraBelow);
@@ -210,12 +220,9 @@ private:
         Reg key[EveryChains];
         Reg counted[EveryChains];
         Reg written[EveryChains];
+        loadLanes<Ringed>(job, a, b, level, key);
 #pragma GCC unroll 16
         for (int c = 0; c < EveryChains; ++c) {
-            a[c] = Isa::loadStates(job.statesA + c * Isa::width);
-            b[c] = Isa::loadStates((Ringed ? job.statesA : job.statesB) + c * Isa::width);
-            level[c] = Isa::loadValues(job.startLevels + c * Isa::width);
-            key[c] = Isa::loadValues(job.startKeys + c * Isa::width);
             counted[c] = Isa::broadcast(0);
             written[c] = Isa::broadcast(0);
         }
@@ -296,12 +303,9 @@ private:
         // Looked at only every 2^strideLog-th step, so kept out of the registers.
         alignas(64) std::uint32_t written[stridedLanes] = {};
         alignas(64) std::uint32_t pendingLevel[stridedLanes];
+        loadLanes<Ringed>(job, a, b, level, key);
 #pragma GCC unroll 16
         for (int c = 0; c < StridedChains; ++c) {
-            a[c] = Isa::loadStates(job.statesA + c * Isa::width);
-            b[c] = Isa::loadStates((Ringed ? job.statesA : job.statesB) + c * Isa::width);
-            level[c] = Isa::loadValues(job.startLevels + c * Isa::width);
-            key[c] = Isa::loadValues(job.startKeys + c * Isa::width);
             counted[c] = Isa::broadcast(0);
         }
         const Reg t = Isa::threshold(job.threshold);

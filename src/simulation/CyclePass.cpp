@@ -1,6 +1,7 @@
 #include "simulation/CyclePass.h"
 
 #include "simulation/Generator.h"
+#include "simulation/ShareOut.h"
 
 #include <algorithm>
 #include <array>
@@ -22,9 +23,6 @@ constexpr std::uint32_t stretchLength = static_cast<std::uint32_t>(cycleLength /
 // Every thread has a tally window and a ring of its own, up to 8.5 MiB; beyond some 16 threads
 // the share of each is too small to make up for the memory.
 constexpr unsigned maxThreads = 16;
-
-// Room for the lanes of the widest kernel; every kernel's lane counts divide stretchCount.
-constexpr int maxLanes = 128;
 
 // A thread tallies into a window of the histogram of its own, added in at the end; a level
 // outside it goes straight to the histogram, atomically. 2^17 counts (512 KiB) hold every level
@@ -85,30 +83,6 @@ RunStarts runStarts(std::int32_t engines, std::int32_t runs)
             static_cast<std::uint32_t>(static_cast<std::uint64_t>(runs) % positions)};
 }
 
-// Runs job(index, thread) for every index below `jobs` on up to `threads` threads, each taking the
-// next index as it becomes free, so that a thread held up by other work does not hold up the rest.
-template <class Job> void shareOut(unsigned threads, std::uint32_t jobs, const Job& job)
-{
-    std::atomic<std::uint32_t> next{0};
-    auto work = [&](unsigned thread) {
-        for (std::uint32_t index = next.fetch_add(1); index < jobs; index = next.fetch_add(1))
-            job(index, thread);
-    };
-    std::vector<std::thread> workers;
-    workers.reserve(threads);
-    for (unsigned thread = 1; thread < threads; ++thread) {
-        try {
-            workers.emplace_back(work, thread);
-        } catch (const std::system_error&) {
-            // No thread to be had: the others take its share.
-            break;
-        }
-    }
-    work(0);
-    for (std::thread& worker : workers)
-        worker.join();
-}
-
 // The failure count of the window at the start of every stretch.
 std::vector<std::uint32_t> stretchStartCounts(const SimulationKernel::CycleKernel& kernel,
                                               unsigned threads, std::uint32_t state,
@@ -119,7 +93,7 @@ std::vector<std::uint32_t> stretchStartCounts(const SimulationKernel::CycleKerne
     const std::uint32_t groups = stretchCount / lanes;
     auto countFrom = [&](std::uint32_t group, const std::uint32_t* checkpoints, int checkpointCount,
                          std::uint32_t* counts) {
-        std::array<std::uint32_t, maxLanes> laneStarts{};
+        std::array<std::uint32_t, SimulationKernel::maxLanes> laneStarts{};
         for (std::uint32_t lane = 0; lane < lanes; ++lane)
             laneStarts[lane] =
                 Lcg::jump(state, std::uint64_t{group * lanes + lane} * stretchLength);
@@ -231,10 +205,10 @@ void tallyStretches(const SimulationKernel::CycleKernel& kernel, unsigned thread
     }
 
     shareOut(threads, stretchCount / lanes, [&](std::uint32_t call, unsigned thread) {
-        std::array<std::uint32_t, maxLanes> statesA{};
-        std::array<std::uint32_t, maxLanes> statesB{};
-        std::array<std::uint32_t, maxLanes> levels{};
-        std::array<std::uint32_t, maxLanes> keys{};
+        std::array<std::uint32_t, SimulationKernel::maxLanes> statesA{};
+        std::array<std::uint32_t, SimulationKernel::maxLanes> statesB{};
+        std::array<std::uint32_t, SimulationKernel::maxLanes> levels{};
+        std::array<std::uint32_t, SimulationKernel::maxLanes> keys{};
         for (std::uint32_t lane = 0; lane < lanes; ++lane) {
             const std::uint32_t stretch = call * lanes + lane;
             const std::uint64_t position = std::uint64_t{stretch} * stretchLength;
@@ -292,7 +266,7 @@ void tallyBlocks(const SimulationKernel::CycleKernel& kernel, unsigned threads, 
     std::vector<std::uint32_t> blockCounts(blocks, 0);
 
     shareOut(threads, stretchCount / lanes, [&](std::uint32_t group, unsigned) {
-        std::array<std::uint32_t, maxLanes> laneStarts{};
+        std::array<std::uint32_t, SimulationKernel::maxLanes> laneStarts{};
         for (std::uint32_t lane = 0; lane < lanes; ++lane)
             laneStarts[lane] =
                 Lcg::jump(state, std::uint64_t{group * lanes + lane} * stretchLength);

@@ -5,6 +5,14 @@
 
 #include <cmath>
 #include <new>
+#include <optional>
+
+namespace {
+
+// Histograms below this size (16 MiB) are taken without asking the system for its memory.
+constexpr std::uint64_t askedMemoryFrom = std::uint64_t{1} << 24;
+
+} // namespace
 
 double failureProbability(double reliability)
 {
@@ -32,10 +40,14 @@ std::uint32_t simulateFailures(std::int32_t engines, std::int32_t runs, FailureH
     if (engines < -1 || engines > maxEngineCount || (engines == -1 && runs > 0))
         throw ERangeError();
     // Linux hands out memory it does not have and kills the program once it is touched; a
-    // histogram larger than what the system can still give is one that cannot be allocated.
+    // histogram larger than what the system can still give is one that cannot be allocated. The
+    // system is asked only where the histogram is large enough to matter.
     const std::uint64_t bytes =
         static_cast<std::uint64_t>(engines + 1) * sizeof(FailureHistogram::value_type);
-    if (settings.availableMemory && bytes > *settings.availableMemory)
+    std::optional<std::uint64_t> room = settings.availableMemory;
+    if (!room && bytes >= askedMemoryFrom)
+        room = platform::availableMemory();
+    if (room && bytes > *room)
         throw EOutOfMemory();
     try {
         const auto count = static_cast<std::size_t>(engines + 1);

@@ -10,6 +10,10 @@ namespace SimulationKernel {
 // memory.
 inline constexpr std::int32_t packedEngineLimit = 16;
 
+// Room for the lanes of the widest kernel; every kernel's lane counts divide the cycle pass's
+// stretch count.
+inline constexpr int maxLanes = 128;
+
 // Where a kernel counts: `copies` histograms of engines + 1 counts, `stride` counts apart. Lanes
 // that count run by run spread over the copies, so that their increments do not wait for each
 // other; the caller adds the copies up.

@@ -3,6 +3,7 @@
 #include "simulation/CyclePass.h"
 #include "simulation/Generator.h"
 #include "simulation/KernelInterface.h"
+#include "simulation/ShareOut.h"
 
 #include <QLoggingCategory>
 
@@ -160,45 +161,29 @@ void countSplitRuns(const SimulationKernel::CycleKernel& kernel, unsigned thread
                     std::uint32_t state, std::int32_t engines, std::int64_t runs,
                     std::uint32_t threshold, std::uint32_t* histogram)
 {
-    constexpr int maxLanes = 128;
-    const auto lanes = static_cast<unsigned>(std::min(kernel.countLanes, maxLanes));
+    const auto lanes = static_cast<unsigned>(kernel.countLanes);
     const auto drawsPerRun = static_cast<std::uint64_t>(engines);
     const std::uint64_t stretchCount = std::uint64_t{lanes} * threads;
     const auto stretch = static_cast<std::uint32_t>(drawsPerRun / stretchCount);
-    // Everything is allocated before the first thread starts.
+    // Job j counts the j % threads-th group of `lanes` stretches of run j / threads.
     std::vector<std::uint32_t> failures(static_cast<std::size_t>(runs) * threads, 0u);
-    std::vector<std::thread> workers;
-    workers.reserve(threads - 1);
-    auto countStretches = [&](unsigned thread) {
-        alignas(64) std::array<std::uint32_t, maxLanes> starts{};
-        alignas(64) std::array<std::uint32_t, maxLanes> counts{};
-        for (std::int64_t run = 0; run < runs; ++run) {
-            const std::uint64_t first = static_cast<std::uint64_t>(run) * drawsPerRun +
-                                        std::uint64_t{thread} * lanes * stretch;
-            for (unsigned lane = 0; lane < lanes; ++lane)
-                starts[lane] = Lcg::jump(state, first + std::uint64_t{lane} * stretch);
-            kernel.count({starts.data(), threshold, &stretch, 1, counts.data()});
-            std::uint32_t failed = 0;
-            for (unsigned lane = 0; lane < lanes; ++lane)
-                failed += counts[lane];
-            failures[static_cast<std::size_t>(run) * threads + thread] = failed;
-        }
-    };
-    for (unsigned thread = 1; thread < threads; ++thread) {
-        try {
-            workers.emplace_back(countStretches, thread);
-        } catch (const std::system_error&) {
-            countStretches(thread);
-        }
-    }
-    countStretches(0);
-    for (std::thread& worker : workers)
-        worker.join();
+    shareOut(threads, static_cast<std::uint32_t>(failures.size()),
+             [&](std::uint32_t job, unsigned) {
+                 alignas(64) std::array<std::uint32_t, SimulationKernel::maxLanes> starts{};
+                 alignas(64) std::array<std::uint32_t, SimulationKernel::maxLanes> counts{};
+                 const std::uint64_t first = std::uint64_t{job / threads} * drawsPerRun +
+                                             std::uint64_t{job % threads} * lanes * stretch;
+                 for (unsigned lane = 0; lane < lanes; ++lane)
+                     starts[lane] = Lcg::jump(state, first + std::uint64_t{lane} * stretch);
+                 kernel.count({starts.data(), threshold, &stretch, 1, counts.data()});
+                 for (unsigned lane = 0; lane < lanes; ++lane)
+                     failures[job] += counts[lane];
+             });
     const std::uint64_t counted = stretchCount * stretch;
     for (std::int64_t run = 0; run < runs; ++run) {
         std::uint32_t failed = 0;
-        for (unsigned thread = 0; thread < threads; ++thread)
-            failed += failures[static_cast<std::size_t>(run) * threads + thread];
+        for (unsigned part = 0; part < threads; ++part)
+            failed += failures[static_cast<std::size_t>(run) * threads + part];
         std::uint32_t drawn =
             Lcg::jump(state, static_cast<std::uint64_t>(run) * drawsPerRun + counted);
         for (std::uint64_t draw = counted; draw < drawsPerRun; ++draw) {

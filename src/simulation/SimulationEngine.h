@@ -1,7 +1,5 @@
 #pragma once
 
-#include "platform/Memory.h"
-
 #include <cstdint>
 #include <optional>
 
@@ -25,9 +23,8 @@ struct SimulationSettings
     // a thread costs more than it saves.
     std::uint64_t minDrawsPerThread = std::uint64_t{1} << 22;
     SimulationMethod method = SimulationMethod::Automatic;
-    // The memory a histogram may take: by default what the system can still give, read when the
-    // settings are made; nothing for no limit.
-    std::optional<std::uint64_t> availableMemory = platform::availableMemory();
+    // The memory a histogram may take; nothing for what the system can still give.
+    std::optional<std::uint64_t> availableMemory = std::nullopt;
 };
 
 // Simulates `runs` runs of `engines` engines (engines >= 0) after generator state `state`, a draw

@@ -26,9 +26,11 @@ import subprocess
 import sys
 import tempfile
 import time
+import traceback
 import zlib
 from dataclasses import dataclass, field
 from pathlib import Path
+from typing import Callable
 
 MAIN_TITLE = "Ausfallwahrscheinlichkeit von Raketentriebwerken"
 INFO_TITLE = "Informationen"
@@ -623,6 +625,38 @@ def _starts_cell(image: Image, x: int, y: int) -> bool:
     red, green, blue = image.pixel(x, y)
     return (red, green, blue) == (255, 255, 255) or not red == green == blue
 
+
+
+@dataclass
+class DisplayGroup:
+    """Cases that share a virtual display of their own, declared at `dpi`: run(display, program,
+    screen_grab)."""
+    name: str
+    run: Callable[[VirtualDisplay, str, str], None]
+    dpi: int = 96
+
+
+def run_display_groups(description: str, groups: list[DisplayGroup]) -> int:
+    """The main of a test script whose groups each take a display: runs the groups named on the
+    command line, reports each and returns the exit code."""
+    program, screen_grab, names = command_line(description, [g.name for g in groups])
+    passed = failed = 0
+    for group in (g for g in groups if g.name in names):
+        print(f"== {group.name} ({group.dpi} DPI)", flush=True)
+        try:
+            with VirtualDisplay(dpi=group.dpi) as display:
+                group.run(display, program, screen_grab)
+        except Exception as error:  # noqa: BLE001 - every failure is reported, then on
+            failed += 1
+            if isinstance(error, (AssertionError, HarnessError)):
+                print(f"FAIL {group.name}\n     {error}", flush=True)
+            else:
+                print(f"FAIL {group.name}\n" + "".join(traceback.format_exception(error)), flush=True)
+        else:
+            passed += 1
+            print(f"ok   {group.name}", flush=True)
+    print(f"{passed} passed, {failed} failed")
+    return 1 if failed else 0
 
 def main(argv: list[str]) -> int:
     if len(argv) == 3 and argv[1] == "close-window":

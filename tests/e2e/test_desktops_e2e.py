@@ -18,7 +18,6 @@ import shutil
 import subprocess
 import sys
 import tempfile
-import traceback
 from dataclasses import dataclass
 from pathlib import Path
 from typing import Callable
@@ -449,6 +448,21 @@ class ScreenReader:
                 for i in range(relation.getNTargets())]
 
 
+def simulate_and_wait_for_news(app: h.RunningProgram, reader: ScreenReader, engines: str,
+                               reliability: str, runs: str) -> None:
+    """Enters the inputs, clicks "Simulieren" and waits until the reader is told of the table."""
+    app.enter_field(h.ANZAHL, engines)
+    app.enter_field(h.ZUVERLAESSIGKEIT, reliability)
+    app.enter_field(h.DURCHLAEUFE, runs)
+    reader.pump()
+    reader.events.clear()
+    app.click(h.SIMULIEREN)
+    news = "object:property-change:accessible-description"
+    reader.wait_for_event(f"the news of the table of {engines} engines",
+                          lambda event: event[0].startswith(news)
+                          and event[1] == reader.pyatspi.ROLE_TABLE)
+
+
 def screen_reader_reads_the_window(display: h.VirtualDisplay, program: str,
                                    screen_grab: str) -> None:
     """Through AT-SPI each field is named by its caption and labelled by it; the grid is a table
@@ -473,15 +487,7 @@ def screen_reader_reads_the_window(display: h.VirtualDisplay, program: str,
         table = tables[0].queryTable()
         assert (table.nRows, table.nColumns) == (4, 2), f"{table.nRows} x {table.nColumns}"
 
-        app.enter_field(h.ANZAHL, "3")
-        app.enter_field(h.ZUVERLAESSIGKEIT, "100")
-        app.enter_field(h.DURCHLAEUFE, "10")
-        reader.pump()
-        reader.events.clear()
-        app.click(h.SIMULIEREN)
-        reader.wait_for_event("the news of a new table", lambda event: event[0].startswith(
-            "object:property-change:accessible-description")
-            and event[1] == reader.pyatspi.ROLE_TABLE)
+        simulate_and_wait_for_news(app, reader, "3", "100", "10")
         assert (table.nRows, table.nColumns) == (4, 5), f"{table.nRows} x {table.nColumns}"
         headers = [table.getColumnHeader(column).name for column in range(5)]
         assert headers == HEADERS, f"column headers {headers}"
@@ -509,15 +515,7 @@ def screen_reader_reads_the_window(display: h.VirtualDisplay, program: str,
             "object:state-changed:focused", reader.pyatspi.ROLE_TABLE_CELL, cells[1][0], 1))
 
         # Five million rows are read like four: the last row's cells, and the focus after Ctrl+End.
-        app.enter_field(h.ANZAHL, "5000000")
-        app.enter_field(h.ZUVERLAESSIGKEIT, "0,99999")
-        app.enter_field(h.DURCHLAEUFE, "1")
-        reader.pump()
-        reader.events.clear()
-        app.click(h.SIMULIEREN)
-        reader.wait_for_event("the news of the long table", lambda event: event[0].startswith(
-            "object:property-change:accessible-description")
-            and event[1] == reader.pyatspi.ROLE_TABLE)
+        simulate_and_wait_for_news(app, reader, "5000000", "0,99999", "1")
         assert (table.nRows, table.nColumns) == (5_000_001, 5), f"{table.nRows} x {table.nColumns}"
         last = [table.getAccessibleAt(5_000_000, column).name for column in range(5)]
         # One run: its failures sum to a share of 1 by the last row, which itself had none.
@@ -539,11 +537,6 @@ def screen_reader_reads_the_window(display: h.VirtualDisplay, program: str,
 # ------------------------------------------------------------------------------------------------
 
 
-@dataclass
-class Group:
-    name: str
-    run: Callable[[h.VirtualDisplay, str, str], None]
-    dpi: int = 96
 
 
 def plain_cases(*cases: Callable[[h.RunningProgram], None]):
@@ -559,37 +552,23 @@ def plain_cases(*cases: Callable[[h.RunningProgram], None]):
 
 
 GROUPS = [
-    Group("accessibility", screen_reader_reads_the_window),
-    Group("window_class", plain_cases(window_class_matches_the_desktop_file, captions_stand_apart)),
-    Group("plasma_125", lambda d, p, g: plasma_picture_equals_the_plain_picture(d, p, g, "1.25"),
-          dpi=120),
-    Group("plasma_150", lambda d, p, g: plasma_picture_equals_the_plain_picture(d, p, g, "1.5"),
-          dpi=144),
-    Group("no_tahoma_96", without_tahoma),
-    Group("no_tahoma_144", without_tahoma, dpi=144),
-    Group("wayland_scale_2", wayland_scale_2_equals_x11_at_192),
+    h.DisplayGroup("accessibility", screen_reader_reads_the_window),
+    h.DisplayGroup("window_class",
+                   plain_cases(window_class_matches_the_desktop_file, captions_stand_apart)),
+    h.DisplayGroup("plasma_125",
+                   lambda d, p, g: plasma_picture_equals_the_plain_picture(d, p, g, "1.25"),
+                   dpi=120),
+    h.DisplayGroup("plasma_150",
+                   lambda d, p, g: plasma_picture_equals_the_plain_picture(d, p, g, "1.5"),
+                   dpi=144),
+    h.DisplayGroup("no_tahoma_96", without_tahoma),
+    h.DisplayGroup("no_tahoma_144", without_tahoma, dpi=144),
+    h.DisplayGroup("wayland_scale_2", wayland_scale_2_equals_x11_at_192),
 ]
 
 
 def main() -> int:
-    program, screen_grab, names = h.command_line(__doc__.splitlines()[0], [g.name for g in GROUPS])
-    passed = failed = 0
-    for group in (g for g in GROUPS if g.name in names):
-        print(f"== {group.name} ({group.dpi} DPI)", flush=True)
-        try:
-            with h.VirtualDisplay(dpi=group.dpi) as display:
-                group.run(display, program, screen_grab)
-        except Exception as error:  # noqa: BLE001 - every failure is reported, then on
-            failed += 1
-            if isinstance(error, (AssertionError, h.HarnessError)):
-                print(f"FAIL {group.name}\n     {error}", flush=True)
-            else:
-                print(f"FAIL {group.name}\n" + "".join(traceback.format_exception(error)), flush=True)
-        else:
-            passed += 1
-            print(f"ok   {group.name}", flush=True)
-    print(f"{passed} passed, {failed} failed")
-    return 1 if failed else 0
+    return h.run_display_groups(__doc__.splitlines()[0], GROUPS)
 
 
 if __name__ == "__main__":

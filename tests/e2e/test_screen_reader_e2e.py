@@ -20,7 +20,6 @@ import subprocess
 import sys
 import tempfile
 import threading
-import traceback
 import tty
 from dataclasses import dataclass
 from pathlib import Path
@@ -365,34 +364,13 @@ def orca_reads_the_window(display: h.VirtualDisplay, program: str, screen_grab: 
 # ------------------------------------------------------------------------------------------------
 
 
-@dataclass
-class Group:
-    name: str
-    run: Callable[[h.VirtualDisplay, str, str], None]
 
 
-GROUPS = [Group("orca_speech", orca_reads_the_window)]
+GROUPS = [h.DisplayGroup("orca_speech", orca_reads_the_window)]
 
 
 def main() -> int:
-    program, screen_grab, names = h.command_line(__doc__.splitlines()[0], [g.name for g in GROUPS])
-    passed = failed = 0
-    for group in (g for g in GROUPS if g.name in names):
-        print(f"== {group.name}", flush=True)
-        try:
-            with h.VirtualDisplay() as display:
-                group.run(display, program, screen_grab)
-        except Exception as error:  # noqa: BLE001 - every failure is reported, then on
-            failed += 1
-            if isinstance(error, (AssertionError, h.HarnessError)):
-                print(f"FAIL {group.name}\n     {error}", flush=True)
-            else:
-                print(f"FAIL {group.name}\n" + "".join(traceback.format_exception(error)), flush=True)
-        else:
-            passed += 1
-            print(f"ok   {group.name}", flush=True)
-    print(f"{passed} passed, {failed} failed")
-    return 1 if failed else 0
+    return h.run_display_groups(__doc__.splitlines()[0], GROUPS)
 
 
 if __name__ == "__main__":

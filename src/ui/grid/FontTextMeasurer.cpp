@@ -81,6 +81,12 @@ bool FontTextMeasurer::interchangeableBeside(Metrics& metrics, char neighbour)
     return known > 0;
 }
 
+bool FontTextMeasurer::interchangeableAt(Metrics& metrics, std::string_view utf8, std::size_t i)
+{
+    return (i == 0 || interchangeableBeside(metrics, utf8[i - 1])) &&
+           (i + 1 == utf8.size() || interchangeableBeside(metrics, utf8[i + 1]));
+}
+
 std::optional<std::string_view> FontTextMeasurer::keyOf(Metrics& metrics, std::string_view utf8)
 {
     const bool shaped = metrics.digitsAlike;
@@ -96,17 +102,9 @@ std::optional<std::string_view> FontTextMeasurer::keyOf(Metrics& metrics, std::s
             m_shape[i] = c;
             continue;
         }
-        // The table answers once a neighbour was checked; only the first meeting asks the font.
-        const auto alikeBeside = [&metrics](char neighbour) {
-            const auto index = static_cast<unsigned char>(neighbour);
-            return (index < metrics.neighbours.size() && metrics.neighbours[index] > 0) ||
-                   interchangeableBeside(metrics, neighbour);
-        };
         // A digit that kerns with a neighbour of its own (Tahoma's beside the decimal comma)
         // stays as it is; the shape then tells apart the texts the kerning tells apart.
-        const bool alike = (i == 0 || alikeBeside(utf8[i - 1])) &&
-                           (i + 1 == utf8.size() || alikeBeside(utf8[i + 1]));
-        m_shape[i] = alike ? '0' : c;
+        m_shape[i] = interchangeableAt(metrics, utf8, i) ? '0' : c;
     }
     return shaped ? std::string_view(m_shape) : utf8;
 }
@@ -148,10 +146,7 @@ bool FontTextMeasurer::widthFollowsDigitCount(std::string_view utf8, GridFont fo
         const char c = utf8[i];
         if (c == '\t' || c == '\n' || c == '\r')
             return false;
-        if (!isDigit(c))
-            continue;
-        if ((i > 0 && !interchangeableBeside(metrics, utf8[i - 1])) ||
-            (i + 1 < utf8.size() && !interchangeableBeside(metrics, utf8[i + 1])))
+        if (isDigit(c) && !interchangeableAt(metrics, utf8, i))
             return false;
     }
     return true;

@@ -62,6 +62,9 @@ private:
     // differ in advance. Nothing for a text with tabs or line breaks.
     std::optional<std::string_view> keyOf(Metrics& metrics, std::string_view utf8);
     static bool interchangeableBeside(Metrics& metrics, char neighbour);
+    // Whether the digit at i may stand for any other: every digit kerns alike with both its
+    // neighbours. Each neighbour is asked of the font once.
+    static bool interchangeableAt(Metrics& metrics, std::string_view utf8, std::size_t i);
 
     GridFonts m_fonts;
     Metrics m_metrics[2];

@@ -40,19 +40,15 @@ bool isEmpty(const GridRect& rect)
     return rect.right < rect.left || rect.bottom < rect.top;
 }
 
-#if QT_VERSION < QT_VERSION_CHECK(6, 8, 0)
-// A notification that shows to assistive technology only: readers speak a notification when it
-// starts showing, whatever has the focus. Qt has no announcement of its own before 6.8.
-class ResultGridNotice : public QAccessibleInterface
+// What the grid's cells and its notice share: no object or children of their own, the grid's
+// table as parent, texts that cannot be set.
+class ResultGridPart : public QAccessibleInterface
 {
 public:
-    explicit ResultGridNotice(ResultGrid* grid)
+    explicit ResultGridPart(ResultGrid* grid)
         : m_grid(grid)
     {}
 
-    void setMessage(const QString& message) { m_message = message; }
-
-    bool isValid() const override { return m_grid != nullptr; }
     QObject* object() const override { return nullptr; }
     QWindow* window() const override { return m_grid ? m_grid->window()->windowHandle() : nullptr; }
     QAccessibleInterface* childAt(int, int) const override { return nullptr; }
@@ -63,26 +59,43 @@ public:
     QAccessibleInterface* child(int) const override { return nullptr; }
     int childCount() const override { return 0; }
     int indexOfChild(const QAccessibleInterface*) const override { return -1; }
+    void setText(QAccessible::Text, const QString&) override {}
+
+protected:
+    QPointer<ResultGrid> m_grid;
+};
+
+#if QT_VERSION < QT_VERSION_CHECK(6, 8, 0)
+// A notification that shows to assistive technology only: readers speak a notification when it
+// starts showing, whatever has the focus. Qt has no announcement of its own before 6.8.
+class ResultGridNotice : public ResultGridPart
+{
+public:
+    explicit ResultGridNotice(ResultGrid* grid)
+        : ResultGridPart(grid)
+    {}
+
+    void setMessage(const QString& message) { m_message = message; }
+
+    bool isValid() const override { return m_grid != nullptr; }
     QString text(QAccessible::Text kind) const override
     {
         return kind == QAccessible::Name ? m_message : QString();
     }
-    void setText(QAccessible::Text, const QString&) override {}
     QRect rect() const override { return {}; }
     QAccessible::Role role() const override { return QAccessible::Notification; }
     QAccessible::State state() const override { return {}; }
 
 private:
-    QPointer<ResultGrid> m_grid;
     QString m_message;
 };
 #endif
 
-class ResultGridCellAccessible : public QAccessibleInterface, public QAccessibleTableCellInterface
+class ResultGridCellAccessible : public ResultGridPart, public QAccessibleTableCellInterface
 {
 public:
     ResultGridCellAccessible(ResultGrid* grid, int col, int gridRow)
-        : m_grid(grid)
+        : ResultGridPart(grid)
         , m_col(col)
         , m_row(gridRow)
     {}
@@ -91,16 +104,6 @@ public:
     {
         return m_grid != nullptr && m_col < m_grid->columnCount() && m_row < m_grid->rowCount();
     }
-    QObject* object() const override { return nullptr; }
-    QWindow* window() const override { return m_grid ? m_grid->window()->windowHandle() : nullptr; }
-    QAccessibleInterface* childAt(int, int) const override { return nullptr; }
-    QAccessibleInterface* parent() const override
-    {
-        return QAccessible::queryAccessibleInterface(m_grid.data());
-    }
-    QAccessibleInterface* child(int) const override { return nullptr; }
-    int childCount() const override { return 0; }
-    int indexOfChild(const QAccessibleInterface*) const override { return -1; }
 
     QString text(QAccessible::Text kind) const override
     {
@@ -115,7 +118,6 @@ public:
             return {};
         return m_grid->cellText(m_col, m_row);
     }
-    void setText(QAccessible::Text, const QString&) override {}
 
     QRect rect() const override
     {
@@ -196,7 +198,6 @@ public:
 private:
     bool isHeader() const { return m_grid && m_row < m_grid->fixedRowCount(); }
 
-    QPointer<ResultGrid> m_grid;
     int m_col;
     int m_row;
 };
