@@ -478,9 +478,10 @@ TEST(GridCellStore, SourcesShowWhatWritingTheirTextsWouldHave)
                                    [&](const GridCellSource& source, int top, int bottom) {
                                        for (int r = top; r <= bottom; ++r) {
                                            ASSERT_TRUE(source.area().contains(c, r));
-                                           if (!store.isWrittenOrBlank(c, r))
+                                           if (!store.isWrittenOrBlank(c, r)) {
                                                ASSERT_TRUE(shown.insert({c, r}).second)
                                                    << "shown twice " << c << "," << r;
+                                           }
                                        }
                                    });
         }
