@@ -2,8 +2,10 @@
 
 #include "app/ProgramIcon.h"
 #include "app/StartupErrorText.h"
+#include "platform/FloatingPoint.h"
 #include "platform/desktop/Display.h"
 #include "platform/desktop/MessageBoxes.h"
+#include "platform/desktop/SettingsChanges.h"
 #include "presentation/FormatSettings.h"
 #include "ui/window/Application.h"
 #include "ui/window/MainWindow.h"
@@ -47,11 +49,13 @@ int runProgram(int& argc, char** argv, const StartupProbe& probe)
     };
     std::unique_ptr<Application> application;
     try {
+        platform::ensureExtendedPrecision();
         platform::takeOverDisplayScaling();
         stage(StartupStage::Formats);
         loadFormatSettings();
         stage(StartupStage::Application);
         application = std::make_unique<Application>(argc, argv);
+        platform::followSettingsChanges(*application);
         stage(StartupStage::Icon);
         application->setWindowIcon(programIcon());
         // Docks find the program's entry and icon by these names: the Wayland app id is the

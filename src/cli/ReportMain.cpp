@@ -1,11 +1,12 @@
 #include "cli/CommandError.h"
 #include "cli/ReportCommand.h"
 #include "platform/DescriptorOutput.h"
+#include "platform/FloatingPoint.h"
 #include "platform/StandardDescriptors.h"
 #include "presentation/FormatSettings.h"
 
-#include <csignal>
 #include <iostream>
+#include <string>
 #include <string_view>
 #include <vector>
 
@@ -17,11 +18,11 @@ int main(int argc, char* argv[])
         std::cerr << "triebwerke-report: " << *closed << '\n';
         return static_cast<int>(ExitCode::Failure);
     }
-    // Beyond a file-size limit a write then fails with its cause, and the tool cleans up after
-    // itself instead of being killed with a temporary file left behind.
-    std::signal(SIGXFSZ, SIG_IGN);
+    platform::prepareStandardStreams();
+    platform::ensureExtendedPrecision();
     loadFormatSettings();
-    const std::vector<std::string_view> arguments(argv + 1, argv + argc);
+    const std::vector<std::string> words = platform::commandLineArguments(argc, argv);
+    const std::vector<std::string_view> arguments(words.begin(), words.end());
     platform::DescriptorOutput standardOutput(1);
     std::ostream out(&standardOutput);
     return runReportCommand(arguments, out, std::cerr, [&standardOutput] {

@@ -17,7 +17,7 @@ public:
     DescriptorOutput(const DescriptorOutput&) = delete;
     DescriptorOutput& operator=(const DescriptorOutput&) = delete;
 
-    // The errno of the first failed write; 0 while every write succeeded.
+    // The system's error code of the first failed write; 0 while every write succeeded.
     int error() const { return m_error; }
 
 protected:
@@ -35,7 +35,7 @@ private:
 };
 
 // A German sentence naming the cause of a failed write or of a file that cannot be created, for an
-// errno value.
+// error code of the system (errno on Linux, GetLastError's on Windows).
 std::string describeWriteError(int error);
 
 } // namespace platform

@@ -6,7 +6,8 @@
 
 namespace platform {
 
-// Why a file could not be written: the step that failed and its errno.
+// Why a file could not be written: the step that failed and the system's error code (errno on
+// Linux, GetLastError's on Windows).
 struct FileProblem
 {
     enum class Step { Open, Create, Write };

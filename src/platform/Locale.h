@@ -24,6 +24,8 @@ public:
 };
 
 LocaleFormats userLocaleFormats();
+// The desktop's own formats, read anew at every call, whatever stands in for them.
+LocaleFormats systemLocaleFormats();
 
 // Replaces the user's locale with fixed formats for as long as it lives.
 class ScopedLocale

@@ -33,7 +33,7 @@ ROOMS = {
 # Libraries of the system that any room may link.
 SYSTEM_LIBRARIES = {"Threads::Threads"}
 # Libraries of the system that belong to the operating system's layer alone.
-OWN_SYSTEM_LIBRARIES = {"platform/desktop": {"PkgConfig::WaylandClient"}}
+OWN_SYSTEM_LIBRARIES = {"platform/desktop": {"PkgConfig::WaylandClient", "user32", "gdi32"}}
 
 QUOTED = re.compile(r'^\s*#\s*include\s+"([^"]+)"')
 ANGLED = re.compile(r"^\s*#\s*include\s+<([^>]+)>")

@@ -20,6 +20,9 @@ public:
     virtual QString text() = 0;
 };
 
+// The system's own clipboard, which the functions below use unless a test stands in for it.
+Clipboard& systemClipboard();
+
 bool setClipboardText(const QString& text);
 bool setClipboardUtf8Text(const QByteArray& text);
 QString clipboardText();

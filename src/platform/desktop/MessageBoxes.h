@@ -20,6 +20,9 @@ public:
     virtual void show(QWidget* owner, Icon icon, const QString& title, const QString& text) = 0;
 };
 
+// The system's own boxes, which showMessageBox uses unless a test stands in for them.
+MessageBoxes& systemMessageBoxes();
+
 void showMessageBox(QWidget* owner, MessageBoxes::Icon icon, const QString& title,
                     const QString& text);
 

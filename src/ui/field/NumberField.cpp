@@ -4,6 +4,7 @@
 #include "platform/Utf16Text.h"
 #include "platform/desktop/Clipboard.h"
 #include "platform/desktop/Fonts.h"
+#include "platform/desktop/Keyboard.h"
 #include "presentation/CheckedArithmetic.h"
 #include "presentation/FormatSettings.h"
 #include "ui/field/NumberFieldAccessible.h"
@@ -109,6 +110,10 @@ NumberField::NumberField(QWidget* parent)
     });
     setBoxText(QString());
     adjustHeightToFont();
+    // Where the system tells beforehand what the keypad's decimal key types, the field knows
+    // from the start whether to turn it into the locale's separator; elsewhere the key says so.
+    if (const auto keypad = platform::keypadDecimalCharacter())
+        m_forceDecimalSeparatorInput = *keypad != formatSettings.decimalSeparator;
 }
 
 NumberField::~NumberField()

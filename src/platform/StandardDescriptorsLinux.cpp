@@ -1,6 +1,7 @@
 #include "platform/StandardDescriptors.h"
 
 #include <cerrno>
+#include <csignal>
 #include <fcntl.h>
 
 namespace platform {
@@ -14,6 +15,16 @@ std::optional<std::string> closedStandardDescriptor()
             return std::string(names[descriptor]) + " (Deskriptor " + std::to_string(descriptor) +
                    ") ist nicht geöffnet";
     return std::nullopt;
+}
+
+void prepareStandardStreams()
+{
+    std::signal(SIGXFSZ, SIG_IGN);
+}
+
+std::vector<std::string> commandLineArguments(int argc, char** argv)
+{
+    return {argv + (argc > 0 ? 1 : 0), argv + argc};
 }
 
 } // namespace platform

@@ -1,0 +1,7 @@
+#include "platform/desktop/SettingsChanges.h"
+
+namespace platform {
+
+void followSettingsChanges(QCoreApplication&) {}
+
+} // namespace platform
