@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Installs the Debian packages the build, the tests and the program need, and stays silent when
-# they are all there already. Usage: ensure-packages.sh [run|test|package]
+# they are all there already. Usage: ensure-packages.sh [run|test|package|windows]
 set -euo pipefail
 
 # The few names that differ between the releases we build on: clang's runtime (for libFuzzer)
@@ -23,12 +23,16 @@ packaging=(dpkg-dev file appstream lintian)
 # Wayland is weston's; the fuzz targets are built by clang with its libFuzzer runtime. Debian's
 # screen reader itself (orca, speaking through speech-dispatcher) runs in a window manager
 # (openbox), in German, whose locale is made from the sources in locales.
+# The Windows stage: MinGW-w64 with POSIX threads builds Qt and the programs, Wine runs them and
+# the tests, NSIS makes the installer; Qt's host tools of the same version generate its code.
+windows=(g++-mingw-w64-x86-64-posix wine wine64 nsis qt6-base-dev-tools)
 case "${1:-run}" in
     test) packages+=(libgtest-dev libgmock-dev libbenchmark-dev python3 xvfb xauth xdotool xclip
                      x11-xserver-utils x11-utils weston at-spi2-core python3-pyatspi dbus
                      orca speech-dispatcher openbox locales
                      clang-format clang ${clang_runtime:+"$clang_runtime"} man-db
-                     "${packaging[@]}") ;;
+                     "${packaging[@]}" "${windows[@]}") ;;
+    windows) packages+=(libgtest-dev "${packaging[@]}" "${windows[@]}") ;;
     package) packages+=("${packaging[@]}") ;;
 esac
 

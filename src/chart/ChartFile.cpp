@@ -7,7 +7,9 @@
 #include <QImage>
 #include <QPainter>
 #include <QRegularExpression>
+#if TRIEBWERKE_HAVE_SVG
 #include <QSvgGenerator>
+#endif
 
 #include <cstdio>
 #include <new>
@@ -169,6 +171,7 @@ QByteArray encodePng(const ChartImage& image)
     return png.data();
 }
 
+#if TRIEBWERKE_HAVE_SVG
 QByteArray encodeSvg(const ChartImage& image)
 {
     QBuffer svg;
@@ -196,13 +199,19 @@ QByteArray encodeSvg(const ChartImage& image)
                          .toUtf8());
     return text;
 }
+#endif
 
 } // namespace
 
 std::string encodeChartImage(const ChartImage& image, ChartFileType type)
 {
     const DrawingApplication application;
+#if TRIEBWERKE_HAVE_SVG
     const QByteArray bytes = type == ChartFileType::Png ? encodePng(image) : encodeSvg(image);
+#else
+    // Refused where the command line is read (svgChartsAvailable); never asked for here.
+    const QByteArray bytes = type == ChartFileType::Png ? encodePng(image) : QByteArray();
+#endif
     return std::string(bytes.constData(), static_cast<std::size_t>(bytes.size()));
 }
 
@@ -216,4 +225,9 @@ std::string drawChart(const ChartRequest& request, ChartFileType type)
 {
     const DrawingApplication application;
     return encodeChartImage(chartImage(request), type);
+}
+
+bool svgChartsAvailable()
+{
+    return TRIEBWERKE_HAVE_SVG != 0;
 }

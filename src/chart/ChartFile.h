@@ -7,6 +7,9 @@
 
 enum class ChartFileType { Png, Svg };
 
+// Whether this build draws SVG files: it needs Qt SVG, which a Qt built without it lacks.
+bool svgChartsAvailable();
+
 // The chart's layout with its texts measured in the font it is drawn in.
 ChartImage chartImage(const ChartRequest& request);
 

@@ -86,6 +86,10 @@ ChartFileType readPlotType(std::string_view path)
                    [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
     if (extension == ".png")
         return ChartFileType::Png;
+    if (extension == ".svg" && !svgChartsAvailable())
+        throw usageError("Diese Ausgabe des Programms zeichnet keine SVG-Dateien (ohne Qt SVG "
+                         "gebaut); --plot nimmt hier nur .png: " +
+                         quotedArgument(path));
     if (extension == ".svg")
         return ChartFileType::Svg;
     throw usageError("Der Dateiname von --plot endet weder auf .png noch auf .svg: " +

@@ -7,6 +7,11 @@
 #include <string>
 #include <windows.h>
 
+// Newer SDKs name it; MinGW's headers do not yet.
+#ifndef ERROR_DIRECTORY_NOT_SUPPORTED
+#define ERROR_DIRECTORY_NOT_SUPPORTED 336L
+#endif
+
 namespace platform {
 
 int writeToDescriptor(int descriptor, const char* text, std::size_t size)

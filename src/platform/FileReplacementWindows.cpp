@@ -5,6 +5,11 @@
 #include <random>
 #include <windows.h>
 
+// Newer SDKs name it; MinGW's headers do not yet.
+#ifndef ERROR_DIRECTORY_NOT_SUPPORTED
+#define ERROR_DIRECTORY_NOT_SUPPORTED 336L
+#endif
+
 namespace platform {
 
 namespace {
@@ -38,7 +43,7 @@ Existing inspect(const std::wstring& path)
                                       nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
     if (handle == INVALID_HANDLE_VALUE)
         return {};
-    Existing found{.exists = true};
+    Existing found{.exists = true, .directory = false, .disk = true, .finalPath = {}};
     found.disk = GetFileType(handle) == FILE_TYPE_DISK;
     BY_HANDLE_FILE_INFORMATION information{};
     if (found.disk && GetFileInformationByHandle(handle, &information) != 0)

@@ -1,5 +1,4 @@
 #include "platform/DescriptorOutput.h"
-
 #include "support/CaseNames.h"
 
 #include <cerrno>
