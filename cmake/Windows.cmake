@@ -20,3 +20,6 @@ macro(triebwerke_find_gtest)
         add_library(GTest::gmock ALIAS gmock)
     endif()
 endmacro()
+
+# The same optimisation as the Linux release build (-O2), so both run the same code paths.
+string(REPLACE "-O3" "-O2" CMAKE_CXX_FLAGS_RELEASE "${CMAKE_CXX_FLAGS_RELEASE}")

@@ -103,7 +103,7 @@ say "configuring qtbase"
 rm -rf "$prefix"
 run_logged "$log" "configuring qtbase" \
     cmake -S "$base_src" -B "$work/qtbase-build" -G Ninja \
-        -DCMAKE_TOOLCHAIN_FILE="$repo/cmake/mingw-w64-x86_64.cmake" \
+        -DCMAKE_TOOLCHAIN_FILE="$repo/cmake/mingw-w64-x86_64.cmake" -DTRIEBWERKE_BUILDING_QT=ON \
         -DQT_HOST_PATH=/usr -DQT_HOST_PATH_CMAKE_DIR=/usr/lib/x86_64-linux-gnu/cmake \
         -DCMAKE_INSTALL_PREFIX="$prefix" -DCMAKE_BUILD_TYPE=Release -DBUILD_SHARED_LIBS=ON \
         -DQT_BUILD_EXAMPLES=OFF -DQT_BUILD_TESTS=OFF -DQT_BUILD_BENCHMARKS=OFF \
@@ -120,6 +120,7 @@ if [[ -n "$svg_src" ]]; then
     run_logged "$log" "configuring qtsvg" \
         cmake -S "$svg_src" -B "$work/qtsvg-build" -G Ninja \
             -DCMAKE_TOOLCHAIN_FILE="$prefix/lib/cmake/Qt6/qt.toolchain.cmake" \
+            -DTRIEBWERKE_BUILDING_QT=ON \
             -DCMAKE_INSTALL_PREFIX="$prefix" -DCMAKE_BUILD_TYPE=Release \
             -DQT_BUILD_EXAMPLES=OFF -DQT_BUILD_TESTS=OFF
     say "building qtsvg"

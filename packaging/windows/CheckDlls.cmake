@@ -6,6 +6,7 @@
 # Run from the install rules, or as
 #   cmake -DTRIEBWERKE_LAYOUT=DIR -DTRIEBWERKE_OBJDUMP=x86_64-w64-mingw32-objdump
 #         -DTRIEBWERKE_SYSTEM_DLLS=/usr/lib/x86_64-linux-gnu/wine/x86_64-windows -P CheckDlls.cmake
+cmake_minimum_required(VERSION 3.25)
 foreach(variable TRIEBWERKE_LAYOUT TRIEBWERKE_OBJDUMP TRIEBWERKE_SYSTEM_DLLS)
     if(NOT ${variable})
         message(FATAL_ERROR "CheckDlls.cmake needs ${variable}")

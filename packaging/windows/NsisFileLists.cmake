@@ -4,6 +4,7 @@
 # would take along whatever a user kept in a folder they chose for the program.
 #
 # Usage: cmake -DSTAGE=INSTALLED_FOLDER -DOUTPUT=FILE.nsh -P NsisFileLists.cmake
+cmake_minimum_required(VERSION 3.25)
 if(NOT STAGE OR NOT OUTPUT OR NOT IS_DIRECTORY "${STAGE}")
     message(FATAL_ERROR "Usage: cmake -DSTAGE=INSTALLED_FOLDER -DOUTPUT=FILE.nsh -P NsisFileLists.cmake")
 endif()

@@ -1,5 +1,6 @@
-#include "platform/DescriptorOutput.h"
 #include "platform/DescriptorWrite.h"
+
+#include "platform/DescriptorOutput.h"
 #include "platform/Exceptions.h"
 
 #include <cerrno>

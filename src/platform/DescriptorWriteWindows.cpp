@@ -1,11 +1,13 @@
-#include "platform/DescriptorOutput.h"
 #include "platform/DescriptorWrite.h"
+
+#include "platform/DescriptorOutput.h"
 #include "platform/Exceptions.h"
+
+#include <windows.h>
 
 #include <algorithm>
 #include <io.h>
 #include <string>
-#include <windows.h>
 
 // Newer SDKs name it; MinGW's headers do not yet.
 #ifndef ERROR_DIRECTORY_NOT_SUPPORTED

@@ -1,28 +1,16 @@
 #include "platform/Exceptions.h"
 
+#include "platform/ModuleAddress.h"
+
 #include <cstdint>
 #include <cstdlib>
 #include <cxxabi.h>
-#include <dlfcn.h>
 #include <memory>
 #include <utility>
 
-namespace {
-
-const void* moduleOffset(const void* address)
-{
-    Dl_info info{};
-    if (dladdr(address, &info) == 0 || info.dli_fbase == nullptr)
-        return address;
-    return reinterpret_cast<const void*>(reinterpret_cast<std::uintptr_t>(address) -
-                                         reinterpret_cast<std::uintptr_t>(info.dli_fbase));
-}
-
-} // namespace
-
 Exception::Exception(std::string message)
     : m_message(std::move(message))
-    , m_origin(moduleOffset(__builtin_return_address(0)))
+    , m_origin(platform::moduleOffset(__builtin_return_address(0)))
 {}
 
 const char* Exception::what() const noexcept

@@ -1,9 +1,11 @@
 #include "platform/FileReplacement.h"
+
 #include "platform/WideText.h"
+
+#include <windows.h>
 
 #include <algorithm>
 #include <random>
-#include <windows.h>
 
 // Newer SDKs name it; MinGW's headers do not yet.
 #ifndef ERROR_DIRECTORY_NOT_SUPPORTED

@@ -1,4 +1,5 @@
 #include "platform/Locale.h"
+
 #include "platform/Utf16Text.h"
 
 #include <QLocale>

@@ -1,10 +1,12 @@
 #include "platform/StandardDescriptors.h"
+
 #include "platform/WideText.h"
+
+#include <windows.h>
 
 #include <fcntl.h>
 #include <io.h>
 #include <shellapi.h>
-#include <windows.h>
 
 namespace platform {
 

@@ -1,8 +1,9 @@
 #pragma once
 
+#include <windows.h>
+
 #include <string>
 #include <string_view>
-#include <windows.h>
 
 namespace platform {
 

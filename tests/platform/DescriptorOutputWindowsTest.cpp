@@ -1,5 +1,7 @@
 #include "platform/DescriptorOutput.h"
 
+#include <windows.h>
+
 #include <fcntl.h>
 #include <filesystem>
 #include <fstream>
@@ -8,7 +10,6 @@
 #include <iterator>
 #include <ostream>
 #include <string>
-#include <windows.h>
 
 namespace {
 

@@ -1,5 +1,7 @@
 #include "platform/FileReplacement.h"
 
+#include <windows.h>
+
 #include <algorithm>
 #include <filesystem>
 #include <fstream>
@@ -7,7 +9,6 @@
 #include <iterator>
 #include <string>
 #include <vector>
-#include <windows.h>
 
 namespace {
 

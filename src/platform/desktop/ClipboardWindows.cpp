@@ -1,10 +1,12 @@
 #include "platform/desktop/Clipboard.h"
+
 #include "platform/desktop/DesktopLogging.h"
 
 #include <QThread>
 
-#include <cstring>
 #include <windows.h>
+
+#include <cstring>
 
 namespace platform {
 

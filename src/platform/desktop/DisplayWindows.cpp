@@ -1,8 +1,9 @@
 #include "platform/desktop/DesktopLogging.h"
 #include "platform/desktop/DisplaySystem.h"
 
-#include <shellscalingapi.h>
 #include <windows.h>
+
+#include <shellscalingapi.h>
 
 namespace platform {
 

@@ -1,5 +1,6 @@
-#include "platform/desktop/DesktopLogging.h"
 #include "platform/desktop/Keyboard.h"
+
+#include "platform/desktop/DesktopLogging.h"
 
 #include <windows.h>
 

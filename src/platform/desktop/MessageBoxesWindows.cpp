@@ -1,11 +1,13 @@
+#include "platform/desktop/MessageBoxes.h"
+
 #include "platform/FloatingPoint.h"
 #include "platform/desktop/DesktopLogging.h"
-#include "platform/desktop/MessageBoxes.h"
 
 #include <QWidget>
 
-#include <commctrl.h>
 #include <windows.h>
+
+#include <commctrl.h>
 
 namespace platform {
 

@@ -1,5 +1,6 @@
-#include "platform/desktop/DesktopLogging.h"
 #include "platform/desktop/SettingsChanges.h"
+
+#include "platform/desktop/DesktopLogging.h"
 
 #include <QAbstractNativeEventFilter>
 #include <QCoreApplication>
