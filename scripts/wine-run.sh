@@ -18,6 +18,12 @@ for folder in "${search[@]}"; do
 done
 export WINEPATH="$path${WINEPATH:+;$WINEPATH}"
 
+# Wine hands a Windows program none of the Unix side's QT_ variables, only WINEQT_ ones, renamed
+# to QT_: the tests' offscreen platform and logging rules travel that way.
+while IFS='=' read -r name value; do
+    [[ "$name" == QT_* ]] && export "WINE$name=$value"
+done < <(env)
+
 # The first program in a new prefix makes it (half a minute); parallel tests wait for that once.
 if [[ ! -f "$WINEPREFIX/system.reg" ]]; then
     mkdir -p "$(dirname "$WINEPREFIX")"

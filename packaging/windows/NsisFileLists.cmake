@@ -6,7 +6,8 @@
 # Usage: cmake -DSTAGE=INSTALLED_FOLDER -DOUTPUT=FILE.nsh -P NsisFileLists.cmake
 cmake_minimum_required(VERSION 3.25)
 if(NOT STAGE OR NOT OUTPUT OR NOT IS_DIRECTORY "${STAGE}")
-    message(FATAL_ERROR "Usage: cmake -DSTAGE=INSTALLED_FOLDER -DOUTPUT=FILE.nsh -P NsisFileLists.cmake")
+    message(FATAL_ERROR
+        "Usage: cmake -DSTAGE=INSTALLED_FOLDER -DOUTPUT=FILE.nsh -P NsisFileLists.cmake")
 endif()
 
 # A path below the installation folder, given with forward slashes.

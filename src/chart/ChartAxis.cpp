@@ -2,9 +2,25 @@
 
 #include <algorithm>
 #include <array>
+#include <charconv>
 #include <cmath>
+#include <limits>
+#include <string>
 
 namespace {
+
+// 10^exponent as the double nearest to it, read from its decimal: the C library's pow is not
+// correctly rounded on every system (MinGW's misses 10^-3 by one unit in the last place), the
+// reading of a decimal is.
+double powerOfTenNearest(int exponent)
+{
+    const std::string text = "1e" + std::to_string(exponent);
+    double value = 0;
+    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
+    if (error == std::errc::result_out_of_range)
+        return exponent > 0 ? std::numeric_limits<double>::infinity() : 0.0;
+    return value;
+}
 
 constexpr std::array<std::int64_t, 3> niceMantissas = {1, 2, 5};
 
@@ -15,8 +31,8 @@ double scaled(std::int64_t whole, int exponent)
 {
     constexpr int exactPowers = 22;
     if (exponent < 0 && -exponent <= exactPowers)
-        return static_cast<double>(whole) / std::pow(10.0, -exponent);
-    return static_cast<double>(whole) * std::pow(10.0, exponent);
+        return static_cast<double>(whole) / powerOfTenNearest(-exponent);
+    return static_cast<double>(whole) * powerOfTenNearest(exponent);
 }
 
 // whole x 10^exponent written out, with -exponent decimals when the exponent is negative.
@@ -36,9 +52,9 @@ int floorLog10(double value)
 {
     int exponent = static_cast<int>(std::floor(std::log10(value)));
     // log10 may land a hair beside a whole number; the power itself decides.
-    if (std::pow(10.0, exponent) > value)
+    if (powerOfTenNearest(exponent) > value)
         --exponent;
-    else if (std::pow(10.0, exponent + 1) <= value)
+    else if (powerOfTenNearest(exponent + 1) <= value)
         ++exponent;
     return exponent;
 }
@@ -46,7 +62,7 @@ int floorLog10(double value)
 int ceilLog10(double value)
 {
     const int below = floorLog10(value);
-    return std::pow(10.0, below) == value ? below : below + 1;
+    return powerOfTenNearest(below) == value ? below : below + 1;
 }
 
 const char* superscriptDigit(int digit)
@@ -120,7 +136,7 @@ std::vector<AxisTick> logTicks(LogRange range, int maxIntervals)
     std::vector<AxisTick> ticks;
     for (int exponent = range.low; exponent <= range.high; ++exponent) {
         if (exponent % stride == 0)
-            ticks.push_back(AxisTick{std::pow(10.0, exponent), powerOfTen(exponent)});
+            ticks.push_back(AxisTick{powerOfTenNearest(exponent), powerOfTen(exponent)});
     }
     return ticks;
 }

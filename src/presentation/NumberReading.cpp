@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdint>
 #include <limits>
 #include <string>
 
@@ -64,7 +65,7 @@ struct DecimalText
     bool negative = false;
     std::u16string_view integerDigits;
     std::u16string_view fractionDigits;
-    long exponent = 0;
+    std::int64_t exponent = 0;
 };
 
 std::u16string_view digitsFrom(std::u16string_view text, std::size_t& i)
@@ -117,7 +118,7 @@ std::optional<DecimalText> splitDecimal(std::u16string_view text, char16_t separ
 }
 
 // value x 10^power; an infinity where that lies beyond the extended range.
-long double scaled(long double value, long power)
+long double scaled(long double value, std::int64_t power)
 {
     if (value == 0 || power == 0)
         return value;
@@ -138,7 +139,7 @@ long double accumulatedValue(const DecimalText& parts)
             value = value * 10 + (digit - u'0');
     if (std::isinf(value))
         return value;
-    return scaled(value, parts.exponent - static_cast<long>(parts.fractionDigits.size()));
+    return scaled(value, parts.exponent - static_cast<std::int64_t>(parts.fractionDigits.size()));
 }
 
 // More significant digits than these change an extended value by far less than its last bit.
@@ -155,8 +156,9 @@ long double valueOfSignificantDigits(const DecimalText& parts)
     long double value = 0;
     for (std::size_t k = first; k < first + kept; ++k)
         value = value * 10 + (digits[k] - u'0');
-    const auto dropped = static_cast<long>(digits.size() - first - kept);
-    return scaled(value, parts.exponent - static_cast<long>(parts.fractionDigits.size()) + dropped);
+    const auto dropped = static_cast<std::int64_t>(digits.size() - first - kept);
+    return scaled(value, parts.exponent - static_cast<std::int64_t>(parts.fractionDigits.size()) +
+                             dropped);
 }
 
 } // namespace

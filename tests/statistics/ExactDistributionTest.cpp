@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <gtest/gtest.h>
 #include <iomanip>
+#include <numbers>
 #include <ostream>
 
 namespace {
@@ -106,7 +107,7 @@ TEST_P(LargeDistributionTest, StaysFiniteNormalisedAndNarrow)
     EXPECT_NEAR(static_cast<double>(total), 1, 1e-12);
     EXPECT_LE(std::abs(static_cast<double>(mode) - mean), 1);
     // The normal approximation at the mean holds to a few digits for these spreads.
-    EXPECT_NEAR(largest * deviation * std::sqrt(2 * M_PI), 1, 1e-2);
+    EXPECT_NEAR(largest * deviation * std::sqrt(2 * std::numbers::pi), 1, 1e-2);
 }
 
 INSTANTIATE_TEST_SUITE_P(statistics, LargeDistributionTest,

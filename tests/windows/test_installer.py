@@ -55,10 +55,10 @@ class Session:
         self.root = root
         self.prefix = os.path.join(root, "prefix")
         self.xvfb = None
+        # None of the caller's Wine settings: no WINEPATH into the build's Qt and MinGW, no
+        # other prefix, no WINEQT_ variables (the only way Qt's reach a Windows program).
         self.env = {key: value for key, value in os.environ.items()
-                    # Qt's variables from the caller (ctest sets an offscreen platform) would
-                    # reach the Windows programs through Wine.
-                    if not key.startswith(("QT_", "WINE"))}
+                    if not key.startswith("WINE")}
         self.env.update({
             "WINEPREFIX": self.prefix,
             "WINEARCH": "win64",
@@ -181,6 +181,22 @@ def check_installed(session, install_dir, shortcut, stage, version):
         f"{values.get('DisplayVersion')}")
 
 
+def prefix_state(session):
+    """Every file and folder on drive C: and every key of the user's registry, to tell what an
+    installation left behind. Read once no Wine process runs, when Wine has saved the
+    registry."""
+    session.wait_for_wine(120, "Wine, to save the registry")
+    drive_c = os.path.join(session.prefix, "drive_c")
+    paths = set()
+    for directory, folders, files in os.walk(drive_c):
+        for name in folders + files:
+            paths.add(os.path.relpath(os.path.join(directory, name), drive_c))
+    with open(os.path.join(session.prefix, "user.reg"), encoding="utf-8",
+              errors="replace") as registry:
+        keys = {line.split("]")[0] + "]" for line in registry if line.startswith("[")}
+    return paths, keys
+
+
 def check_zip(build_dir, version, stage):
     """The portable zip holds the same layout as the installer, in one top folder."""
     path = os.path.join(build_dir, "dist", f"Triebwerke-{version}-windows-x86_64.zip")
@@ -220,14 +236,15 @@ def check_report_tool(session, install_dir, version):
     charts = []
     for name, font_dir in (("chart.png", None), ("chart-without-fonts.png", no_fonts)):
         path = os.path.join(session.root, name)
+        # Wine hands Unix variables named QT_... to Windows programs only with WINE before them.
         if font_dir is not None:
-            session.env["QT_QPA_FONTDIR"] = session.windows_path(font_dir)
+            session.env["WINEQT_QPA_FONTDIR"] = session.windows_path(font_dir)
         try:
             result = session.wine([tool, "--engines", "3", "--reliability", "0.9", "--runs",
                                    "1000", "--seed", "1", "--plot", session.windows_path(path)],
                                   120, check=False, what="the chart")
         finally:
-            session.env.pop("QT_QPA_FONTDIR", None)
+            session.env.pop("WINEQT_QPA_FONTDIR", None)
         if font_dir is None and result.returncode != 0:
             raise Failure(f"triebwerke-report --plot failed ({result.returncode}):\n"
                           f"{result.out}{result.err}")
@@ -320,6 +337,7 @@ def main():
         shortcut = os.path.join(roaming, "Microsoft", "Windows", "Start Menu", "Programs",
                                 "Triebwerke.lnk")
 
+        files_before, keys_before = prefix_state(session)
         for attempt in ("installing", "installing again, over the first installation"):
             say(f"{attempt}: {os.path.basename(installer)} /S")
             session.wine([session.windows_path(installer), "/S"], 300, what="the installer")
@@ -336,6 +354,7 @@ def main():
         uninstaller = session.windows_path(os.path.join(install_dir, "Uninstall.exe"))
         session.wine([uninstaller, "/S"], 120, what="the uninstaller")
         session.wait_for_wine(180, "the uninstaller")
+        files_after, keys_after = prefix_state(session)
         left = []
         if os.path.exists(install_dir):
             left.append(f"the folder {install_dir} ({sorted(files_below(install_dir))})")
@@ -343,9 +362,18 @@ def main():
             left.append(f"the shortcut {shortcut}")
         if session.wine(["reg", "query", UNINSTALL_KEY], 60, check=False).returncode == 0:
             left.append(f"the registry key {UNINSTALL_KEY}")
+        # NSIS's uninstaller runs from a copy in a folder of its own in %TEMP%, which Windows
+        # deletes at the next start.
+        new_files = sorted(path for path in files_after - files_before
+                           if not re.search(r"(^|/)Temp/~nsu[^/]*\.tmp(/|$)", path))
+        if new_files:
+            left.append(f"on drive C: {new_files}")
+        if keys_after - keys_before:
+            left.append(f"in the registry {sorted(keys_after - keys_before)}")
         if left:
             raise Failure("the uninstaller left behind: " + "; ".join(left))
-        say("uninstalled: no folder, no shortcut, no registry key left")
+        say(f"uninstalled: drive C: and the user's registry as before the installation "
+            f"({len(files_after)} files and folders, {len(keys_after)} keys)")
     finally:
         session.close()
         if arguments.keep:

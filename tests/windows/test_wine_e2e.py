@@ -54,37 +54,42 @@ def found(what: str) -> None:
 # Boxes
 
 
-def icon_colours(image: h.Image) -> tuple[int, int]:
-    """Pixels of the two icons a box may carry, counted by their colour: the stop icon is a red
-    disc, the information icon a blue one. The rest of a box is grey, black text and white."""
+def icon_colours(image: h.Image, rect: tuple[int, int, int, int]) -> tuple[int, int]:
+    """The red and the blue pixels in an icon's rectangle: the stop icon is a red disc, the
+    information icon a blue one; neither has any of the other's colour."""
+    left, top, right, bottom = rect
     red = blue = 0
-    for y in range(image.height):
-        for x in range(image.width):
+    for y in range(max(top, 0), min(bottom, image.height)):
+        for x in range(max(left, 0), min(right, image.width)):
             r, g, b = image.pixel(x, y)
             red += r >= 150 and g <= 90 and b <= 90
             blue += b >= 150 and r <= 110 and b - r >= 60
     return red, blue
 
 
-# An icon of 32 x 32 pixels (more at a higher DPI) has hundreds of pixels of its colour; a few
-# dozen stray ones would be a caption's antialiasing at most.
-ICON_PIXELS = 100
-
-
 def check_box(app: w.WineProgram, box: str, title: str, text: str, icon: str) -> None:
-    """A box as its reader sees it: its message, one OK button and the icon of its kind."""
+    """A box as its reader sees it: its message, one OK button and one icon, of its kind's
+    colour. The controls' texts and places come from Windows, the icon's colours from the
+    screen."""
     controls = app.box_controls(title)
-    texts = [label for kind, label in controls if kind == "Static" and label]
-    buttons = [label for kind, label in controls if kind == "Button"]
-    red, blue = icon_colours(app.grab(box))
-    found(f"box '{title}': texts {texts}, buttons {buttons}, {red} red and {blue} blue pixels")
+    texts = [c.text for c in controls if c.kind == "Static" and c.text]
+    buttons = [c.text for c in controls if c.kind == "Button"]
+    icons = [c.rect for c in controls if c.kind == "Static" and not c.text]
+    image = app.grab(box)
+    colours = [icon_colours(image, rect) for rect in icons]
+    found(f"box '{title}' of {image.width} x {image.height}: texts {texts}, buttons {buttons}, "
+          f"icons at {icons} with (red, blue) pixels {colours}")
     assert texts == [text], f"the box '{title}' says {texts}, expected [{text!r}]"
     assert buttons == ["OK"], f"the box '{title}' has the buttons {buttons}, expected ['OK']"
+    assert len(icons) == 1, f"the box '{title}' has {len(icons)} icons"
+    (left, top, right, bottom), (red, blue) = icons[0], colours[0]
+    # A disc fills more than half its square; an eighth is plenty, and a stray pixel or two of
+    # the other colour would be antialiasing at most.
+    enough = (right - left) * (bottom - top) // 8
     if icon == "stop":
-        assert red >= ICON_PIXELS and blue < ICON_PIXELS, \
-            f"no stop icon: {red} red and {blue} blue pixels"
+        assert red >= enough and blue < 3, f"no stop icon: {red} red and {blue} blue pixels"
     else:
-        assert blue >= ICON_PIXELS and red < ICON_PIXELS, \
+        assert blue >= enough and red < 3, \
             f"no information icon: {red} red and {blue} blue pixels"
 
 
@@ -131,14 +136,24 @@ def check_report(text: str, **expected) -> None:
 class GridCells:
     rows: list[tuple[int, int]]  # first and last pixel row inside each row's lines
     columns: list[tuple[int, int]]
-    selected: list[tuple[int, int]] = field(default_factory=list)  # (row, column)
+    fixed: list[tuple[int, int]] = field(default_factory=list)  # (row, column)
+    selected: list[tuple[int, int]] = field(default_factory=list)
+
+    def first_movable(self) -> tuple[int, int]:
+        """The top left cell of those that are not fixed."""
+        movable = [(r, c) for r in range(len(self.rows)) for c in range(len(self.columns))
+                   if (r, c) not in self.fixed]
+        return min(r for r, _ in movable), min(c for _, c in movable)
 
 
 def grid_cells(image: h.Image, dpi: int) -> GridCells:
-    """The cells between the grid lines, and which of them show the selection: a cell whose
-    inside is mostly a colour, neither white (a plain cell) nor grey (a fixed cell's face)."""
+    """The cells between the grid lines, by what their inside mostly shows: white for a plain
+    cell, another grey for a fixed one (its face's gradient), a colour for a selected one."""
+    width, height = h.mul_div(618, dpi, 96), h.mul_div(307, dpi, 96)
+    assert image.width >= width and image.height >= height, \
+        f"the window is {image.width} x {image.height}, smaller than its layout at {dpi} DPI"
     top = h.mul_div(53, dpi, 96) + h.GRID_TOP - 53
-    bottom = h.mul_div(307, dpi, 96) + h.GRID_BOTTOM - 307
+    bottom = height + h.GRID_BOTTOM - 307
     row_lines = h.line_runs(image, range(top, bottom + 1), across=h.GRID_LEFT + 1, vertical=False)
     rows, start = [], top
     for first, thickness in row_lines:
@@ -156,9 +171,11 @@ def grid_cells(image: h.Image, dpi: int) -> GridCells:
                              for x in range(x0 + 2, x1 - 1))
             if not inside:
                 continue
-            red, green, blue = inside.most_common(1)[0][0]
-            if not red == green == blue:
+            colour = inside.most_common(1)[0][0]
+            if not colour[0] == colour[1] == colour[2]:
                 cells.selected.append((r, c))
+            elif colour != (255, 255, 255):
+                cells.fixed.append((r, c))
     return cells
 
 
@@ -209,18 +226,22 @@ def fields_typed_then_simulated(app: w.WineProgram) -> None:
 
 def grid_keys_move_the_selection(app: w.WineProgram) -> None:
     """A click selects the cell under it; Ctrl+End goes to the last row's last cell, Ctrl+Home to
-    the first cell below the header row and right of the row headers."""
+    the top left cell of those that are not fixed."""
     cells = grid_cells(app.screenshot(), app.dpi)
-    found(f"{len(cells.rows)} rows {cells.rows}, {len(cells.columns)} columns {cells.columns}")
+    found(f"{len(cells.rows)} rows {cells.rows}, {len(cells.columns)} columns {cells.columns}, "
+          f"fixed cells {cells.fixed}")
     assert (len(cells.rows), len(cells.columns)) == (5, 5), \
         f"the grid has {len(cells.rows)} rows and {len(cells.columns)} columns, expected 5 and 5"
+    header = [(0, c) for c in range(5)]
+    assert all(cell in cells.fixed for cell in header), \
+        f"the header row is not drawn fixed: fixed cells {cells.fixed}"
     (y0, y1), (x0, x1) = cells.rows[3], cells.columns[2]
     app.click_pixel((x0 + x1) // 2, (y0 + y1) // 2)
     wait_for_selection(app, [(3, 2)], "a click into row 3, column 2")
     app.key("ctrl+End")
     wait_for_selection(app, [(4, 4)], "Ctrl+End")
     app.key("ctrl+Home")
-    wait_for_selection(app, [(1, 1)], "Ctrl+Home")
+    wait_for_selection(app, [cells.first_movable()], "Ctrl+Home")
 
 
 def report_of_the_typed_inputs(app: w.WineProgram) -> None:
@@ -416,31 +437,32 @@ def take_screenshot(wine_run: str, program: str, output: Path) -> bool:
     """The window at 96 DPI in the German locale after "Simulieren" with the initial inputs, the
     pointer off the window, as the README shows it."""
     print(f"== screenshot ({COMMA}, 96 DPI, Wine)", flush=True)
-    session = WineSession(wine_run, "screenshot", 96, COMMA, None)
+    session = app = None
     try:
+        session = WineSession(wine_run, "screenshot", 96, COMMA, None)
         app = session.start(program)
-        try:
-            app.click(h.SIMULIEREN)
-            app.move_pointer_away()
+        app.click(h.SIMULIEREN)
+        app.move_pointer_away()
 
-            def table_shown() -> h.GridShape | None:
-                shape = h.grid_shape(app.screenshot())
-                return shape if shape.columns == 5 else None
-            shape = h.wait_until(table_shown, h.WORK_TIMEOUT, "the table of the initial inputs",
-                                 interval=0.3)
-            output.parent.mkdir(parents=True, exist_ok=True)
-            app.screenshot(output)
-            found(f"grid of {shape}")
-            print(f"Saved {output}", flush=True)
-            return True
-        finally:
-            app.stop()
-            app.remove_files()
-    except h.HarnessError as error:
+        def table_shown() -> h.GridShape | None:
+            shape = h.grid_shape(app.screenshot())
+            return shape if shape.columns == 5 else None
+        shape = h.wait_until(table_shown, h.WORK_TIMEOUT, "the table of the initial inputs",
+                             interval=0.3)
+        output.parent.mkdir(parents=True, exist_ok=True)
+        app.screenshot(output)
+        found(f"grid of {shape}")
+        print(f"Saved {output}", flush=True)
+        return True
+    except Exception as error:  # noqa: BLE001 - reported like a failed case
         print(f"FAIL screenshot: {error}", flush=True)
         return False
     finally:
-        session.close()
+        if app is not None:
+            app.stop()
+            app.remove_files()
+        if session is not None:
+            session.close()
 
 
 def main() -> int:

@@ -28,6 +28,7 @@ import struct
 import subprocess
 import sys
 import zlib
+from dataclasses import dataclass
 from pathlib import Path
 
 HERE = Path(__file__).resolve().parent
@@ -55,16 +56,22 @@ static void put(const wchar_t* text, int length)
     free(bytes);
 }
 
-static BOOL CALLBACK control(HWND window, LPARAM unused)
+static BOOL CALLBACK control(HWND window, LPARAM box)
 {
-    wchar_t name[256], text[4096];
+    wchar_t name[256], text[4096], place[64];
+    RECT rect;
     int length;
-    (void)unused;
     GetClassNameW(window, name, 256);
+    /* Where the control lies in the box's client area, which is the box's X window. */
+    GetWindowRect(window, &rect);
+    MapWindowPoints(NULL, (HWND)box, (POINT*)&rect, 2);
+    wsprintfW(place, L"%d %d %d %d", rect.left, rect.top, rect.right, rect.bottom);
     /* The text the window holds, without sending it a message: the box's thread is busy in its
        own modal loop, and a message would only ask it for the same. */
     length = InternalGetWindowText(window, text, 4096);
     put(name, lstrlenW(name));
+    put(L"\t", 1);
+    put(place, lstrlenW(place));
     put(L"\t", 1);
     put(text, length);
     put(L"\n", 1);
@@ -88,11 +95,20 @@ static BOOL CALLBACK topLevel(HWND window, LPARAM unused)
 
 int wmain(int argc, wchar_t** argv)
 {
+    /* Pixels as the screen has them, at any DPI: Windows scales what it tells a program that
+       knows nothing of DPI. */
+    SetProcessDPIAware();
     if (argc == 2 && lstrcmpW(argv[1], L"clipboard") == 0) {
         HANDLE data;
         const wchar_t* text = NULL;
-        if (!OpenClipboard(NULL))
-            return 3;
+        int tries = 0;
+        /* Another program may hold the clipboard open for a moment (Wine's own X clipboard
+           bridge does, while it answers X); two seconds are plenty. */
+        while (!OpenClipboard(NULL)) {
+            if (++tries == 100)
+                return 3;
+            Sleep(20);
+        }
         data = GetClipboardData(CF_UNICODETEXT);
         if (data != NULL)
             text = GlobalLock(data);
@@ -108,7 +124,7 @@ int wmain(int argc, wchar_t** argv)
         EnumWindows(topLevel, 0);
         if (found == NULL)
             return 2;
-        EnumChildWindows(found, control, 0);
+        EnumChildWindows(found, control, (LPARAM)found);
         return 0;
     }
     return 1;
@@ -174,6 +190,15 @@ def end_wine(env: dict[str, str]) -> None:
         h.run(["wineserver", "-k"], env=env, timeout=h.TOOL_TIMEOUT, check=False)
 
 
+@dataclass
+class Control:
+    """A control of a native window as Windows programs see it: its class, its rectangle in the
+    window's client area (left, top, right, bottom; right and bottom exclusive) and its text."""
+    kind: str
+    rect: tuple[int, int, int, int]
+    text: str
+
+
 class WineProgram(h.RunningProgram):
     """Triebwerke.exe under Wine, started through wine-run.sh, and the person in front of it."""
 
@@ -213,14 +238,19 @@ class WineProgram(h.RunningProgram):
         return h.run([self.wine_run, str(self.helper), *args], env=self.env,
                      timeout=HELPER_TIMEOUT, check=False)
 
-    def box_controls(self, title: str) -> list[tuple[str, str]]:
-        """The controls of the visible top-level window with this title, as (class, text)."""
+    def box_controls(self, title: str) -> list[Control]:
+        """The controls of the visible top-level window with this title."""
         result = self._helper("controls", title)
         if result.returncode != 0:
             raise h.HarnessError(f"no visible window '{title}' for Windows programs "
                                  f"(helper ended with {result.returncode})")
-        return [tuple(line.split("\t", 1)) for line in
-                result.stdout.decode("utf-8").split("\n") if line]
+        controls = []
+        for line in result.stdout.decode("utf-8").split("\n"):
+            if line:
+                kind, place, text = line.split("\t", 2)
+                left, top, right, bottom = map(int, place.split())
+                controls.append(Control(kind, (left, top, right, bottom), text))
+        return controls
 
     def windows_clipboard(self) -> str | None:
         """The clipboard's text (CF_UNICODETEXT) as a Windows program pastes it, or None."""

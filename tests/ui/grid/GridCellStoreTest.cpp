@@ -2,12 +2,12 @@
 
 #include "platform/Exceptions.h"
 #include "support/CaseNames.h"
+#include "support/HeapInUse.h"
 
 #include <array>
 #include <cstdint>
 #include <functional>
 #include <gtest/gtest.h>
-#include <malloc.h>
 #include <map>
 #include <memory>
 #include <ostream>
@@ -337,11 +337,11 @@ TEST(GridCellStore, FarRowsCostNoMemoryForTheRowsBetween)
 {
     GridCellStore store;
     writeTable(store, 3, 5);
-    const std::size_t before = mallinfo2().uordblks + mallinfo2().hblkhd;
+    const std::size_t before = heapBytesInUse();
     for (int i = 0; i < 10; ++i)
         store.setText(i % 5, 2'000'000'000 + i * 10'000'000, "fern");
     store.setText(0, 3'000, "nicht anschließend");
-    const std::size_t after = mallinfo2().uordblks + mallinfo2().hblkhd;
+    const std::size_t after = heapBytesInUse();
     EXPECT_LT(after - before, 64u * 1024u);
     EXPECT_EQ(store.size(), 15u + 11u);
 }

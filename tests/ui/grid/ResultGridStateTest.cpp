@@ -3,13 +3,13 @@
 #include "platform/Exceptions.h"
 #include "platform/LayoutScale.h"
 #include "support/CaseNames.h"
+#include "support/HeapInUse.h"
 #include "ui/window/ResultTableShape.h"
 
 #include <array>
 #include <functional>
 #include <gtest/gtest.h>
 #include <limits>
-#include <malloc.h>
 #include <memory>
 #include <ostream>
 #include <string>
@@ -298,10 +298,10 @@ TEST(ResultGridState, HugeRowCountWithoutHeightListCostsNoRowMemory)
 {
     ResultGridState grid;
     grid.setClientSize(600, 250);
-    const std::size_t before = mallinfo2().uordblks;
+    const std::size_t before = heapBytesInUse();
     grid.setRowCount(2'000'000'000);
     grid.keyPress(GridKey::End, false, true);
-    EXPECT_LT(mallinfo2().uordblks - before, 4096u);
+    EXPECT_LT(heapBytesInUse() - before, 4096u);
     EXPECT_EQ(grid.currentRow(), 1'999'999'999);
     EXPECT_EQ(grid.topRow(), 2'000'000'000 - 9);
     EXPECT_EQ(grid.rows().visibleSpans().size(), 10u) << "the header and the last nine rows";
@@ -976,9 +976,10 @@ public:
     }
 
 private:
-    long value(int col, int row) const
+    std::int64_t value(int col, int row) const
     {
-        const long wave = (static_cast<long>(row) * 7919 + col * 104729 + m_seed) % 100'003;
+        const std::int64_t wave =
+            (static_cast<std::int64_t>(row) * 7919 + col * 104729 + m_seed) % 100'003;
         return wave * wave / (col + 1);
     }
 
