@@ -29,8 +29,15 @@ if [[ ! -f "$WINEPREFIX/system.reg" ]]; then
     mkdir -p "$(dirname "$WINEPREFIX")"
     (
         flock 9
-        [[ -f "$WINEPREFIX/system.reg" ]] || wineboot --init >/dev/null 2>&1 || true
-        wineserver --wait || true
+        if [[ ! -f "$WINEPREFIX/system.reg" ]]; then
+            wineboot --init >/dev/null 2>&1 || true
+            wineserver --wait || true
+            # Debian's Wine keeps its own fonts (Tahoma among them) outside the prefix, where
+            # Windows programs do not find them by name; on Windows Tahoma is a system font.
+            if compgen -G "/usr/share/wine/fonts/*.ttf" >/dev/null; then
+                cp /usr/share/wine/fonts/*.ttf "$WINEPREFIX/drive_c/windows/Fonts/"
+            fi
+        fi
     ) 9>"$WINEPREFIX.lock"
 fi
 exec wine "$@"

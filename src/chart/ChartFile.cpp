@@ -75,6 +75,9 @@ QFont chartFont(int pixelSize, bool bold)
     QFont font(QStringLiteral("DejaVu Sans"));
     font.setPixelSize(pixelSize);
     font.setBold(bold);
+    // Light hinting, fontconfig's default on Debian, named so that a system without fontconfig
+    // (Windows) hints the same way and the plots come out alike.
+    font.setHintingPreference(QFont::PreferVerticalHinting);
     return font;
 }
 

@@ -59,7 +59,12 @@ TEST_P(StartupTest, anErrorBeforeTheEventLoopEndsInTheStartupBoxAndExitCodeOne)
     const StartupFailure& failure = GetParam();
     RecordedBoxes boxes;
     const platform::ScopedMessageBoxes scopedBoxes(boxes);
+    // The program's name as the system passes it: Windows names the program file.
+#ifdef _WIN32
+    char program[] = "startup_tests.exe";
+#else
     char program[] = "startup_tests";
+#endif
     char* argv[] = {program, nullptr};
     int argc = 1;
     std::vector<StartupStage> reached;
@@ -76,8 +81,14 @@ TEST_P(StartupTest, anErrorBeforeTheEventLoopEndsInTheStartupBoxAndExitCodeOne)
     const RecordedBoxes::Box& box = boxes.boxes.front();
     EXPECT_EQ(box.icon, platform::MessageBoxes::Icon::Stop);
     EXPECT_EQ(box.title, QStringLiteral("Anwendungsfehler"));
+    // The module is the program file, named as the system names it.
+#ifdef _WIN32
+    const QString module = QStringLiteral("startup_tests.exe");
+#else
+    const QString module = QStringLiteral("startup_tests");
+#endif
     const QString expectedStart =
-        QStringLiteral("Exception %1 in Modul startup_tests bei ").arg(failure.className);
+        QStringLiteral("Exception %1 in Modul %2 bei ").arg(failure.className, module);
     EXPECT_TRUE(box.text.startsWith(expectedStart)) << box.text.toStdString();
     const QString expectedEnd =
         QStringLiteral(".\r\n%1\r\n").arg(QString::fromUtf8(failure.message));

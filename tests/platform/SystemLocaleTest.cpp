@@ -1,16 +1,16 @@
 #include "platform/Locale.h"
 
 #include <QString>
+#include <QtGlobal>
 
-#include <cstdlib>
 #include <gtest/gtest.h>
 
 namespace {
 
 std::u16string expected(const char* variable)
 {
-    const char* value = std::getenv(variable);
-    const QString text = QString::fromUtf8(value ? value : "");
+    // Qt reads the environment as the system encodes it (UTF-16 on Windows), so "€" arrives whole.
+    const QString text = qEnvironmentVariable(variable);
     return {reinterpret_cast<const char16_t*>(text.utf16()), static_cast<std::size_t>(text.size())};
 }
 

@@ -48,11 +48,30 @@ CASES = [
 ]
 
 
-def run(command: list[str], arguments: list[str], locale: str, folder: pathlib.Path):
+def german_locale_path(folder: pathlib.Path) -> str | None:
+    """A folder holding glibc's de_DE.UTF-8 where the machine has not generated it: Wine and the
+    shell around it take their locale from glibc's."""
+    have = subprocess.run(["locale", "-a"], capture_output=True, text=True, timeout=60).stdout
+    if "de_DE.utf8" in have.split():
+        return None
+    subprocess.run(["localedef", "-i", "de_DE", "-f", "UTF-8", str(folder / "de_DE.UTF-8")],
+                   capture_output=True, timeout=120)
+    return str(folder)
+
+
+# The offscreen platform reads the fonts of one folder on Windows; an installed tool has its own.
+WINDOWS_FONTS = {"QT_QPA_FONTDIR": "Z:/usr/share/fonts/truetype/dejavu"}
+
+
+def run(command: list[str], arguments: list[str], locale: str, folder: pathlib.Path,
+        extra: dict[str, str] | None = None):
     plot = folder / "plot.png"
     arguments = [a.replace("PLOT.png", str(plot)).replace("MISSING", str(folder / "missing"))
                  for a in arguments]
     environment = dict(os.environ, LC_ALL=locale, LANG=locale)
+    if LOCALE_PATH:
+        environment["LOCPATH"] = LOCALE_PATH
+    environment.update(extra or {})
     result = subprocess.run(command + arguments, capture_output=True, env=environment, timeout=300,
                             stdin=subprocess.DEVNULL)
     written = plot.read_bytes() if plot.exists() else None
@@ -61,12 +80,18 @@ def run(command: list[str], arguments: list[str], locale: str, folder: pathlib.P
     return result.stdout, stderr, result.returncode, written
 
 
+LOCALE_PATH = None
+
+
 def main(linux_tool: str, wine: str, windows_tool: str) -> int:
+    global LOCALE_PATH
+    locales = tempfile.TemporaryDirectory()
+    LOCALE_PATH = german_locale_path(pathlib.Path(locales.name))
     failures = 0
     for name, locale, arguments in CASES:
         with tempfile.TemporaryDirectory() as a, tempfile.TemporaryDirectory() as b:
             linux = run([linux_tool], arguments, locale, pathlib.Path(a))
-            windows = run([wine, windows_tool], arguments, locale, pathlib.Path(b))
+            windows = run([wine, windows_tool], arguments, locale, pathlib.Path(b), WINDOWS_FONTS)
         differences = [what for what, one, other in zip(
             ["standard output", "standard error", "exit code", "plot file"], linux, windows)
             if one != other]
