@@ -24,6 +24,10 @@ while IFS='=' read -r name value; do
     [[ "$name" == QT_* ]] && export "WINE$name=$value"
 done < <(env)
 
+# Without fontconfig the offscreen platform reads the fonts of one folder: the build tree's
+# programs and tests draw their charts in Debian's DejaVu Sans (an installed copy has its own).
+export WINEQT_QPA_FONTDIR=${WINEQT_QPA_FONTDIR:-Z:/usr/share/fonts/truetype/dejavu}
+
 # The first program in a new prefix makes it (half a minute); parallel tests wait for that once.
 if [[ ! -f "$WINEPREFIX/system.reg" ]]; then
     mkdir -p "$(dirname "$WINEPREFIX")"

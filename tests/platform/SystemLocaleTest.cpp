@@ -9,8 +9,11 @@ namespace {
 
 std::u16string expected(const char* variable)
 {
-    // Qt reads the environment as the system encodes it (UTF-16 on Windows), so "€" arrives whole.
-    const QString text = qEnvironmentVariable(variable);
+    // "U+20AC" names a character by its code: Wine passes the environment on in the charset of
+    // a locale that glibc may not have generated.
+    QString text = qEnvironmentVariable(variable);
+    if (text.startsWith(QStringLiteral("U+")))
+        text = QString(QChar(text.mid(2).toUShort(nullptr, 16)));
     return {reinterpret_cast<const char16_t*>(text.utf16()), static_cast<std::size_t>(text.size())};
 }
 

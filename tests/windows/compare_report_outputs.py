@@ -59,19 +59,13 @@ def german_locale_path(folder: pathlib.Path) -> str | None:
     return str(folder)
 
 
-# The offscreen platform reads the fonts of one folder on Windows; an installed tool has its own.
-WINDOWS_FONTS = {"QT_QPA_FONTDIR": "Z:/usr/share/fonts/truetype/dejavu"}
-
-
-def run(command: list[str], arguments: list[str], locale: str, folder: pathlib.Path,
-        extra: dict[str, str] | None = None):
+def run(command: list[str], arguments: list[str], locale: str, folder: pathlib.Path):
     plot = folder / "plot.png"
     arguments = [a.replace("PLOT.png", str(plot)).replace("MISSING", str(folder / "missing"))
                  for a in arguments]
     environment = dict(os.environ, LC_ALL=locale, LANG=locale)
     if LOCALE_PATH:
         environment["LOCPATH"] = LOCALE_PATH
-    environment.update(extra or {})
     result = subprocess.run(command + arguments, capture_output=True, env=environment, timeout=300,
                             stdin=subprocess.DEVNULL)
     written = plot.read_bytes() if plot.exists() else None
@@ -91,7 +85,7 @@ def main(linux_tool: str, wine: str, windows_tool: str) -> int:
     for name, locale, arguments in CASES:
         with tempfile.TemporaryDirectory() as a, tempfile.TemporaryDirectory() as b:
             linux = run([linux_tool], arguments, locale, pathlib.Path(a))
-            windows = run([wine, windows_tool], arguments, locale, pathlib.Path(b), WINDOWS_FONTS)
+            windows = run([wine, windows_tool], arguments, locale, pathlib.Path(b))
         differences = [what for what, one, other in zip(
             ["standard output", "standard error", "exit code", "plot file"], linux, windows)
             if one != other]
