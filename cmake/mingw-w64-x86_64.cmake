@@ -27,7 +27,7 @@ if(NOT TRIEBWERKE_BUILDING_QT)
     endif()
     if(NOT EXISTS "${windows_qt}/.complete")
         message(FATAL_ERROR "Qt for Windows is not in its cache (${windows_qt}). Build it once "
-                            "with scripts/build-windows-qt.sh (about half an hour on two cores).")
+                            "with scripts/build-windows-qt.sh (about 45 minutes on two cores).")
     endif()
     list(APPEND CMAKE_FIND_ROOT_PATH "${windows_qt}")
     list(APPEND CMAKE_PREFIX_PATH "${windows_qt}")

@@ -2,7 +2,7 @@
 # Builds Qt for Windows (qtbase and qtsvg, shared) from Debian's source packages of the host's
 # own Qt version with Debian's MinGW-w64 compiler, into a cache outside the repository. It builds
 # only when the cache has no complete Qt of exactly these versions; then it takes a while (about
-# half an hour on two cores) and says what it is doing. Prints the Qt's folder on its last line.
+# 45 minutes on two cores) and says what it is doing. Prints the Qt's folder on its last line.
 # Usage: build-windows-qt.sh [--print-prefix]
 set -euo pipefail
 repo=$(cd "$(dirname "$(readlink -f "$0")")/.." && pwd)
@@ -80,7 +80,7 @@ rm -rf "$work"
 mkdir -p "$work"
 log="$work/build.log"
 say "building Qt $base_version (qtbase) and $svg_version (qtsvg) for Windows into $prefix"
-say "this happens once per Qt version and takes about half an hour on two cores"
+say "this happens once per Qt version and takes about 45 minutes on two cores"
 
 ensure_source_lines
 say "fetching the sources"
