@@ -430,8 +430,51 @@ def describe_failure(error: BaseException, case: Callable) -> str:
     return "".join(traceback.format_exception(error)).rstrip()
 
 
-def run_group(group: Group, program: str, screen_grab: str) -> tuple[int, int]:
+def run_cases(app: h.RunningProgram, group_name: str, cases: list, budget: float,
+              keep_screenshots: bool = False) -> tuple[int, int]:
+    """Runs a group's cases one after another in one program, each reported as it ends; a case
+    that fails does not stop the others. Stops the program at the end and keeps its files (and,
+    when asked, a screenshot of each failure) only where a case failed."""
     passed = failed = 0
+    keep_files = False
+    deadline = time.monotonic() + budget
+    try:
+        for case in cases:
+            title = f"{group_name}.{case.__name__}"
+            try:
+                if time.monotonic() > deadline:
+                    raise h.HarnessError(f"not run: the group took more than {budget} s")
+                if not app.running():
+                    raise h.HarnessError(f"the program is no longer running "
+                                         f"(exit code {app.process.returncode})")
+                app.dismiss_boxes()
+                case(app)
+            except Exception as error:  # noqa: BLE001 - every failure is reported, then on
+                failed += 1
+                keep_files = True
+                print(f"FAIL {title}\n     {describe_failure(error, case)}", flush=True)
+                if keep_screenshots and app.running():
+                    try:
+                        app.screenshot(app.work_dir / f"{case.__name__}.png")
+                    except h.HarnessError:
+                        pass
+            else:
+                passed += 1
+                print(f"ok   {title}", flush=True)
+    finally:
+        app.stop()
+        stderr = app.stderr_text().strip()
+        if keep_files:
+            if stderr:
+                print("     stderr of the program (last lines):\n       "
+                      + "\n       ".join(stderr.splitlines()[-30:]))
+            print(f"     files kept in {app.work_dir}")
+        else:
+            app.remove_files()
+    return passed, failed
+
+
+def run_group(group: Group, program: str, screen_grab: str) -> tuple[int, int]:
     print(f"== {group.name} (LANG={group.lang}, {group.dpi} DPI)", flush=True)
     with h.VirtualDisplay(dpi=group.dpi) as display:
         try:
@@ -439,37 +482,7 @@ def run_group(group: Group, program: str, screen_grab: str) -> tuple[int, int]:
         except h.HarnessError as error:
             print(f"FAIL {group.name}: the program did not start: {error}")
             return 0, len(group.cases)
-        keep_files = False
-        deadline = time.monotonic() + GROUP_BUDGET
-        try:
-            for case in group.cases:
-                title = f"{group.name}.{case.__name__}"
-                try:
-                    if time.monotonic() > deadline:
-                        raise h.HarnessError(f"not run: the group took more than {GROUP_BUDGET} s")
-                    if not app.running():
-                        raise h.HarnessError(f"the program is no longer running "
-                                             f"(exit code {app.process.returncode})")
-                    app.dismiss_boxes()
-                    case(app)
-                except Exception as error:  # noqa: BLE001 - every failure is reported, then on
-                    failed += 1
-                    keep_files = True
-                    print(f"FAIL {title}\n     {describe_failure(error, case)}", flush=True)
-                else:
-                    passed += 1
-                    print(f"ok   {title}", flush=True)
-        finally:
-            app.stop()
-            stderr = app.stderr_text().strip()
-            if keep_files:
-                if stderr:
-                    print("     stderr of the program (last lines):\n       "
-                          + "\n       ".join(stderr.splitlines()[-30:]))
-                print(f"     files kept in {app.work_dir}")
-            else:
-                app.remove_files()
-    return passed, failed
+        return run_cases(app, group.name, group.cases, GROUP_BUDGET)
 
 
 def main() -> int:

@@ -391,41 +391,8 @@ def run_group(group: Group, wine_run: str, program: str) -> tuple[int, int]:
         except h.HarnessError as error:
             print(f"FAIL {group.name}: the program did not start: {error}")
             return 0, len(group.cases)
-        keep_files = False
-        deadline = time.monotonic() + GROUP_BUDGET
-        try:
-            for case in group.cases:
-                title = f"{group.name}.{case.__name__}"
-                try:
-                    if time.monotonic() > deadline:
-                        raise h.HarnessError(f"not run: the group took more than {GROUP_BUDGET} s")
-                    if not app.running():
-                        raise h.HarnessError(f"the program is no longer running "
-                                             f"(exit code {app.process.returncode})")
-                    app.dismiss_boxes()
-                    case(app)
-                except Exception as error:  # noqa: BLE001 - every failure is reported, then on
-                    failed += 1
-                    keep_files = True
-                    print(f"FAIL {title}\n     {linux.describe_failure(error, case)}", flush=True)
-                    if app.running():
-                        try:
-                            app.screenshot(app.work_dir / f"{case.__name__}.png")
-                        except h.HarnessError:
-                            pass
-                else:
-                    passed += 1
-                    print(f"ok   {title}", flush=True)
-        finally:
-            app.stop()
-            stderr = app.stderr_text().strip()
-            if keep_files:
-                if stderr:
-                    print("     stderr of the program (last lines):\n       "
-                          + "\n       ".join(stderr.splitlines()[-30:]))
-                print(f"     files kept in {app.work_dir}")
-            else:
-                app.remove_files()
+        passed, failed = linux.run_cases(app, group.name, group.cases, GROUP_BUDGET,
+                                         keep_screenshots=True)
     finally:
         session.close()
         print(f"== {group.name}: {passed} passed, {failed} failed in "
