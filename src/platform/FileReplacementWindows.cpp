@@ -36,6 +36,22 @@ struct Existing
     std::wstring finalPath;
 };
 
+// The path a link leads to, as the system resolves it; empty when it cannot say.
+std::wstring finalPathOf(HANDLE handle)
+{
+    std::wstring target(MAX_PATH, L'\0');
+    DWORD size =
+        GetFinalPathNameByHandleW(handle, target.data(), static_cast<DWORD>(target.size()), 0);
+    if (size >= target.size()) {
+        target.resize(size);
+        size = GetFinalPathNameByHandleW(handle, target.data(), size, 0);
+    }
+    if (size == 0 || size >= target.size())
+        return {};
+    target.resize(size);
+    return target;
+}
+
 // What the name stands for now: a link is followed to its target, and a name that is no file on
 // a disk (NUL, CON, a pipe) is written in place, since there is nothing to rename over it.
 Existing inspect(const std::wstring& path)
@@ -50,21 +66,10 @@ Existing inspect(const std::wstring& path)
     BY_HANDLE_FILE_INFORMATION information{};
     if (found.disk && GetFileInformationByHandle(handle, &information) != 0)
         found.directory = (information.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
-    const DWORD attributes = GetFileAttributesW(path.c_str());
-    if (found.disk && attributes != INVALID_FILE_ATTRIBUTES &&
-        (attributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0) {
-        std::wstring target(MAX_PATH, L'\0');
-        DWORD size =
-            GetFinalPathNameByHandleW(handle, target.data(), static_cast<DWORD>(target.size()), 0);
-        if (size >= target.size()) {
-            target.resize(size);
-            size = GetFinalPathNameByHandleW(handle, target.data(), size, 0);
-        }
-        if (size > 0 && size < target.size()) {
-            target.resize(size);
-            found.finalPath = target;
-        }
-    }
+    // The handle has followed a link; the name's own attributes tell that there was one.
+    const DWORD own = GetFileAttributesW(path.c_str());
+    if (found.disk && own != INVALID_FILE_ATTRIBUTES && (own & FILE_ATTRIBUTE_REPARSE_POINT) != 0)
+        found.finalPath = finalPathOf(handle);
     CloseHandle(handle);
     return found;
 }

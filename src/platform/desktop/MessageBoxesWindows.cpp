@@ -46,9 +46,9 @@ using TaskDialogIndirectFunction = HRESULT(WINAPI*)(const TASKDIALOGCONFIG*, int
 // box instead.
 TaskDialogIndirectFunction taskDialog()
 {
-    const HMODULE controls = GetModuleHandleW(L"comctl32.dll") != nullptr
-                                 ? GetModuleHandleW(L"comctl32.dll")
-                                 : LoadLibraryW(L"comctl32.dll");
+    HMODULE controls = GetModuleHandleW(L"comctl32.dll");
+    if (controls == nullptr)
+        controls = LoadLibraryW(L"comctl32.dll");
     if (controls == nullptr)
         return nullptr;
     return reinterpret_cast<TaskDialogIndirectFunction>(

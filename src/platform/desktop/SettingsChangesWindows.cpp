@@ -34,20 +34,15 @@ public:
         const UINT number = static_cast<const MSG*>(message)->message;
         if (number != WM_SETTINGCHANGE && number != taskbarCreated())
             return false;
-        // Every top-level window receives the broadcast: one reload per burst is enough.
-        if (!m_pending) {
-            m_pending = true;
-            qCInfo(lcSettings) << "settings-change broadcast" << Qt::hex << number;
-            QCoreApplication::postEvent(&m_application, new QEvent(QEvent::LocaleChange));
-            QMetaObject::invokeMethod(
-                &m_application, [this] { m_pending = false; }, Qt::QueuedConnection);
-        }
+        // Every top-level window receives the broadcast; a reload reads three settings, so each
+        // one simply asks for it.
+        qCInfo(lcSettings) << "settings-change broadcast" << Qt::hex << number;
+        QCoreApplication::postEvent(&m_application, new QEvent(QEvent::LocaleChange));
         return false;
     }
 
 private:
     QCoreApplication& m_application;
-    bool m_pending = false;
 };
 
 } // namespace
