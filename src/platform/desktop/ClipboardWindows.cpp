@@ -60,8 +60,6 @@ public:
                                 static_cast<std::size_t>(text.size()));
     }
 
-    bool setUtf8Text(const QByteArray& text) override { return setText(QString::fromUtf8(text)); }
-
     QString text() override
     {
         if (IsClipboardFormatAvailable(CF_UNICODETEXT) == 0 || !openClipboard())
