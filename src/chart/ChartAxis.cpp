@@ -74,13 +74,16 @@ const char* superscriptDigit(int digit)
 
 } // namespace
 
-std::vector<AxisTick> linearTicks(double highest, int maxIntervals, std::string_view separator)
+std::vector<AxisTick> linearTicks(double highest, int maxIntervals, std::string_view separator,
+                                  double ceiling)
 {
     // An empty chart still gets an axis to read: 0 to 1.
     if (!(highest > 0))
         highest = 1 / 1.05;
     maxIntervals = std::max(1, maxIntervals);
-    const double target = highest * 1.05;
+    // A ceiling that is a power of ten is a whole number of every step below it, so the last
+    // tick lands on it.
+    const double target = std::min(highest * 1.05, ceiling);
     for (int exponent = floorLog10(target / maxIntervals) - 1;; ++exponent) {
         for (const std::int64_t mantissa : niceMantissas) {
             const double step = scaled(mantissa, exponent);

@@ -16,9 +16,11 @@ struct AxisTick
 };
 
 // Ticks from 0 up to the first tick at or above `highest` (at least 5 % above it, so the tallest
-// bar does not touch the frame), at most `maxIntervals` steps apart. Decimal fractions are written
-// with `separator`; every label has as many decimals as the step.
-std::vector<AxisTick> linearTicks(double highest, int maxIntervals, std::string_view separator);
+// bar does not touch the frame) but not beyond `ceiling`, at most `maxIntervals` steps apart: a
+// probability axis ends at 1 at most, where a value of 1 may touch the frame. Decimal fractions
+// are written with `separator`; every label has as many decimals as the step.
+std::vector<AxisTick> linearTicks(double highest, int maxIntervals, std::string_view separator,
+                                  double ceiling);
 
 // 10 with its exponent as superscript digits: "10⁻³", "10⁰".
 std::string powerOfTen(int exponent);

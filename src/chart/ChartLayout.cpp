@@ -5,11 +5,10 @@
 
 namespace {
 
-// Exact probabilities below this draw no visible marker on any axis worth reading; the
-// logarithmic axis reaches at most maxDecades below 10^0, which is just as far down.
-constexpr double visibleProbability = 1e-12;
-// Up to this many engines every count is shown, also the empty ones at the ends.
-constexpr std::int64_t wholeAxisUpTo = 60;
+// Up to this many engines the axis begins at 0 failures, also below the first simulated count.
+constexpr std::int64_t axisFromZeroUpTo = 60;
+// Two-sided 95 % of a normal distribution.
+constexpr double errorBarDeviations = 1.96;
 
 constexpr ChartColor black{0, 0, 0};
 constexpr ChartColor white{255, 255, 255};
@@ -44,19 +43,7 @@ ChartLayout::ChartLayout(const ChartRequest& request, const ChartTextMeasurer& m
     };
     m_fonts = Fonts{font(12), font(13), font(14), font(12), font(12)};
 
-    const auto engines = static_cast<std::int64_t>(request.histogram.size()) - 1;
-    m_first = engines;
-    m_last = 0;
-    for (std::int64_t k = 0; k <= engines; ++k) {
-        if (share(k) > 0 || exactProbability(k) >= visibleProbability) {
-            m_first = std::min(m_first, k);
-            m_last = std::max(m_last, k);
-        }
-    }
-    if (engines <= wholeAxisUpTo || m_first > m_last) {
-        m_first = 0;
-        m_last = std::max<std::int64_t>(engines, 0);
-    }
+    chooseCounts();
 
     // Top to bottom: title, subtitle, legend, plot, count labels, count axis title.
     const double width = request.width;
@@ -74,26 +61,8 @@ ChartLayout::ChartLayout(const ChartRequest& request, const ChartTextMeasurer& m
     m_countLabelY = m_countTitleY - axisTitleHeight / 2 - scaled(labelGap) - tickHeight / 2;
     m_bottom = m_countLabelY - tickHeight / 2 - scaled(labelGap) - scaled(tickLength);
 
-    const int intervals =
-        static_cast<int>(std::floor((m_bottom - m_top) / (labelSpacing * tickHeight)));
-    if (request.logarithmic) {
-        std::vector<double> values;
-        for (std::int64_t k = m_first; k <= m_last; ++k) {
-            values.push_back(share(k));
-            values.push_back(exactProbability(k));
-        }
-        m_logRange = logRange(values, maxDecades);
-        m_probabilityTicks = logTicks(m_logRange, intervals);
-    } else {
-        double highest = 0;
-        for (std::int64_t k = m_first; k <= m_last; ++k)
-            highest = std::max({highest, share(k), exactProbability(k)});
-        m_probabilityTicks = linearTicks(highest, intervals, request.decimalSeparator);
-        m_probabilityTop = m_probabilityTicks.back().value;
-    }
-    // Only the logarithmic axis leaves values out; on the linear one the smallest sit on its foot.
-    for (std::int64_t k = m_first; request.logarithmic && k <= m_last; ++k)
-        m_leftOutMarkers = m_leftOutMarkers || (exactProbability(k) > 0 && !drawsMarker(k));
+    chooseProbabilityAxis(
+        static_cast<int>(std::floor((m_bottom - m_top) / (labelSpacing * tickHeight))));
 
     // Left to right: the probability axis title, its labels, the plot; the count labels are
     // centred on their bars and may reach beyond the plot by half their width.
@@ -112,6 +81,51 @@ ChartLayout::ChartLayout(const ChartRequest& request, const ChartTextMeasurer& m
     m_right = width - scaled(edge) - widestCount / 2;
 
     m_countTicks = ::countTicks(m_first, m_last, (widestCount + scaled(2 * labelGap)) / slot());
+}
+
+void ChartLayout::chooseCounts()
+{
+    const auto engines = static_cast<std::int64_t>(m_request.histogram.size()) - 1;
+    const double resolution = m_request.runs > 0 ? 1.0 / m_request.runs : 1.0;
+    m_first = engines;
+    m_last = 0;
+    for (std::int64_t k = 0; k <= engines; ++k) {
+        if (share(k) > 0 || exactProbability(k) >= resolution) {
+            m_first = std::min(m_first, k);
+            m_last = std::max(m_last, k);
+        }
+    }
+    if (m_first > m_last)
+        m_last = std::max<std::int64_t>(engines, 0);
+    if (engines <= axisFromZeroUpTo || m_first > m_last)
+        m_first = 0;
+    if (m_request.lastCount) {
+        m_last =
+            std::clamp<std::int64_t>(*m_request.lastCount, 0, std::max<std::int64_t>(engines, 0));
+        m_first = std::min(m_first, m_last);
+    }
+}
+
+void ChartLayout::chooseProbabilityAxis(int intervals)
+{
+    if (m_request.logarithmic) {
+        std::vector<double> values;
+        for (std::int64_t k = m_first; k <= m_last; ++k) {
+            values.push_back(share(k));
+            if (errorHalfWidth(k) > 0)
+                values.push_back(std::min(1.0, share(k) + errorHalfWidth(k)));
+            if (drawsMarker(k))
+                values.push_back(exactProbability(k));
+        }
+        m_logRange = logRange(values, maxDecades);
+        m_probabilityTicks = logTicks(m_logRange, intervals);
+        return;
+    }
+    double highest = 0;
+    for (std::int64_t k = m_first; k <= m_last; ++k)
+        highest = std::max({highest, share(k) + errorHalfWidth(k), exactProbability(k)});
+    m_probabilityTicks = linearTicks(highest, intervals, m_request.decimalSeparator, 1.0);
+    m_probabilityTop = m_probabilityTicks.back().value;
 }
 
 bool ChartLayout::showsEveryCount() const
@@ -134,10 +148,15 @@ double ChartLayout::exactProbability(std::int64_t k) const
 
 bool ChartLayout::drawsMarker(std::int64_t k) const
 {
-    const double value = exactProbability(k);
-    if (m_request.logarithmic)
-        return value > 0 && std::log10(value) >= m_logRange.low;
-    return value >= visibleProbability;
+    return exactProbability(k) >= smallestMarked;
+}
+
+double ChartLayout::errorHalfWidth(std::int64_t k) const
+{
+    if (!m_request.errorBars || m_request.runs <= 0)
+        return 0;
+    const double q = m_request.exact ? exactProbability(k) : share(k);
+    return errorBarDeviations * std::sqrt(q * (1 - q) / m_request.runs);
 }
 
 double ChartLayout::slot() const
@@ -190,17 +209,17 @@ ChartText ChartLayout::fitted(ChartText text, double room, int smallest) const
 
 std::string ChartLayout::subtitle() const
 {
-    std::string subtitle = showsEveryCount()
-                               ? "Alle Ausfallzahlen"
-                               : "Gezeigt: " + std::to_string(m_first) + " bis " +
-                                     std::to_string(m_last) + " von 0 bis " +
-                                     std::to_string(m_request.histogram.size() - 1) +
-                                     " Ausfällen, die übrigen ohne nennenswerte Wahrscheinlichkeit";
+    std::string subtitle = "Alle Ausfallzahlen";
+    if (!showsEveryCount()) {
+        subtitle = "Gezeigt: " + std::to_string(m_first) + " bis " + std::to_string(m_last) +
+                   " von 0 bis " + std::to_string(m_request.histogram.size() - 1) + " Ausfällen";
+        if (!m_request.lastCount)
+            subtitle += m_request.exact ? ", die übrigen ohne simulierten Durchlauf und exakt "
+                                          "seltener als einmal in so vielen Durchläufen"
+                                        : ", die übrigen ohne simulierten Durchlauf";
+    }
     if (m_request.logarithmic)
         subtitle += "; logarithmische Achse";
-    if (m_leftOutMarkers)
-        subtitle +=
-            "; exakte Wahrscheinlichkeiten unter " + powerOfTen(m_logRange.low) + " nicht gezeigt";
     return subtitle;
 }
 
@@ -247,6 +266,27 @@ void ChartLayout::addMarkers(ChartImage& image) const
         if (drawsMarker(k))
             image.markers.push_back(ChartMarker{barCentre(k), valueY(exactProbability(k)), radius,
                                                 markerColor, outline});
+    }
+}
+
+void ChartLayout::addErrorBars(ChartImage& image) const
+{
+    const double lineWidth = std::max(1.0, scaled(1));
+    // Caps only where the slot has room for them; a whisker alone still reads.
+    const double cap = slot() >= 6 ? std::min(slot() * 0.3, scaled(6)) : 0.0;
+    for (std::int64_t k = m_first; k <= m_last; ++k) {
+        const double halfWidth = errorHalfWidth(k);
+        if (!(halfWidth > 0))
+            continue;
+        const double x = barCentre(k);
+        const double low = valueY(share(k) - halfWidth);
+        const double high = valueY(std::min(1.0, share(k) + halfWidth));
+        image.lines.push_back(ChartLine{x, low, x, high, errorBarColor, lineWidth});
+        if (cap > 0) {
+            image.lines.push_back(ChartLine{x - cap, low, x + cap, low, errorBarColor, lineWidth});
+            image.lines.push_back(
+                ChartLine{x - cap, high, x + cap, high, errorBarColor, lineWidth});
+        }
     }
 }
 
@@ -302,24 +342,36 @@ void ChartLayout::addLegend(ChartImage& image) const
     const double swatchHeight = scaled(9);
     const double gap = scaled(5);
     const double between = scaled(16);
-    ChartText simulation =
-        text(0, m_legendY, "Simulation", TextAnchor::Left, m_fonts.legend, false, black);
-    ChartText exact = text(0, m_legendY, "Exakt (Binomialverteilung)", TextAnchor::Left,
-                           m_fonts.legend, false, black);
-    double total = swatchWidth + gap + simulation.width;
+    const double lineWidth = std::max(1.0, scaled(1));
+    std::vector<ChartText> entries{
+        text(0, m_legendY, "Simulation", TextAnchor::Left, m_fonts.legend, false, black)};
+    if (m_request.errorBars)
+        entries.push_back(text(0, m_legendY,
+                               "±1" + m_request.decimalSeparator + "96 Standardfehler (95 %)",
+                               TextAnchor::Left, m_fonts.legend, false, black));
     if (m_request.exact)
-        total += between + swatchWidth + gap + exact.width;
+        entries.push_back(text(0, m_legendY,
+                               "Exakt (Binomialverteilung), ab " + powerOfTen(-maxDecades),
+                               TextAnchor::Left, m_fonts.legend, false, black));
+    double total = -between;
+    for (const ChartText& entry : entries)
+        total += between + swatchWidth + gap + entry.width;
     double x = std::max(m_left, m_right - total);
-    image.rectangles.push_back(
-        ChartRectangle{x, m_legendY - swatchHeight / 2, swatchWidth, swatchHeight, barColor});
-    simulation.x = x + swatchWidth + gap;
-    image.texts.push_back(simulation);
-    if (m_request.exact) {
-        x = simulation.x + simulation.width + between;
-        image.markers.push_back(
-            ChartMarker{x + swatchWidth / 2, m_legendY, scaled(4.5), markerColor, black});
-        exact.x = x + swatchWidth + gap;
-        image.texts.push_back(exact);
+    for (std::size_t i = 0; i < entries.size(); ++i) {
+        const double middle = x + swatchWidth / 2;
+        if (i == 0)
+            image.rectangles.push_back(ChartRectangle{x, m_legendY - swatchHeight / 2, swatchWidth,
+                                                      swatchHeight, barColor});
+        else if (m_request.errorBars && i == 1)
+            image.lines.push_back(ChartLine{middle, m_legendY - swatchHeight / 2 - scaled(2),
+                                            middle, m_legendY + swatchHeight / 2 + scaled(2),
+                                            errorBarColor, lineWidth});
+        else
+            image.markers.push_back(
+                ChartMarker{middle, m_legendY, scaled(4.5), markerColor, black});
+        entries[i].x = x + swatchWidth + gap;
+        x = entries[i].x + entries[i].width + between;
+        image.texts.push_back(std::move(entries[i]));
     }
 }
 
@@ -331,6 +383,7 @@ ChartImage ChartLayout::image() const
     image.background = white;
     addAxes(image);
     addBars(image);
+    addErrorBars(image);
     addMarkers(image);
     addTitles(image);
     addLegend(image);

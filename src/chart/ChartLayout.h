@@ -6,6 +6,7 @@
 #include "statistics/ExactDistribution.h"
 
 #include <cstdint>
+#include <optional>
 #include <span>
 #include <string>
 #include <vector>
@@ -18,15 +19,22 @@ struct ChartRequest
     std::int32_t runs = 0;
     const ExactDistribution* exact = nullptr;
     bool logarithmic = false;
+    // Whiskers of ±1.96 standard errors of each simulated share: the model's, from the exact
+    // probability, where there is one, else the share's own.
+    bool errorBars = false;
+    // The last failure count shown; without it the axis ends where the simulated runs and the
+    // exact probabilities of at least 1/runs end.
+    std::optional<std::int64_t> lastCount;
     std::string title;
     std::string decimalSeparator = "."; // UTF-8, for every decimal fraction in the picture
     int width = 1200;
     int height = 700;
 };
 
-// The chart's geometry. With many engines nearly every count has neither a simulated run nor an
-// exact probability worth a pixel, so the x axis spans only the counts that carry probability
-// and the subtitle says which range that is.
+// The chart's geometry. Past the last simulated run and the last exact probability a simulation
+// of this many runs could show (1/runs), the counts carry nothing to see, so the x axis ends
+// there; with many engines it also begins at the first such count. The subtitle says which range
+// is shown. Exact probabilities are drawn from 10^-12 up on both axes, as the legend says.
 //
 // Fonts, margins, marks and the legend are drawn for a picture of designWidth x designHeight and
 // scale with the smaller of the picture's ratios to it; below smallestScale the labels would no
@@ -43,6 +51,9 @@ public:
     static constexpr int smallestHeight = static_cast<int>(designHeight * smallestScale);
     // No probability axis spans more decades than this; what lies further down is left out.
     static constexpr int maxDecades = 12;
+    // Exact probabilities below this are not drawn: 10^-maxDecades, the foot of any logarithmic
+    // axis that ends at 1.
+    static constexpr double smallestMarked = 1e-12;
 
     std::int64_t firstShown() const { return m_first; }
     std::int64_t lastShown() const { return m_last; }
@@ -58,13 +69,14 @@ public:
     const std::vector<AxisTick>& probabilityTicks() const { return m_probabilityTicks; }
     const std::vector<std::int64_t>& countTicks() const { return m_countTicks; }
     LogRange logarithmicRange() const { return m_logRange; }
-    // Exact probabilities in the shown range that lie below the logarithmic axis.
-    bool leavesOutMarkers() const { return m_leftOutMarkers; }
+    // The top of the linear probability axis.
+    double probabilityTop() const { return m_probabilityTop; }
 
     ChartImage image() const;
 
     static constexpr ChartColor barColor{70, 130, 180};
     static constexpr ChartColor markerColor{200, 30, 30};
+    static constexpr ChartColor errorBarColor{20, 20, 20};
 
 private:
     struct Fonts
@@ -79,6 +91,10 @@ private:
     double share(std::int64_t k) const;
     double exactProbability(std::int64_t k) const;
     bool drawsMarker(std::int64_t k) const;
+    // 1.96 standard errors of count k's simulated share, or 0 without error bars.
+    double errorHalfWidth(std::int64_t k) const;
+    void chooseCounts();
+    void chooseProbabilityAxis(int intervals);
     // The width one count takes on the x axis.
     double slot() const;
     double scaled(double designPixels) const { return designPixels * m_scale; }
@@ -90,6 +106,7 @@ private:
     std::string subtitle() const;
     void addBars(ChartImage& image) const;
     void addMarkers(ChartImage& image) const;
+    void addErrorBars(ChartImage& image) const;
     void addAxes(ChartImage& image) const;
     void addTitles(ChartImage& image) const;
     void addLegend(ChartImage& image) const;
@@ -112,7 +129,6 @@ private:
     double m_probabilityTitleX = 0;
     double m_probabilityTop = 1; // the linear axis's top value
     LogRange m_logRange;
-    bool m_leftOutMarkers = false;
     std::vector<AxisTick> m_probabilityTicks;
     std::vector<std::int64_t> m_countTicks;
 };

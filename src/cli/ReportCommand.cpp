@@ -55,29 +55,69 @@ void writeCounts(std::span<const std::int32_t> histogram, LineWriter& writer)
     }
 }
 
+// Groups of three digits, with the locale's thousands separator, or a narrow no-break space where
+// the locale writes none (as the C locale does): a figure's 10000000 is hard to read either way.
+std::string groupedDigits(std::int64_t value)
+{
+    std::string separator;
+    if (formatSettings.thousandSeparator != u'\0')
+        appendUtf8(separator, formatSettings.thousandSeparator);
+    else
+        separator = "\u202F";
+    const std::string digits = std::to_string(value);
+    std::string text;
+    for (std::size_t i = 0; i < digits.size(); ++i) {
+        if (i > 0 && (digits.size() - i) % 3 == 0)
+            text += separator;
+        text += digits[i];
+    }
+    return text;
+}
+
+// The reliability as typed, with the picture's decimal separator; a bare value above 1 is a
+// percentage and says so.
+std::string reliabilityInWords(const ReportRequest& request, const std::string& separator)
+{
+    std::string text;
+    for (const char character : request.reliabilityText) {
+        if (character == '.' || character == ',')
+            text += separator;
+        else if (character != '%' && character != ' ')
+            text += character;
+    }
+    if (request.explicitPercent || request.reliability > 1)
+        text += "\u202F%";
+    return text;
+}
+
+// "10.000.000 Durchläufe mit je 33 Triebwerken der Zuverlässigkeit 0,999 (Startwert 42)".
+std::string chartTitle(const ReportRequest& request, std::uint32_t seed,
+                       const std::string& separator)
+{
+    return groupedDigits(request.runs) + (request.runs == 1 ? " Durchlauf" : " Durchläufe") +
+           " mit je " + groupedDigits(request.engines) +
+           (request.engines == 1 ? " Triebwerk" : " Triebwerken") + " der Zuverlässigkeit " +
+           reliabilityInWords(request, separator) + " (Startwert " + groupedDigits(seed) + ")";
+}
+
 void writePlot(const ReportRequest& request, std::uint32_t seed,
                std::span<const std::int32_t> histogram, const ExactDistribution* exact)
 {
-    ChartRequest chart;
-    chart.histogram = histogram;
-    chart.runs = request.runs;
-    chart.exact = exact;
-    chart.logarithmic = request.logarithmic;
-    chart.width = request.plotWidth;
-    chart.height = request.plotHeight;
     // Every number in the picture has the locale's separator, also the reliability as typed.
-    chart.decimalSeparator.clear();
-    appendUtf8(chart.decimalSeparator, writtenDecimalSeparator());
-    std::string reliability;
-    for (const char character : request.reliabilityText) {
-        if (character == '.' || character == ',')
-            reliability += chart.decimalSeparator;
-        else
-            reliability += character;
-    }
-    chart.title =
-        "Triebwerke: " + std::to_string(request.engines) + ", Zuverlässigkeit: " + reliability +
-        ", Durchläufe: " + std::to_string(request.runs) + ", Startwert: " + std::to_string(seed);
+    std::string separator;
+    appendUtf8(separator, writtenDecimalSeparator());
+    const ChartRequest chart{
+        .histogram = histogram,
+        .runs = request.runs,
+        .exact = exact,
+        .logarithmic = request.logarithmic,
+        .errorBars = request.errorBars,
+        .lastCount = request.maxFailures,
+        .title = request.title ? *request.title : chartTitle(request, seed, separator),
+        .decimalSeparator = separator,
+        .width = request.plotWidth,
+        .height = request.plotHeight,
+    };
     std::string file;
     try {
         file = drawChart(chart, request.plotType);
@@ -112,12 +152,35 @@ std::optional<std::int64_t> drawsNearPeriod(std::int32_t engines, std::int32_t r
     return draws;
 }
 
+// A bare value between 1 and 50 is far more likely a slip than an engine that works one time in
+// fifty; it is read as the window reads it, and the reader is told.
+void hintAtAPercentage(const ReportRequest& request, std::ostream& err)
+{
+    if (request.explicitPercent || !(request.reliability > 1 && request.reliability < 50))
+        return;
+    err << "triebwerke-report: Hinweis: --reliability " << quotedArgument(request.reliabilityText)
+        << " ist größer als 1 und wird daher als Prozent gelesen; eine Zuverlässigkeit unter 1 "
+           "wird als Bruch geschrieben (0,985) oder mit Prozentzeichen (1,5%).\n";
+}
+
+std::uint32_t simulate(const ReportRequest& request, double reliability,
+                       FailureHistogram& histogram)
+{
+    // Without a seed the generator starts where the clock would start it, and a table for scripts
+    // can name that state, so that --seed repeats the run.
+    const std::uint32_t seed = request.seed ? *request.seed : seedFromClock();
+    try {
+        simulateFailures(request.engines, request.runs, histogram, reliability, seed);
+    } catch (const Exception& error) {
+        throw CommandError(ExitCode::Failure,
+                           "Die Simulation ist fehlgeschlagen: " + errorBoxText(error.message()));
+    }
+    return seed;
+}
+
 void writeReport(const ReportRequest& request, std::ostream& out, std::ostream& err)
 {
-    // A text beyond even the extended range reads as an infinity; like every value beyond the
-    // double range it overflows.
-    if (std::isinf(request.reliability))
-        throw EOverflow();
+    hintAtAPercentage(request, err);
     const double reliability = checkedToDouble(request.reliability);
     const std::uint64_t threshold = failureThreshold(failureProbability(reliability));
     const auto draws = drawsNearPeriod(request.engines, request.runs, threshold);
@@ -128,20 +191,16 @@ void writeReport(const ReportRequest& request, std::ostream& out, std::ostream& 
             << ", nach denen sich der Zufallsgenerator wiederholt. Die Durchläufe sind daher nicht "
                "mehr unabhängig, ihre Ergebnisse streuen weniger als im Modell.\n";
 
-    // Without a seed the generator starts where the clock would start it, and a table for scripts
-    // can name that state, so that --seed repeats the run.
-    const std::uint32_t seed = request.seed ? *request.seed : seedFromClock();
     FailureHistogram histogram;
-    simulateFailures(request.engines, request.runs, histogram, reliability, seed);
-    // Each count becomes a share of the runs; with no runs the first of them is 0 / 0. That is
-    // the one error the lines can meet, so it is raised here, before the first line is written.
-    if ((request.format != OutputFormat::Counts || request.plot) && !histogram.empty() &&
-        request.runs == 0)
-        throw EInvalidOp();
+    const std::uint32_t seed = simulate(request, reliability, histogram);
     const double failure = static_cast<double>(threshold) * 0x1p-32;
+    const double nominalFailure = failureProbability(reliability);
     std::optional<ExactDistribution> exact;
-    if (request.exact)
+    std::optional<ExactDistribution> exactNominal;
+    if (request.exact) {
         exact.emplace(request.engines, failure);
+        exactNominal.emplace(request.engines, nominalFailure);
+    }
     // The picture comes first: when it cannot be written, nothing has reached the output yet.
     if (request.plot)
         writePlot(request, seed, histogram, exact ? &*exact : nullptr);
@@ -156,14 +215,20 @@ void writeReport(const ReportRequest& request, std::ostream& out, std::ostream& 
         break;
     case OutputFormat::Csv:
     case OutputFormat::Json: {
-        SimulationInputs inputs;
-        inputs.engines = request.engines;
-        inputs.runs = request.runs;
-        inputs.reliability = reliability;
-        inputs.seed = seed;
-        inputs.failureProbability = failure;
-        inputs.drawsNearPeriod = draws;
-        TableWriter table(inputs, histogram, exact ? &*exact : nullptr, writer);
+        const SimulationInputs inputs{
+            .engines = request.engines,
+            .runs = request.runs,
+            .reliability = reliability,
+            .seed = seed,
+            .failureProbability = failure,
+            .nominalFailureProbability = nominalFailure,
+            .drawsNearPeriod = draws,
+        };
+        const ExactDistributions distributions{
+            .atGenerator = exact ? &*exact : nullptr,
+            .atNominal = exactNominal ? &*exactNominal : nullptr,
+        };
+        TableWriter table(inputs, histogram, distributions, writer);
         if (request.format == OutputFormat::Csv) {
             table.writeCsv();
         } else {
@@ -211,7 +276,9 @@ int runReportCommand(std::span<const std::string_view> arguments, std::ostream& 
         // No failure may end the tool without its exit code: whatever else went wrong is one.
         return visitError(
             std::current_exception(),
-            [&failed](const Exception& own) { return failed(errorBoxText(own.message())); },
+            [&failed](const Exception& own) {
+                return failed("triebwerke-report: " + errorBoxText(own.message()));
+            },
             [&failed](const std::exception& other) {
                 return failed("triebwerke-report: " + std::string(other.what()));
             },

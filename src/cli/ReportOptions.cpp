@@ -4,10 +4,12 @@
 #include "cli/CommandError.h"
 #include "presentation/NumberReading.h"
 #include "presentation/TextEncoding.h"
+#include "simulation/FailureSimulation.h"
 
 #include <algorithm>
 #include <cctype>
 #include <charconv>
+#include <limits>
 #include <tuple>
 #include <utility>
 
@@ -55,27 +57,56 @@ std::size_t readChoice(const ReportOption& option, std::string_view text)
 
 // Scripts run under any locale, so either separator is taken; a text with both, or with one of
 // them twice, is grouped, and a guess at its meaning could be a thousand times off.
-long double readReliability(std::string_view text)
+long double readDecimal(std::string_view text, std::string_view whole)
 {
     const bool hasComma = text.find(',') != text.npos;
     const bool hasStop = text.find('.') != text.npos;
     if (hasComma && hasStop)
         throw usageError(
-            "Der Wert von --reliability enthält Komma und Punkt: " + quotedArgument(text) +
+            "Der Wert von --reliability enthält Komma und Punkt: " + quotedArgument(whole) +
             "; Ziffern werden nicht gruppiert, Komma oder Punkt trennt allein die "
             "Nachkommastellen ab");
     const char separator = hasComma ? ',' : '.';
     if (std::count(text.begin(), text.end(), separator) > 1)
         throw usageError("Der Wert von --reliability enthält mehr als ein Dezimaltrennzeichen: " +
-                         quotedArgument(text) + "; Ziffern werden nicht gruppiert");
+                         quotedArgument(whole) + "; Ziffern werden nicht gruppiert");
     const std::string_view mantissa = text.substr(0, text.find_first_of("eE"));
     const bool hasDigit =
         std::any_of(mantissa.begin(), mantissa.end(), [](char c) { return c >= '0' && c <= '9'; });
     const auto wide = utf8ToUtf16(text);
     const auto value = hasDigit && wide ? parseDecimalOfAnyLength(*wide, separator) : std::nullopt;
     if (!value)
-        throw usageError("Der Wert von --reliability ist keine Zahl: " + quotedArgument(text));
+        throw usageError("Der Wert von --reliability ist keine Zahl: " + quotedArgument(whole));
     return *value;
+}
+
+// A bare value above 1 is a percentage, as in the window; "99,9%" or "99,9 %" says so itself and
+// also reaches the percentages of 1 and below. What the window would only turn into a failure
+// probability outside 0 to 1 is refused.
+void readReliability(std::string_view text, ReportRequest& request)
+{
+    std::string_view number = text;
+    request.explicitPercent = number.ends_with('%');
+    if (request.explicitPercent) {
+        number.remove_suffix(1);
+        if (number.ends_with(' '))
+            number.remove_suffix(1);
+    }
+    const long double value = readDecimal(number, text);
+    if (!(value >= 0 && value <= 100))
+        throw usageError("Der Wert von --reliability liegt nicht zwischen " +
+                         std::string(request.explicitPercent
+                                         ? "0 % und 100 %"
+                                         : "0 und 1 oder, als Prozent, zwischen 1 und 100") +
+                         ": " + quotedArgument(text));
+    request.reliabilityText = text;
+    // Up to 1 % the window would read the bare number as a fraction; the quotient is rounded as
+    // the window rounds its own percentages.
+    if (request.explicitPercent && value <= 1)
+        request.reliability =
+            static_cast<double>(static_cast<long double>(static_cast<double>(value)) / 100);
+    else
+        request.reliability = value;
 }
 
 // The picture's type follows the file's extension, in either case.
@@ -94,6 +125,17 @@ ChartFileType readPlotType(std::string_view path)
         return ChartFileType::Svg;
     throw usageError("Der Dateiname von --plot endet weder auf .png noch auf .svg: " +
                      quotedArgument(path));
+}
+
+// A title is drawn as it is written; a control character would draw as a box, and a text that
+// is not UTF-8 as nothing a reader could read.
+std::string readTitle(std::string_view text)
+{
+    const auto wide = utf8ToUtf16(text);
+    if (!wide || escapeControlCharacters(text) != text)
+        throw usageError("Der Wert von --title ist kein Text aus druckbaren UTF-8-Zeichen: " +
+                         quotedArgument(text));
+    return std::string(text);
 }
 
 // BREITExHÖHE in pixels, at most 10000 each, and no smaller than the chart's labels stay legible
@@ -150,27 +192,29 @@ std::vector<ReportOption> optionTable()
     return {
         {.name = "--engines",
          .valueName = "N",
-         .help = "Anzahl Triebwerke, ganze Zahl",
+         .help = "Anzahl Triebwerke, 0 bis 536870908",
          .required = true,
+         .range = std::pair<std::int64_t, std::int64_t>{0, maxEngineCount},
          .read =
              [](const Option& option, std::string_view value, Request& request) {
                  request.engines = static_cast<std::int32_t>(readInteger(option, value));
              }},
         {.name = "--reliability",
          .valueName = "R",
-         .help = "Zuverlässigkeit eines Triebwerks, z. B. 0,999; über 1 als Prozent\n"
-                 "gelesen (99,9); Komma oder Punkt als Dezimaltrennzeichen, in jeder\n"
+         .help = "Zuverlässigkeit eines Triebwerks von 0 bis 1, z. B. 0,999; ein Wert\n"
+                 "über 1 ist Prozent, bis 100 (99,9 wie 99,9%); mit % auch darunter\n"
+                 "(0,5%); Komma oder Punkt als Dezimaltrennzeichen, in jeder\n"
                  "Sprachumgebung; ohne Tausendertrennzeichen",
          .required = true,
-         .read =
-             [](const Option&, std::string_view value, Request& request) {
-                 request.reliability = readReliability(value);
-                 request.reliabilityText = value;
-             }},
+         .read = [](const Option&, std::string_view value,
+                    Request& request) { readReliability(value, request); }},
         {.name = "--runs",
          .valueName = "M",
-         .help = "Simulationsdurchläufe, ganze Zahl",
+         .help = "Simulationsdurchläufe, 1 bis 2147483647; 0 nur mit --counts ohne\n"
+                 "--plot",
          .required = true,
+         .range =
+             std::pair<std::int64_t, std::int64_t>{0, std::numeric_limits<std::int32_t>::max()},
          .read =
              [](const Option& option, std::string_view value, Request& request) {
                  request.runs = static_cast<std::int32_t>(readInteger(option, value));
@@ -223,6 +267,27 @@ std::vector<ReportOption> optionTable()
          .onlyWith = {"--plot"},
          .read = [](const Option&, std::string_view,
                     Request& request) { request.logarithmic = true; }},
+        {.name = "--max-failures",
+         .valueName = "K",
+         .help = "das Diagramm zeigt die Ausfallzahlen bis K; ohne diese Angabe bis\n"
+                 "zur letzten mit simulierten Durchläufen oder mit einer exakten\n"
+                 "Wahrscheinlichkeit von mindestens 1/M",
+         .onlyWith = {"--plot"},
+         .range = std::pair<std::int64_t, std::int64_t>{0, maxEngineCount},
+         .read = [](const Option& option, std::string_view value,
+                    Request& request) { request.maxFailures = readInteger(option, value); }},
+        {.name = "--error-bars",
+         .help = "um jede Säule ±1,96 Standardfehler des simulierten Anteils (95 %);\n"
+                 "mit --exact der Standardfehler des Modells, sonst der aus dem Anteil",
+         .onlyWith = {"--plot"},
+         .read = [](const Option&, std::string_view,
+                    Request& request) { request.errorBars = true; }},
+        {.name = "--title",
+         .valueName = "TEXT",
+         .help = "Überschrift des Diagramms statt der aus den Eingaben",
+         .onlyWith = {"--plot"},
+         .read = [](const Option&, std::string_view value,
+                    Request& request) { request.title = readTitle(value); }},
         {.name = "--size",
          .valueName = "BxH",
          .help = "Größe des Diagramms in Pixeln, Vorgabe 1200x700, mindestens 600x360",
@@ -231,7 +296,7 @@ std::vector<ReportOption> optionTable()
              [](const Option&, std::string_view value, Request& request) {
                  std::tie(request.plotWidth, request.plotHeight) = readPlotSize(value);
              }},
-        {.name = "--help", .help = "diese Hilfe", .answer = usageText},
+        {.name = "--help", .shortName = "-h", .help = "diese Hilfe", .answer = usageText},
         {.name = "--version",
          .help = "die Version des Programms",
          .answer = [] { return std::string("triebwerke-report " TRIEBWERKE_VERSION "\n"); }},
@@ -242,8 +307,9 @@ const ReportOption* findOption(std::string_view name)
 {
     const auto& options = reportOptions();
     const auto found =
-        std::find_if(options.begin(), options.end(),
-                     [name](const ReportOption& option) { return option.name == name; });
+        std::find_if(options.begin(), options.end(), [name](const ReportOption& option) {
+            return option.name == name || (!option.shortName.empty() && option.shortName == name);
+        });
     return found == options.end() ? nullptr : &*found;
 }
 
@@ -272,8 +338,9 @@ void check(const ReportOption& option, const CommandLine& commandLine)
 
 constexpr std::string_view usageHead =
     "Aufruf: triebwerke-report --engines N --reliability R --runs M [--seed S] [--format F]\n"
-    "                         [--exact] [--plot DATEI [--log] [--size BxH]]\n"
-    "        triebwerke-report --help | --version\n"
+    "                         [--exact] [--plot DATEI [--log] [--max-failures K]\n"
+    "                         [--error-bars] [--title TEXT] [--size BxH]]\n"
+    "        triebwerke-report -h | --help | --version\n"
     "\n"
     "Simuliert M Raketen mit je N Triebwerken, deren jedes mit der Zuverlässigkeit R arbeitet,\n"
     "und gibt den Bericht von \"ins Clipboard\" aus, eine Zeile je Ausfallzahl, oder dieselbe\n"
@@ -282,7 +349,6 @@ constexpr std::string_view usageHead =
 
 constexpr std::string_view usageTail =
     "\n"
-    "Von N und M zählen wie im Programm die unteren 32 Bit.\n"
     "Jede Option höchstens einmal; --help und --version antworten, was immer der Aufruf sonst\n"
     "enthält.\n"
     "Rückgabewert: 0 bei Erfolg, 1 bei einem Fehler der Simulation oder beim Schreiben des\n"
@@ -354,16 +420,13 @@ std::optional<std::string> answerAlone(const CommandLine& commandLine)
 
 ReportRequest readRequest(const CommandLine& commandLine)
 {
-    std::vector<std::string_view> required;
-    bool complete = true;
-    for (const ReportOption& option : reportOptions()) {
-        if (option.required) {
-            required.push_back(option.name);
-            complete = complete && commandLine.has(option.name);
-        }
-    }
-    if (!complete)
-        throw usageError(listed(required, " und ") + " müssen angegeben sein");
+    std::vector<std::string_view> missing;
+    for (const ReportOption& option : reportOptions())
+        if (option.required && !commandLine.has(option.name))
+            missing.push_back(option.name);
+    if (!missing.empty())
+        throw usageError(listed(missing, " und ") +
+                         (missing.size() == 1 ? " muss angegeben sein" : " müssen angegeben sein"));
 
     ReportRequest request;
     for (const ReportOption& option : reportOptions()) {
@@ -372,6 +435,10 @@ ReportRequest readRequest(const CommandLine& commandLine)
         check(option, commandLine);
         option.read(option, commandLine.value(option.name), request);
     }
+    // Every output but the counts, and the picture, divides by the runs.
+    if (request.runs == 0 && (request.format != OutputFormat::Counts || request.plot))
+        throw usageError("Der Wert von --runs ist 0; ohne Durchläufe gibt es keine Anteile, "
+                         "0 nur mit --counts ohne --plot");
     return request;
 }
 
@@ -379,7 +446,10 @@ std::string usageText()
 {
     std::string text(usageHead);
     for (const ReportOption& option : reportOptions()) {
-        std::string line = "  " + std::string(option.name);
+        std::string line = "  ";
+        if (!option.shortName.empty())
+            line += std::string(option.shortName) + ", ";
+        line += option.name;
         if (!option.valueName.empty())
             line += " " + std::string(option.valueName);
         line.resize(std::max(helpColumn, line.size() + 1), ' ');

@@ -27,6 +27,11 @@ struct ReportRequest
     int plotWidth = 1200;
     int plotHeight = 700;
     bool logarithmic = false;
+    bool errorBars = false;
+    std::optional<std::int64_t> maxFailures;
+    std::optional<std::string> title;
+    // Whether the reliability was written with a percent sign.
+    bool explicitPercent = false;
 };
 
 // One option of the command line: how it is written, what the usage says of it and the rules it
@@ -34,6 +39,7 @@ struct ReportRequest
 struct ReportOption
 {
     std::string_view name{};      // "--engines"
+    std::string_view shortName{}; // "-h", where there is one
     std::string_view valueName{}; // "N" in the usage; empty for a switch
     std::string_view help{};      // the usage's lines beside the name, '\n' between them
     bool required = false;

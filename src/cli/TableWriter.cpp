@@ -9,7 +9,7 @@
 #include <string>
 
 TableWriter::TableWriter(const SimulationInputs& inputs, std::span<const std::int32_t> histogram,
-                         const ExactDistribution* exact, LineWriter& writer)
+                         const ExactDistributions& exact, LineWriter& writer)
     : m_inputs(inputs)
     , m_histogram(histogram)
     , m_exact(exact)
@@ -19,6 +19,7 @@ TableWriter::TableWriter(const SimulationInputs& inputs, std::span<const std::in
 namespace {
 
 // The table's columns: CSV writes them in this order under these names, JSON names each value so.
+// Scripts read the columns by name or by place, so new ones go after the old ones of their group.
 enum Column {
     FailedEngines,
     Count,
@@ -26,14 +27,31 @@ enum Column {
     Percent,
     Cumulative,
     CumulativePercent,
-    ExactProbability, // this and the next with --exact only
+    ProbabilityAtMost,
+    ProbabilityAtLeast,
+    ExactProbability, // this and the following with --exact only
     StandardError,
+    ExactProbabilityNominal,
     ColumnCount
 };
-constexpr std::string_view columnNames[ColumnCount] = {"failed_engines",    "count",
-                                                       "probability",       "percent",
-                                                       "cumulative",        "cumulative_percent",
-                                                       "exact_probability", "standard_error"};
+constexpr std::string_view columnNames[ColumnCount] = {"failed_engines",
+                                                       "count",
+                                                       "probability",
+                                                       "percent",
+                                                       "cumulative",
+                                                       "cumulative_percent",
+                                                       "probability_at_most",
+                                                       "probability_at_least",
+                                                       "exact_probability",
+                                                       "standard_error",
+                                                       "exact_probability_nominal"};
+
+// A share of the runs from whole counts: one division, so the text is the shortest decimal that
+// reads back as the quotient (0.0326145), with no rounding of earlier sums carried along.
+double shareOf(std::int64_t count, std::int32_t runs)
+{
+    return static_cast<double>(count) / runs;
+}
 
 } // namespace
 
@@ -42,13 +60,21 @@ void TableWriter::forEachRow(std::string_view separator, const Format& format)
 {
     RowTailCache<Row> tails;
     double sum = 0;
+    std::int64_t runsBelow = 0;
     for (std::size_t k = 0; k < m_histogram.size(); ++k) {
+        const auto failures = static_cast<std::int64_t>(k);
         Row row;
         row.count = m_histogram[k];
         if (k > 0)
             sum = ResultTable::addShare(sum, row.count, m_inputs.runs);
         row.sum = sum;
-        row.exact = m_exact ? m_exact->probability(static_cast<std::int64_t>(k)) : 0;
+        row.runsAtLeast = m_inputs.runs - runsBelow;
+        runsBelow += row.count;
+        row.runsAtMost = runsBelow;
+        if (m_exact.atGenerator) {
+            row.exact = m_exact.atGenerator->probability(failures);
+            row.exactNominal = m_exact.atNominal->probability(failures);
+        }
         if (k > 0)
             m_writer.append(separator);
         format.writeRow(static_cast<std::int64_t>(k), tails.tail(row, format));
@@ -79,7 +105,11 @@ void TableWriter::appendTail(const Row& row, std::string& text, TableFormat form
     appendShortest(text, row.sum);
     field(CumulativePercent);
     appendShortest(text, static_cast<double>(100.0L * row.sum));
-    if (m_exact) {
+    field(ProbabilityAtMost);
+    appendShortest(text, shareOf(row.runsAtMost, m_inputs.runs));
+    field(ProbabilityAtLeast);
+    appendShortest(text, shareOf(row.runsAtLeast, m_inputs.runs));
+    if (m_exact.atGenerator) {
         field(ExactProbability);
         appendShortest(text, row.exact);
         // The spread of the simulated share around the exact probability under the model, not
@@ -88,6 +118,8 @@ void TableWriter::appendTail(const Row& row, std::string& text, TableFormat form
         // no spread to give.
         field(StandardError);
         appendShortest(text, runs > 0 ? std::sqrt(row.exact * (1 - row.exact) / runs) : 0.0);
+        field(ExactProbabilityNominal);
+        appendShortest(text, row.exactNominal);
     }
     if (format == TableFormat::Csv)
         text += "\r\n";
@@ -97,7 +129,7 @@ void TableWriter::appendTail(const Row& row, std::string& text, TableFormat form
 
 void TableWriter::writeCsv()
 {
-    const int columns = m_exact ? ColumnCount : ExactProbability;
+    const int columns = m_exact.atGenerator ? ColumnCount : ExactProbability;
     for (int column = 0; column < columns; ++column) {
         if (column > 0)
             m_writer.append(",");
@@ -132,6 +164,8 @@ void TableWriter::writeJson(const std::optional<ChiSquare>& chiSquare)
     appendInteger(head, m_inputs.seed);
     head += ",\"failure_probability\":";
     appendShortest(head, m_inputs.failureProbability);
+    head += ",\"nominal_failure_probability\":";
+    appendShortest(head, m_inputs.nominalFailureProbability);
     if (m_inputs.drawsNearPeriod) {
         head += ",\"period_warning\":{\"draws\":";
         appendInteger(head, *m_inputs.drawsNearPeriod);

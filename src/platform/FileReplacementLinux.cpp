@@ -104,8 +104,16 @@ std::optional<FileProblem> replaceFile(const std::string& path, std::string_view
 
     const std::string folder = folderOf(target);
     const TemporaryFile temporary = createBeside(folder);
-    if (temporary.descriptor < 0)
-        return FileProblem{FileProblem::Step::Create, errno};
+    if (temporary.descriptor < 0) {
+        // A folder that exists but makes no files (/proc) answers ENOENT, which would read as a
+        // missing folder.
+        const int cause = errno;
+        struct stat folderStatus = {};
+        const bool folderExists =
+            ::stat(folder.c_str(), &folderStatus) == 0 && S_ISDIR(folderStatus.st_mode);
+        return FileProblem{FileProblem::Step::Create,
+                           cause == ENOENT && folderExists ? EPERM : cause};
+    }
     // The new file keeps the permissions the old one had; a new name gets the umask's.
     bool done = !exists || ::fchmod(temporary.descriptor, existing.st_mode & 07777) == 0;
     done = done && writeAll(temporary.descriptor, contents) && ::fsync(temporary.descriptor) == 0;

@@ -9,7 +9,8 @@
 namespace {
 
 // The expected ticks are the nice-number rule worked by hand: the smallest step of 1, 2 or 5
-// times a power of ten that reaches 1.05 x the highest value in at most maxIntervals steps.
+// times a power of ten that reaches 1.05 x the highest value in at most maxIntervals steps, on a
+// probability axis that ends at 1 at most.
 struct LinearCase
 {
     const char* name;
@@ -30,7 +31,7 @@ TEST_P(LinearTicksTest, NiceStepsWithTheDigitsTheStepNeeds)
 {
     const LinearCase& c = GetParam();
     for (const std::string separator : {".", ","}) {
-        const std::vector<AxisTick> ticks = linearTicks(c.highest, c.maxIntervals, separator);
+        const std::vector<AxisTick> ticks = linearTicks(c.highest, c.maxIntervals, separator, 1.0);
         ASSERT_EQ(ticks.size(), c.point.size()) << separator;
         for (std::size_t i = 0; i < ticks.size(); ++i) {
             std::string expected = c.point[i];
@@ -60,8 +61,11 @@ INSTANTIATE_TEST_SUITE_P(
                    0.1257,
                    10,
                    {"0.00", "0.02", "0.04", "0.06", "0.08", "0.10", "0.12", "0.14"}},
-        LinearCase{
-            "everyRunTheSameCount", 1, 10, {"0.0", "0.2", "0.4", "0.6", "0.8", "1.0", "1.2"}},
+        LinearCase{"everyRunTheSameCount",
+                   1,
+                   10,
+                   {"0.0", "0.1", "0.2", "0.3", "0.4", "0.5", "0.6", "0.7", "0.8", "0.9", "1.0"}},
+        LinearCase{"nearlyEveryRunTheSameCount", 0.97, 4, {"0.0", "0.5", "1.0"}},
         LinearCase{"emptyChartFromZeroToOne", 0, 5, {"0.0", "0.2", "0.4", "0.6", "0.8", "1.0"}},
         LinearCase{"oneRunInTwoBillion",
                    4.7e-10,

@@ -7,6 +7,7 @@
 #include <cmath>
 #include <cstdint>
 #include <gtest/gtest.h>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -32,7 +33,8 @@ const FixedWidthMeasurer measurer;
 } // namespace
 
 // Of 100,000 engines at reliability 0.5 only a few hundred counts around 50,000 ever occur; the
-// axis spans those, not the whole range.
+// axis spans those, not the whole range, and with the exact distribution also the counts whose
+// probability a simulation of this many runs could show.
 TEST(ChartLayoutTest, ManyEnginesShowOnlyTheCountsThatCarryProbability)
 {
     std::vector<std::int32_t> histogram(100'001, 0);
@@ -41,7 +43,7 @@ TEST(ChartLayoutTest, ManyEnginesShowOnlyTheCountsThatCarryProbability)
     histogram[50'150] = 1;
     ChartRequest request;
     request.histogram = histogram;
-    request.runs = 5;
+    request.runs = 100'000'000;
     const ChartLayout simulated(request, measurer);
     EXPECT_EQ(simulated.firstShown(), 49'800);
     EXPECT_EQ(simulated.lastShown(), 50'150);
@@ -50,27 +52,72 @@ TEST(ChartLayoutTest, ManyEnginesShowOnlyTheCountsThatCarryProbability)
     const ExactDistribution exact(100'000, 0.5);
     request.exact = &exact;
     const ChartLayout withExact(request, measurer);
-    EXPECT_LT(withExact.firstShown(), 49'800);
-    EXPECT_GT(withExact.lastShown(), 50'150);
-    // Probabilities of 1e-12 lie about 7.4 standard deviations (of 158 counts) from the mean.
-    EXPECT_LT(withExact.lastShown() - withExact.firstShown(), 16 * 158);
-    EXPECT_LT(exact.probability(withExact.firstShown() - 1), 1e-12);
-
-    std::vector<std::int32_t> few = {0, 5, 0, 0};
-    request.histogram = few;
-    request.exact = nullptr;
-    EXPECT_TRUE(ChartLayout(request, measurer).showsEveryCount());
+    // Probabilities of 1e-8 lie about 5 standard deviations (of 158 counts) from the mean.
+    EXPECT_NEAR(withExact.firstShown(), 50'000 - 5 * 158, 20);
+    EXPECT_EQ(withExact.lastShown(), 100'000 - withExact.firstShown());
+    EXPECT_LT(exact.probability(withExact.firstShown() - 1), 1e-8);
+    EXPECT_GE(exact.probability(withExact.firstShown()), 1e-8);
 }
 
-// The logarithmic axis spans what is drawn, at most twelve decades; exact probabilities further
-// down are left out, and the subtitle says so.
+// Up to 60 engines the axis begins at 0 failures; it ends at the last count with a simulated run
+// or an exact probability of at least 1/runs, or where --max-failures says, within the engines.
+struct CountRangeCase
+{
+    const char* name;
+    std::vector<std::int32_t> histogram;
+    std::int32_t runs;
+    double failure; // of the exact distribution; 0 for none
+    std::optional<std::int64_t> lastCount;
+    std::int64_t expectedLast;
+};
+
+void PrintTo(const CountRangeCase& testCase, std::ostream* os)
+{
+    *os << testCase.name;
+}
+
+class ChartCountRangeTest : public testing::TestWithParam<CountRangeCase>
+{};
+
+TEST_P(ChartCountRangeTest, EndsWhereThereIsNothingLeftToSee)
+{
+    const CountRangeCase& c = GetParam();
+    const auto engines = static_cast<std::int32_t>(c.histogram.size()) - 1;
+    const ExactDistribution exact(engines, c.failure);
+    ChartRequest request;
+    request.histogram = c.histogram;
+    request.runs = c.runs;
+    request.exact = c.failure > 0 ? &exact : nullptr;
+    request.lastCount = c.lastCount;
+    const ChartLayout layout(request, measurer);
+    EXPECT_EQ(layout.firstShown(), 0);
+    EXPECT_EQ(layout.lastShown(), c.expectedLast);
+    EXPECT_EQ(layout.showsEveryCount(), c.expectedLast == engines);
+}
+
+// Binomial probabilities from scipy: 3 engines at 0.05 give 0.857375, 0.135375, 0.007125 and
+// 0.000125.
+INSTANTIATE_TEST_SUITE_P(
+    chart, ChartCountRangeTest,
+    testing::Values(CountRangeCase{"simulatedOnly", {0, 5, 0, 0}, 5, 0, {}, 1},
+                    CountRangeCase{"exactAboveTheResolution", {950, 50, 0, 0}, 1000, 0.05, {}, 2},
+                    CountRangeCase{"exactBelowTheResolution", {95, 5, 0, 0}, 100, 0.05, {}, 1},
+                    CountRangeCase{"aRareRunBeyondTheExact", {950, 49, 0, 1}, 1000, 0.05, {}, 3},
+                    CountRangeCase{"chosenFurther", {0, 5, 0, 0}, 5, 0, 2, 2},
+                    CountRangeCase{"chosenShorter", {950, 49, 0, 1}, 1000, 0.05, 1, 1},
+                    CountRangeCase{"chosenBeyondTheEngines", {0, 5, 0, 0}, 5, 0, 10, 3},
+                    CountRangeCase{"chosenZero", {0, 5, 0, 0}, 5, 0, 0, 0}),
+    CaseByName());
+
+// The logarithmic axis spans what is drawn: the shares of the shown counts and their exact
+// probabilities from 10^-12 up, which both axes mark by the same rule.
 struct LogCase
 {
     const char* name;
     std::int64_t engines;
     double failure;
     LogRange expected;
-    bool leavesOut;
+    std::size_t markers;
 };
 
 void PrintTo(const LogCase& testCase, std::ostream* os)
@@ -81,7 +128,7 @@ void PrintTo(const LogCase& testCase, std::ostream* os)
 class ChartLogAxisTest : public testing::TestWithParam<LogCase>
 {};
 
-TEST_P(ChartLogAxisTest, SpansTheDrawnDataAtMostTwelveDecades)
+TEST_P(ChartLogAxisTest, SpansTheDrawnDataAndMarksAsTheLinearAxisDoes)
 {
     const LogCase& c = GetParam();
     const ExactDistribution exact(c.engines, c.failure);
@@ -90,25 +137,57 @@ TEST_P(ChartLogAxisTest, SpansTheDrawnDataAtMostTwelveDecades)
     request.histogram = histogram;
     request.runs = 10'000;
     request.exact = &exact;
-    request.logarithmic = true;
-    const ChartLayout layout(request, measurer);
-    EXPECT_EQ(layout.logarithmicRange(), c.expected);
-    EXPECT_EQ(layout.leavesOutMarkers(), c.leavesOut);
-    bool said = false;
-    for (const ChartText& text : layout.image().texts)
-        said = said || text.text.find("unter 10⁻¹² nicht gezeigt") != std::string::npos;
-    EXPECT_EQ(said, c.leavesOut);
+    for (const bool logarithmic : {true, false}) {
+        request.logarithmic = logarithmic;
+        const ChartLayout layout(request, measurer);
+        if (logarithmic) {
+            EXPECT_EQ(layout.logarithmicRange(), c.expected);
+        }
+        const ChartImage image = layout.image();
+        // One more marker is the legend's.
+        EXPECT_EQ(image.markers.size(), c.markers + 1) << logarithmic;
+        bool said = false;
+        for (const ChartText& text : image.texts)
+            said = said || text.text == "Exakt (Binomialverteilung), ab 10⁻¹²";
+        EXPECT_TRUE(said);
+    }
 }
 
-// Ranges from the exact probabilities (Python's): 9 engines at 0.2 reach 0.2^9 = 5.1e-7, the
-// tallest bar 0.302; 33 at 0.05 reach 0.05^33 = 1.2e-43, 60 at 0.01 1e-120; of 61 at 0.01 only
-// the counts from 1.06e-12 up are shown.
+// From scipy's binomial probabilities at 10,000 runs: 9 engines at 0.8 reach 0.2^9 = 5.1e-7 at
+// k = 0, all marked; 30 at 0.7 show 0 to 29, of which k = 3 (1.06e-11) is the first at 10^-12 or
+// more; 9 at 0.2 end at k = 7 (2.9e-4, the last at 1/10,000 or more).
 INSTANTIATE_TEST_SUITE_P(chart, ChartLogAxisTest,
-                         testing::Values(LogCase{"nineEngines", 9, 0.2, {-7, 0}, false},
-                                         LogCase{"thirtyThreeEngines", 33, 0.05, {-12, 0}, true},
-                                         LogCase{"sixtyEngines", 60, 0.01, {-12, 0}, true},
-                                         LogCase{"sixtyOneEngines", 61, 0.01, {-12, 0}, false}),
+                         testing::Values(LogCase{"nineEnginesMostlyFailing", 9, 0.8, {-7, 0}, 10},
+                                         LogCase{"thirtyEngines", 30, 0.7, {-11, 0}, 27},
+                                         LogCase{"nineEnginesMostlyWorking", 9, 0.2, {-4, 0}, 8}),
                          CaseByName());
+
+// With error bars the linear axis reaches the top of the highest whisker, but never beyond 1.
+TEST(ChartLayoutTest, ErrorBarsWidenTheAxisUpToOne)
+{
+    // 0.8 ± 1.96 × sqrt(0.8 × 0.2 / 10) = 0.8 ± 0.248: up to 1.048, cut at 1.
+    const std::vector<std::int32_t> nearOne = {2, 8};
+    ChartRequest request;
+    request.histogram = nearOne;
+    request.runs = 10;
+    request.errorBars = true;
+    EXPECT_EQ(ChartLayout(request, measurer).probabilityTop(), 1.0);
+
+    // 0.6 ± 1.96 × sqrt(0.6 × 0.4 / 100) = 0.6 ± 0.096: up to 0.696, above the 0.63 the bar
+    // alone would ask for.
+    const std::vector<std::int32_t> wide = {60, 40};
+    request.histogram = wide;
+    request.runs = 100;
+    const ChartLayout layout(request, measurer);
+    EXPECT_GE(layout.probabilityTop(), 0.696);
+    EXPECT_LE(layout.probabilityTop(), 1.0);
+    std::size_t whiskers = 0;
+    for (const ChartLine& line : layout.image().lines)
+        whiskers += line.color.red == ChartLayout::errorBarColor.red && line.x1 == line.x2 &&
+                    line.y1 != line.y2;
+    // One per bar and the legend's.
+    EXPECT_EQ(whiskers, 3u);
+}
 
 // Fonts, margins and marks follow the picture's size; every text stays inside the picture and
 // clear of every other, and no marker leaves it.

@@ -62,6 +62,12 @@ private:
     std::optional<platform::ScopedLocale> m_locale;
 };
 
+std::string contentsOf(const std::string& file)
+{
+    std::ifstream stream(file);
+    return std::string((std::istreambuf_iterator<char>(stream)), std::istreambuf_iterator<char>());
+}
+
 bool sameColor(QRgb pixel, ChartColor color)
 {
     return qRed(pixel) == color.red && qGreen(pixel) == color.green && qBlue(pixel) == color.blue;
@@ -156,18 +162,70 @@ TEST_F(ChartTest, SvgIsMeasuredInPixelsAndHoldsTheTexts)
     ASSERT_EQ(run({"--engines", "12", "--reliability", "0,8", "--runs", "5000", "--seed", "5",
                    "--plot", file, "--exact", "--format", "json", "--log"}),
               0);
-    std::ifstream stream(file);
-    const std::string svg((std::istreambuf_iterator<char>(stream)),
-                          std::istreambuf_iterator<char>());
+    const std::string svg = contentsOf(file);
     EXPECT_NE(svg.find(R"(<svg width="1200px" height="700px")"), std::string::npos)
         << svg.substr(0, 300);
     EXPECT_NE(svg.find(R"(viewBox="0 0 1200 700")"), std::string::npos);
     for (const std::string_view text :
          {"Ausgefallene Triebwerke", "Wahrscheinlichkeit",
-          "Triebwerke: 12, Zuverlässigkeit: 0,8, Durchläufe: 5000, Startwert: 5", "10⁻³", "#4682b4",
-          "#c81e1e"})
+          "5.000 Durchläufe mit je 12 Triebwerken der Zuverlässigkeit 0,8 (Startwert 5)", "10⁻³",
+          "Exakt (Binomialverteilung), ab 10⁻¹²", "#4682b4", "#c81e1e"})
         EXPECT_NE(svg.find(text), std::string::npos) << text;
 }
+
+// The title is a sentence with the locale's grouping and separator, or the one given; the
+// subtitle names the counts shown, and the error bars their legend.
+struct TitleCase
+{
+    const char* name;
+    Arguments arguments;
+    std::vector<std::string_view> texts;
+};
+
+void PrintTo(const TitleCase& testCase, std::ostream* os)
+{
+    *os << testCase.name;
+}
+
+class ChartTitleTest : public ChartTest, public testing::WithParamInterface<TitleCase>
+{};
+
+TEST_P(ChartTitleTest, SaysWhatIsShown)
+{
+    if (!svgChartsAvailable())
+        GTEST_SKIP() << "built without Qt SVG, where the tool refuses .svg";
+    const std::string file = path("chart.svg");
+    Arguments arguments = GetParam().arguments;
+    arguments.insert(arguments.end(), {"--seed", "7", "--plot", file});
+    ASSERT_EQ(run(arguments), 0);
+    const std::string svg = contentsOf(file);
+    for (const std::string_view text : GetParam().texts)
+        EXPECT_NE(svg.find(text), std::string::npos) << text;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    cli, ChartTitleTest,
+    testing::Values(
+        TitleCase{"groupedRunsAndAPercentage",
+                  {"--engines", "33", "--reliability", "99.9", "--runs", "1234567"},
+                  {"1.234.567 Durchläufe mit je 33 Triebwerken der Zuverlässigkeit 99,9\u202F% "
+                   "(Startwert 7)",
+                   "Gezeigt: 0 bis "}},
+        TitleCase{"oneRunOfOneEngine",
+                  {"--engines", "1", "--reliability", "0,5%", "--runs", "1"},
+                  {"1 Durchlauf mit je 1 Triebwerk der Zuverlässigkeit 0,5\u202F% (Startwert 7)"}},
+        TitleCase{"givenTitle",
+                  {"--engines", "9", "--reliability", "0,9", "--runs", "100", "--title",
+                   "Abbildung 3: Ausfälle & Co"},
+                  {"Abbildung 3: Ausfälle &amp; Co"}},
+        TitleCase{
+            "chosenCounts",
+            {"--engines", "33", "--reliability", "0,9", "--runs", "100", "--max-failures", "4"},
+            {"Gezeigt: 0 bis 4 von 0 bis 33 Ausfällen"}},
+        TitleCase{"errorBars",
+                  {"--engines", "9", "--reliability", "0,9", "--runs", "100", "--error-bars"},
+                  {"±1,96 Standardfehler (95 %)"}}),
+    CaseByName());
 
 struct PlotUsageCase
 {
@@ -208,7 +266,12 @@ INSTANTIATE_TEST_SUITE_P(
         PlotUsageCase{"sizeZero", {"--plot", "a.png", "--size", "0x600"}, "--size"},
         PlotUsageCase{"sizeMalformed", {"--plot", "a.png", "--size", "800*600"}, "--size"},
         PlotUsageCase{"sizeWithSign", {"--plot", "a.png", "--size", "+800x600"}, "--size"},
-        PlotUsageCase{"exactWithReportAlone", {"--exact"}, "--exact"}),
+        PlotUsageCase{"exactWithReportAlone", {"--exact"}, "--exact"},
+        PlotUsageCase{"titleWithAnEscape", {"--plot", "a.png", "--title", "\x1b[2J"}, "--title"},
+        PlotUsageCase{"titleNotUtf8", {"--plot", "a.png", "--title", "\xff"}, "--title"},
+        PlotUsageCase{"maxFailuresNotANumber",
+                      {"--plot", "a.png", "--max-failures", "drei"},
+                      "--max-failures"}),
     CaseByName());
 
 TEST_F(ChartTest, AnUnwritablePictureIsAnErrorBeforeAnyOutput)
@@ -222,34 +285,6 @@ TEST_F(ChartTest, AnUnwritablePictureIsAnErrorBeforeAnyOutput)
     EXPECT_EQ(out, "");
     EXPECT_EQ(err, "triebwerke-report: Das Diagramm konnte nicht geschrieben werden: Die Datei \"" +
                        file + "\" lässt sich nicht anlegen: Der Ordner existiert nicht\n");
-}
-
-// A negative engine count simulates nothing: with no runs the table has no rows and no error to
-// report, and the chart is an empty one of the requested size.
-TEST_F(ChartTest, NoHistogramDrawsAnEmptyChart)
-{
-    const std::string file = path("empty.png");
-    std::string out;
-    EXPECT_EQ(run({"--engines", "-1", "--reliability", "0,9", "--runs", "0", "--format", "csv",
-                   "--plot", file},
-                  &out),
-              0);
-    const QImage chart(QString::fromStdString(file));
-    EXPECT_EQ(chart.size(), QSize(1200, 700));
-}
-
-TEST_F(ChartTest, NoRunsIsTheSameErrorAsForTheReport)
-{
-    std::string out;
-    std::string err;
-    const std::string file = path("chart.png");
-    EXPECT_EQ(
-        run({"--engines", "3", "--reliability", "0,9", "--runs", "0", "--counts", "--plot", file},
-            &out, &err),
-        1);
-    EXPECT_EQ(err, "Ungültige Gleitkommaoperation.\n");
-    EXPECT_EQ(out, "");
-    EXPECT_FALSE(std::filesystem::exists(file));
 }
 
 } // namespace

@@ -6,6 +6,7 @@
 
 #include <cmath>
 #include <cstdint>
+#include <filesystem>
 #include <gtest/gtest.h>
 #include <optional>
 #include <ostream>
@@ -13,6 +14,7 @@
 #include <sstream>
 #include <string>
 #include <string_view>
+#include <unistd.h>
 #include <vector>
 
 namespace {
@@ -247,14 +249,22 @@ const UsageCase usageCases[] = {
     {"exactWithValue",
      {"--engines", "3", "--reliability", "0,999", "--runs", "5", "--format", "csv", "--exact=1"},
      "--exact"},
-    // Read as a double, this reliability would overflow (exit code 1); the malformed engine count
-    // behind it has to be found first.
+    // The options are checked in the usage's order, whatever order they are given in.
     {"malformedEnginesBeforeAnOverflowingReliability",
      {"--engines", "abc", "--runs", "5", "--reliability", "1e400"},
      "--engines"},
-    {"malformedSeedBeforeAnOverflowingReliability",
-     {"--reliability", "1e400", "--engines", "3", "--runs", "5", "--seed", "x"},
-     "--seed"},
+    {"missingRunsNamedAlone", {"--engines", "3", "--reliability", "0,999"}, "--runs muss"},
+    {"missingTwoNamedTogether", {"--reliability", "0,999"}, "--engines und --runs müssen"},
+    {"maxFailuresWithoutPlot",
+     {"--engines", "3", "--reliability", "0,999", "--runs", "5", "--max-failures", "2"},
+     "--max-failures"},
+    {"errorBarsWithoutPlot",
+     {"--engines", "3", "--reliability", "0,999", "--runs", "5", "--error-bars"},
+     "--error-bars"},
+    {"titleWithoutPlot",
+     {"--engines", "3", "--reliability", "0,999", "--runs", "5", "--title", "Bild"},
+     "--title"},
+    {"singleDashHelpWithAValue", {"-h=1"}, "-h"},
     {"malformedRunsBeforeRunsThatWouldFail",
      {"--runs", "0", "--engines", "3", "--reliability", "0,999", "--runs", "x"},
      "--runs"},
@@ -299,108 +309,210 @@ const SeparatorCase separatorCases[] = {
      "Ausfallwahrscheinlichkeit: 99.900000, Durchläufe: 2"},
     {"leadingCommaInPointLocale", u'.', ",5", "Ausfallwahrscheinlichkeit: 0.500000, Durchläufe: 2"},
     {"trailingStopInCommaLocale", u',', "5.", "Ausfallwahrscheinlichkeit: 5,000000, Durchläufe: 2"},
-    {"commaWithExponentInPointLocale", u'.', "-2,5e-1",
-     "Ausfallwahrscheinlichkeit: -0.250000, Durchläufe: 2"},
+    {"commaWithExponentInPointLocale", u'.', "2,5e-1",
+     "Ausfallwahrscheinlichkeit: 0.250000, Durchläufe: 2"},
 };
 
 INSTANTIATE_TEST_SUITE_P(cli, SeparatorTest, testing::ValuesIn(separatorCases), CaseByName());
 
 // ------------------------------------------------------------------------------------------------
-// The program's own errors: exit code 1 and the error box's text on err, nothing on out.
+// A value the window would only take by its 32-bit or percentage rules: exit code 2, a line that
+// names the program, the option, the value and the range it must lie in, nothing on out, and no
+// picture left behind.
 
-struct SystemErrorCase
+struct ValueCase
 {
     const char* name;
     Arguments arguments;
-    std::string_view errorText;
+    std::string_view option;
+    std::string_view value; // as the message quotes it
+    std::string_view range;
+    bool onlyWithAPlot = false;
 };
 
-void PrintTo(const SystemErrorCase& testCase, std::ostream* os)
+void PrintTo(const ValueCase& testCase, std::ostream* os)
 {
     *os << testCase.name;
 }
 
-class SystemErrorTest : public ReportCommandTest,
-                        public testing::WithParamInterface<SystemErrorCase>
+class ValueErrorTest : public ReportCommandTest, public testing::WithParamInterface<ValueCase>
 {};
 
-TEST_P(SystemErrorTest, ReportsTheErrorBoxTextOnly)
+TEST_P(ValueErrorTest, NamesOptionValueAndRangeAndWritesNothing)
 {
-    const Invocation result = run(GetParam().arguments);
-    EXPECT_EQ(result.exitCode, 1);
-    EXPECT_EQ(result.out, "");
-    EXPECT_EQ(result.err, std::string(GetParam().errorText) + "\n");
+    const ValueCase& c = GetParam();
+    const std::filesystem::path picture =
+        std::filesystem::temp_directory_path() /
+        ("triebwerke-refused-" + std::to_string(::getpid()) + "-" + c.name + ".png");
+    const std::string picturePath = picture.string();
+    for (const bool withPlot : {false, true}) {
+        if (c.onlyWithAPlot && !withPlot)
+            continue;
+        Arguments arguments = c.arguments;
+        if (withPlot)
+            arguments.insert(arguments.end(), {"--plot", picturePath});
+        const Invocation result = run(arguments);
+        EXPECT_EQ(result.exitCode, 2) << withPlot;
+        EXPECT_EQ(result.out, "");
+        const std::string problem = firstLine(result.err);
+        EXPECT_TRUE(
+            problem.starts_with("triebwerke-report: Der Wert von " + std::string(c.option) + " "))
+            << problem;
+        EXPECT_NE(problem.find("\"" + std::string(c.value) + "\""), std::string::npos) << problem;
+        EXPECT_NE(problem.find(c.range), std::string::npos) << problem;
+        EXPECT_FALSE(std::filesystem::exists(picture));
+    }
 }
 
-constexpr std::string_view invalidOp = "Ungültige Gleitkommaoperation.";
-constexpr std::string_view rangeError = "Fehler bei Bereichsprüfung.";
-constexpr std::string_view overflow = "Gleitkommaüberlauf.";
+constexpr std::string_view engineRange = "zwischen 0 und 536870908";
+constexpr std::string_view runRange = "zwischen 0 und 2147483647";
+constexpr std::string_view fractionOrPercent =
+    "zwischen 0 und 1 oder, als Prozent, zwischen 1 und 100";
+constexpr std::string_view percentRange = "zwischen 0 % und 100 %";
 
-const SystemErrorCase systemErrorCases[] = {
-    {"runsZero",
-     {"--engines", "3", "--reliability", "0,999", "--runs", "0", "--seed", "1"},
-     invalidOp},
-    {"runsZeroWithoutEngines",
-     {"--engines", "0", "--reliability", "0,999", "--runs", "0"},
-     invalidOp},
-    {"runsWhoseLowBitsAreZero",
-     {"--engines", "2", "--reliability", "0,999", "--runs", "4294967296"},
-     invalidOp},
-    {"enginesMinusTwo", {"--engines", "-2", "--reliability", "0,999", "--runs", "0"}, rangeError},
-    {"enginesMinusTwoWithRuns",
-     {"--engines", "-2", "--reliability", "0,999", "--runs", "5"},
-     rangeError},
-    {"enginesMinusTwoCounts",
-     {"--engines", "-2", "--reliability", "0,999", "--runs", "5", "--counts"},
-     rangeError},
-    {"enginesMinusOneWithRuns",
-     {"--engines", "-1", "--reliability", "0,999", "--runs", "1"},
-     rangeError},
-    {"enginesLowBitsMinusOneWithRuns",
+const ValueCase valueCases[] = {
+    {"enginesNegative",
+     {"--engines", "-5", "--reliability", "0,999", "--runs", "5"},
+     "--engines",
+     "-5",
+     engineRange},
+    {"enginesMinusOne",
+     {"--engines", "-1", "--reliability", "0,999", "--runs", "0", "--counts"},
+     "--engines",
+     "-1",
+     engineRange},
+    // The window would keep the low 32 bits: 33.
+    {"enginesBeyond32Bits",
+     {"--engines", "4294967329", "--reliability", "0,999", "--runs", "5"},
+     "--engines",
+     "4294967329",
+     engineRange},
+    {"enginesLowBitsMinusOne",
      {"--engines", "4294967295", "--reliability", "0,999", "--runs", "3"},
-     rangeError},
+     "--engines",
+     "4294967295",
+     engineRange},
     {"enginesSmallestInteger",
      {"--engines", "-2147483648", "--reliability", "0,999", "--runs", "1"},
-     rangeError},
-    {"enginesLargestInteger",
-     {"--engines", "2147483647", "--reliability", "0,999", "--runs", "1"},
-     rangeError},
+     "--engines",
+     "-2147483648",
+     engineRange},
     {"histogramTooLong",
-     {"--engines", "536870909", "--reliability", "0,999", "--runs", "0"},
-     rangeError},
+     {"--engines", "536870909", "--reliability", "0,999", "--runs", "1", "--counts"},
+     "--engines",
+     "536870909",
+     engineRange},
+    {"runsNegative",
+     {"--engines", "3", "--reliability", "0,999", "--runs", "-1"},
+     "--runs",
+     "-1",
+     runRange},
+    {"runsWithTheSignBitSet",
+     {"--engines", "1", "--reliability", "0,5", "--runs", "2147483648", "--counts"},
+     "--runs",
+     "2147483648",
+     runRange},
+    {"runsWhoseLowBitsAreZero",
+     {"--engines", "2", "--reliability", "0,999", "--runs", "4294967296"},
+     "--runs",
+     "4294967296",
+     runRange},
+    {"reliabilityNegative",
+     {"--engines", "3", "--reliability", "-0,5", "--runs", "5"},
+     "--reliability",
+     "-0,5",
+     fractionOrPercent},
+    {"reliabilityAboveAHundred",
+     {"--engines", "3", "--reliability", "150", "--runs", "5", "--format", "csv"},
+     "--reliability",
+     "150",
+     fractionOrPercent},
+    {"reliabilityJustAboveAHundred",
+     {"--engines", "3", "--reliability", "100.0000001", "--runs", "5", "--counts"},
+     "--reliability",
+     "100.0000001",
+     fractionOrPercent},
     {"reliabilityBeyondDouble",
      {"--engines", "3", "--reliability", "1e400", "--runs", "5"},
-     overflow},
-    {"csvWithoutRuns",
-     {"--engines", "3", "--reliability", "0,999", "--runs", "0", "--format", "csv"},
-     invalidOp},
-    {"jsonWithoutRuns",
-     {"--engines", "0", "--reliability", "0,999", "--runs", "0", "--format", "json", "--exact"},
-     invalidOp},
-    {"jsonEnginesMinusTwo",
-     {"--engines", "-2", "--reliability", "0,999", "--runs", "5", "--format", "json"},
-     rangeError},
-    {"csvReliabilityBeyondDouble",
-     {"--engines", "3", "--reliability", "1e400", "--runs", "5", "--format", "csv"},
-     overflow},
-    {"reliabilityBeyondDoubleCounts",
-     {"--engines", "3", "--reliability", "-1,8e308", "--runs", "5", "--counts"},
-     overflow},
+     "--reliability",
+     "1e400",
+     fractionOrPercent},
     {"reliabilityBeyondExtendedRange",
-     {"--engines", "3", "--reliability", "1e5000", "--runs", "5"},
-     overflow},
-    {"integerJustInsideTheExtendedRange",
-     {"--engines", "3", "--reliability", integerOf4933Digits, "--runs", "5"},
-     overflow},
-    {"integerBeyondTheExtendedRange",
+     {"--engines", "3", "--reliability", "-1e5000", "--runs", "5", "--counts"},
+     "--reliability",
+     "-1e5000",
+     fractionOrPercent},
+    {"integerOf4934Digits",
      {"--engines", "3", "--reliability", integerOf4934Digits, "--runs", "5"},
-     overflow},
-    {"negativeIntegerOf10000Digits",
-     {"--engines", "3", "--reliability", negativeIntegerOf10000Digits, "--runs", "5", "--counts"},
-     overflow},
+     "--reliability",
+     integerOf4934Digits,
+     fractionOrPercent},
+    {"percentAboveAHundred",
+     {"--engines", "3", "--reliability", "100,5%", "--runs", "5"},
+     "--reliability",
+     "100,5%",
+     percentRange},
+    {"percentNegative",
+     {"--engines", "3", "--reliability", "-1 %", "--runs", "5", "--format", "json"},
+     "--reliability",
+     "-1 %",
+     percentRange},
+    {"maxFailuresNegative",
+     {"--engines", "3", "--reliability", "0,9", "--runs", "5", "--max-failures", "-1"},
+     "--max-failures",
+     "-1",
+     engineRange,
+     true},
 };
 
-INSTANTIATE_TEST_SUITE_P(cli, SystemErrorTest, testing::ValuesIn(systemErrorCases), CaseByName());
+INSTANTIATE_TEST_SUITE_P(cli, ValueErrorTest, testing::ValuesIn(valueCases), CaseByName());
+
+// A bare value between 1 and 50 is read as a percentage, as the window reads it, and the reader is
+// told; a percent sign, or a value from 50 up, is taken without a word.
+TEST_F(ReportCommandTest, ABarePercentageBelowFiftyIsPointedOut)
+{
+    const Arguments common = {"--engines", "2", "--runs", "10", "--seed", "1", "--reliability"};
+    for (const auto& [reliability, pointedOut] :
+         std::vector<std::pair<std::string_view, bool>>{{"1,5", true},
+                                                        {"1.01", true},
+                                                        {"49,9", true},
+                                                        {"1,5%", false},
+                                                        {"50", false},
+                                                        {"99,9", false},
+                                                        {"1", false},
+                                                        {"0,985", false}}) {
+        Arguments arguments = common;
+        arguments.push_back(reliability);
+        const Invocation result = run(arguments);
+        EXPECT_EQ(result.exitCode, 0) << reliability;
+        EXPECT_EQ(result.err.starts_with("triebwerke-report: Hinweis: --reliability \"" +
+                                         std::string(reliability) +
+                                         "\" ist größer als 1 und wird daher als Prozent gelesen"),
+                  pointedOut)
+            << reliability << ": " << result.err;
+        EXPECT_EQ(result.err.empty(), !pointedOut) << reliability;
+    }
+}
+
+// No runs leave no share to give: only the counts are written without them.
+TEST_F(ReportCommandTest, NoRunsAreRefusedWhereSharesWouldBeWritten)
+{
+    const Arguments common = {"--engines", "3", "--reliability", "0,999", "--runs", "0"};
+    for (const Arguments& extra :
+         {Arguments{}, Arguments{"--format", "csv"}, Arguments{"--format", "json", "--exact"},
+          Arguments{"--counts", "--plot", "nie.png"}}) {
+        Arguments arguments = common;
+        arguments.insert(arguments.end(), extra.begin(), extra.end());
+        const Invocation result = run(arguments);
+        EXPECT_EQ(result.exitCode, 2);
+        EXPECT_EQ(result.out, "");
+        EXPECT_TRUE(firstLine(result.err)
+                        .starts_with("triebwerke-report: Der Wert von --runs ist 0; ohne "
+                                     "Durchläufe gibt es keine Anteile"))
+            << result.err;
+    }
+    EXPECT_FALSE(std::filesystem::exists("nie.png"));
+}
 
 // ------------------------------------------------------------------------------------------------
 // An output that refuses to be written: exit code 1 and a German message with the cause, never a
@@ -655,25 +767,8 @@ const CountsCase countsCases[] = {
      {"--engines", "1", "--reliability", "0,5", "--runs", "1", "--seed", "0", "--counts"},
      1,
      1},
-    {"runsLowBits",
-     {"--engines", "2", "--reliability", "0,5", "--runs", "4294967303", "--seed", "7", "--counts"},
-     2,
-     7},
-    {"enginesLowBits",
-     {"--engines", "-4294967292", "--reliability", "0,5", "--runs", "20", "--seed", "7",
-      "--counts"},
-     4,
-     20},
     // No division, so no run is no error here.
     {"noRuns", {"--engines", "5", "--reliability", "0,999", "--runs", "0", "--counts"}, 5, 0},
-    {"negativeRuns",
-     {"--engines", "2", "--reliability", "0,999", "--runs", "-3", "--counts"},
-     2,
-     0},
-    {"enginesMinusOneNoRuns",
-     {"--engines", "-1", "--reliability", "0,999", "--runs", "0", "--counts"},
-     -1,
-     0},
 };
 
 INSTANTIATE_TEST_SUITE_P(cli, CountsTest, testing::ValuesIn(countsCases), CaseByName());
@@ -712,32 +807,6 @@ const ReportCase reportCases[] = {
      {"--engines", "0", "--reliability", "0,999", "--runs", "7"},
      "Ausfallwahrscheinlichkeit: 0,999000, Durchläufe: 7\n"
      "0 Triebwerke, Ausfallwahrscheinlichekit 1,000000 = 100,000 Prozent\n"},
-    {"negativeRunsGiveZeros",
-     u',',
-     {"--engines", "2", "--reliability", "0,999", "--runs", "-3", "--seed", "1"},
-     "Ausfallwahrscheinlichkeit: 0,999000, Durchläufe: -3\n"
-     "0 Triebwerke, Ausfallwahrscheinlichekit 0,000000 = 0,000 Prozent\n"
-     "1 Triebwerke, Ausfallwahrscheinlichekit 0,000000 = 0,000 Prozent\n"
-     "2 Triebwerke, Ausfallwahrscheinlichekit 0,000000 = 0,000 Prozent\n"},
-    {"runsWithTheSignBitSet",
-     u',',
-     {"--engines", "1", "--reliability", "0,5", "--runs", "2147483648"},
-     "Ausfallwahrscheinlichkeit: 0,500000, Durchläufe: -2147483648\n"
-     "0 Triebwerke, Ausfallwahrscheinlichekit 0,000000 = 0,000 Prozent\n"
-     "1 Triebwerke, Ausfallwahrscheinlichekit 0,000000 = 0,000 Prozent\n"},
-    {"enginesMinusOneWithoutRunsGivesTheHeaderAlone",
-     u',',
-     {"--engines", "-1", "--reliability", "0,999", "--runs", "0"},
-     "Ausfallwahrscheinlichkeit: 0,999000, Durchläufe: 0\n"},
-    {"enginesLowBitsMinusOneNegativeRuns",
-     u',',
-     {"--engines", "4294967295", "--reliability", "0,999", "--runs", "-1"},
-     "Ausfallwahrscheinlichkeit: 0,999000, Durchläufe: -1\n"},
-    {"runsLowBitsOf5000000000",
-     u',',
-     {"--engines", "0", "--reliability", "0,999", "--runs", "5000000000"},
-     "Ausfallwahrscheinlichkeit: 0,999000, Durchläufe: 705032704\n"
-     "0 Triebwerke, Ausfallwahrscheinlichekit 1,000000 = 100,000 Prozent\n"},
     {"reliabilityOneNeverFails",
      u',',
      {"--engines", "3", "--reliability", "1", "--runs", "5"},
@@ -754,16 +823,10 @@ const ReportCase reportCases[] = {
      "1 Triebwerke, Ausfallwahrscheinlichekit 0,000000 = 0,000 Prozent\n"
      "2 Triebwerke, Ausfallwahrscheinlichekit 0,000000 = 0,000 Prozent\n"
      "3 Triebwerke, Ausfallwahrscheinlichekit 1,000000 = 100,000 Prozent\n"},
-    {"negativeReliabilityAlwaysFails",
+    {"hundredPercentNeverFails",
      u',',
-     {"--engines", "1", "--reliability", "-1", "--runs", "5"},
-     "Ausfallwahrscheinlichkeit: -1,000000, Durchläufe: 5\n"
-     "0 Triebwerke, Ausfallwahrscheinlichekit 0,000000 = 0,000 Prozent\n"
-     "1 Triebwerke, Ausfallwahrscheinlichekit 1,000000 = 100,000 Prozent\n"},
-    {"percentageAboveHundredNeverFails",
-     u',',
-     {"--engines", "1", "--reliability", "150", "--runs", "5"},
-     "Ausfallwahrscheinlichkeit: 150,000000, Durchläufe: 5\n"
+     {"--engines", "1", "--reliability", "100", "--runs", "5"},
+     "Ausfallwahrscheinlichkeit: 100,000000, Durchläufe: 5\n"
      "0 Triebwerke, Ausfallwahrscheinlichekit 1,000000 = 100,000 Prozent\n"
      "1 Triebwerke, Ausfallwahrscheinlichekit 0,000000 = 0,000 Prozent\n"},
     {"percentageHeaderShowsTheRawValue",
@@ -786,11 +849,30 @@ const ReportCase reportCases[] = {
      {"--engines", "0", "--reliability", "0.999", "--runs", "4"},
      "Ausfallwahrscheinlichkeit: 0,999000, Durchläufe: 4\n"
      "0 Triebwerke, Ausfallwahrscheinlichekit 1,000000 = 100,000 Prozent\n"},
-    {"hugeReliabilityInExponentNotation",
+    // A percent sign above 1 changes nothing: the same value, the same header.
+    {"percentSignAboveOne",
      u',',
-     {"--engines", "0", "--reliability", "1,5e20", "--runs", "1"},
-     "Ausfallwahrscheinlichkeit: 1,5E20, Durchläufe: 1\n"
+     {"--engines", "0", "--reliability", "99,9%", "--runs", "2"},
+     "Ausfallwahrscheinlichkeit: 99,900000, Durchläufe: 2\n"
      "0 Triebwerke, Ausfallwahrscheinlichekit 1,000000 = 100,000 Prozent\n"},
+    {"percentSignWithASpace",
+     u'.',
+     {"--engines", "0", "--reliability", "99.9 %", "--runs", "2"},
+     "Ausfallwahrscheinlichkeit: 99.900000, Durchläufe: 2\n"
+     "0 Triebwerke, Ausfallwahrscheinlichekit 1.000000 = 100.000 Prozent\n"},
+    // 1 % works in one run of a hundred; the first draw from 649090867 is 0, below p = 0.99.
+    {"percentSignAtOne",
+     u',',
+     {"--engines", "1", "--reliability", "1%", "--runs", "1", "--seed", "649090867"},
+     "Ausfallwahrscheinlichkeit: 0,010000, Durchläufe: 1\n"
+     "0 Triebwerke, Ausfallwahrscheinlichekit 0,000000 = 0,000 Prozent\n"
+     "1 Triebwerke, Ausfallwahrscheinlichekit 1,000000 = 100,000 Prozent\n"},
+    {"hundredPercentSign",
+     u',',
+     {"--engines", "1", "--reliability", "100%", "--runs", "1", "--seed", "649090867"},
+     "Ausfallwahrscheinlichkeit: 100,000000, Durchläufe: 1\n"
+     "0 Triebwerke, Ausfallwahrscheinlichekit 1,000000 = 100,000 Prozent\n"
+     "1 Triebwerke, Ausfallwahrscheinlichekit 0,000000 = 0,000 Prozent\n"},
     // From state 649090867 the first draw is exactly 0: below any p > 0, not below p = 0.
     {"drawZeroFails",
      u',',
@@ -844,76 +926,72 @@ const ReportCase reportCases[] = {
 INSTANTIATE_TEST_SUITE_P(cli, ReportTextTest, testing::ValuesIn(reportCases), CaseByName());
 
 // The tables for scripts: full stops in every locale, the shortest text of each double, CR LF
-// after every CSV record, running sums from count 1 on as in the result table.
+// after every CSV record, running sums from count 1 on as in the result table, and the shares of
+// runs with at most and at least k failures from the whole counts.
 constexpr std::string_view csvHeader =
-    "failed_engines,count,probability,percent,cumulative,cumulative_percent";
+    "failed_engines,count,probability,percent,cumulative,cumulative_percent,probability_at_most,"
+    "probability_at_least";
 
 const ReportCase tableCases[] = {
     {"csvInACommaLocale",
      u',',
      {"--engines", "2", "--reliability", "0,999", "--runs", "4", "--seed", "0", "--format", "csv"},
-     "failed_engines,count,probability,percent,cumulative,cumulative_percent\r\n"
-     "0,3,0.75,75,0,0\r\n"
-     "1,1,0.25,25,0.25,25\r\n"
-     "2,0,0,0,0.25,25\r\n"},
+     "failed_engines,count,probability,percent,cumulative,cumulative_percent,"
+     "probability_at_most,probability_at_least\r\n"
+     "0,3,0.75,75,0,0,0.75,1\r\n"
+     "1,1,0.25,25,0.25,25,1,0.25\r\n"
+     "2,0,0,0,0.25,25,1,0\r\n"},
     {"csvInAPointLocale",
      u'.',
      {"--engines", "2", "--reliability", "0,999", "--runs", "4", "--seed", "0", "--format=csv"},
-     "failed_engines,count,probability,percent,cumulative,cumulative_percent\r\n"
-     "0,3,0.75,75,0,0\r\n"
-     "1,1,0.25,25,0.25,25\r\n"
-     "2,0,0,0,0.25,25\r\n"},
+     "failed_engines,count,probability,percent,cumulative,cumulative_percent,"
+     "probability_at_most,probability_at_least\r\n"
+     "0,3,0.75,75,0,0,0.75,1\r\n"
+     "1,1,0.25,25,0.25,25,1,0.25\r\n"
+     "2,0,0,0,0.25,25,1,0\r\n"},
     {"csvWithoutEngines",
      u',',
      {"--engines", "0", "--reliability", "0,5", "--runs", "7", "--format", "csv"},
-     "failed_engines,count,probability,percent,cumulative,cumulative_percent\r\n"
-     "0,7,1,100,0,0\r\n"},
-    {"csvNegativeRunsGiveUnsignedZeros",
-     u',',
-     {"--engines", "1", "--reliability", "0,5", "--runs", "-3", "--format", "csv", "--exact"},
-     "failed_engines,count,probability,percent,cumulative,cumulative_percent,exact_probability,"
-     "standard_error\r\n"
-     "0,0,0,0,0,0,0.5,0\r\n"
-     "1,0,0,0,0,0,0.5,0\r\n"},
-    {"csvHeaderAloneWithoutCountLines",
-     u',',
-     {"--engines", "-1", "--reliability", "0,5", "--runs", "0", "--format", "csv"},
-     "failed_engines,count,probability,percent,cumulative,cumulative_percent\r\n"},
+     "failed_engines,count,probability,percent,cumulative,cumulative_percent,"
+     "probability_at_most,probability_at_least\r\n"
+     "0,7,1,100,0,0,1,1\r\n"},
+    // 0.5 is drawn exactly: the generator's probability and the nominal one are the same.
     {"csvExactWithItsStandardErrors",
      u',',
      {"--engines", "1", "--reliability", "0,5", "--runs", "4", "--seed", "0", "--format", "csv",
       "--exact"},
-     "failed_engines,count,probability,percent,cumulative,cumulative_percent,exact_probability,"
-     "standard_error\r\n"
-     "0,1,0.25,25,0,0,0.5,0.25\r\n"
-     "1,3,0.75,75,0.75,75,0.5,0.25\r\n"},
+     "failed_engines,count,probability,percent,cumulative,cumulative_percent,"
+     "probability_at_most,probability_at_least,exact_probability,standard_error,"
+     "exact_probability_nominal\r\n"
+     "0,1,0.25,25,0,0,0.25,1,0.5,0.25,0.5\r\n"
+     "1,3,0.75,75,0.75,75,1,0.75,0.5,0.25,0.5\r\n"},
+    // 1 - 0.999 = 0.0010000000000000009 in doubles; the generator fails below 4294968 / 2^32.
     {"jsonWithTheRealisedFailureProbability",
      u',',
      {"--engines", "2", "--reliability", "0,999", "--runs", "4", "--seed", "0", "--format", "json"},
      "{\"engines\":2,\"runs\":4,\"reliability\":0.999,\"seed\":0,"
-     "\"failure_probability\":0.0010000001639127731,\"rows\":[\n"
+     "\"failure_probability\":0.0010000001639127731,"
+     "\"nominal_failure_probability\":0.0010000000000000009,\"rows\":[\n"
      "{\"failed_engines\":0,\"count\":3,\"probability\":0.75,\"percent\":75,\"cumulative\":0,"
-     "\"cumulative_percent\":0},\n"
+     "\"cumulative_percent\":0,\"probability_at_most\":0.75,\"probability_at_least\":1},\n"
      "{\"failed_engines\":1,\"count\":1,\"probability\":0.25,\"percent\":25,"
-     "\"cumulative\":0.25,\"cumulative_percent\":25},\n"
+     "\"cumulative\":0.25,\"cumulative_percent\":25,\"probability_at_most\":1,"
+     "\"probability_at_least\":0.25},\n"
      "{\"failed_engines\":2,\"count\":0,\"probability\":0,\"percent\":0,\"cumulative\":0.25,"
-     "\"cumulative_percent\":25}\n"
+     "\"cumulative_percent\":25,\"probability_at_most\":1,\"probability_at_least\":0}\n"
      "]}\n"},
-    {"jsonReliabilityAsEnteredAndLowBitsOfTheRuns",
+    // 99.9 / 100 rounds to 0.9990000000000001, whose complement is 0.0009999999999998899.
+    {"jsonReliabilityAsEntered",
      u'.',
-     {"--engines", "0", "--reliability", "99,9", "--runs", "4294967298", "--seed", "4294967295",
-      "--format", "json", "--exact"},
+     {"--engines", "0", "--reliability", "99,9", "--runs", "2", "--seed", "4294967295", "--format",
+      "json", "--exact"},
      "{\"engines\":0,\"runs\":2,\"reliability\":99.9,\"seed\":4294967295,"
-     "\"failure_probability\":0.0010000001639127731,\"chi_square\":{\"statistic\":0,"
+     "\"failure_probability\":0.0010000001639127731,"
+     "\"nominal_failure_probability\":0.0009999999999998899,\"chi_square\":{\"statistic\":0,"
      "\"degrees_of_freedom\":0,\"p_value\":null},\"rows\":[\n"
      "{\"failed_engines\":0,\"count\":2,\"probability\":1,\"percent\":100,\"cumulative\":0,"
-     "\"cumulative_percent\":0,\"exact_probability\":1,\"standard_error\":0}\n"
-     "]}\n"},
-    {"jsonWithoutRows",
-     u',',
-     {"--engines", "-1", "--reliability", "1", "--runs", "-5", "--seed", "7", "--format", "json"},
-     "{\"engines\":-1,\"runs\":-5,\"reliability\":1,\"seed\":7,\"failure_probability\":0,"
-     "\"rows\":[\n"
+     "\"cumulative_percent\":0,\"probability_at_most\":1,\"probability_at_least\":1,"
+     "\"exact_probability\":1,\"standard_error\":0,\"exact_probability_nominal\":1}\n"
      "]}\n"},
     {"countsByItsFormatName",
      u',',
@@ -957,16 +1035,19 @@ TEST_F(ReportCommandTest, CsvAgreesWithTheCountsAndItsRunningSums)
     const std::vector<std::string> countLines = lines(run(countArguments).out);
     const std::vector<std::string> csvLines = lines(run(csvArguments).out);
     ASSERT_EQ(csvLines.size(), countLines.size() + 1);
-    EXPECT_EQ(csvLines[0], std::string(csvHeader) + ",exact_probability,standard_error\r");
+    EXPECT_EQ(csvLines[0], std::string(csvHeader) +
+                               ",exact_probability,standard_error,exact_probability_nominal\r");
 
     double share = 0;
     double exactTotal = 0;
+    double nominalTotal = 0;
+    std::int64_t runsSoFar = 0;
     for (std::size_t k = 0; k < countLines.size(); ++k) {
         std::istringstream record(csvLines[k + 1]);
         std::vector<std::string> fields;
         for (std::string field; std::getline(record, field, ',');)
             fields.push_back(field);
-        ASSERT_EQ(fields.size(), 8u) << csvLines[k + 1];
+        ASSERT_EQ(fields.size(), 11u) << csvLines[k + 1];
         EXPECT_EQ(fields[0] + " " + fields[1], countLines[k]);
         const double count = std::stod(fields[1]);
         EXPECT_EQ(std::stod(fields[2]), count / 10007);
@@ -975,16 +1056,45 @@ TEST_F(ReportCommandTest, CsvAgreesWithTheCountsAndItsRunningSums)
             share += count / 10007;
         EXPECT_NEAR(std::stod(fields[4]), share, 1e-12);
         EXPECT_NEAR(std::stod(fields[5]), 100 * share, 1e-10);
-        const double exact = std::stod(fields[6]);
+        EXPECT_EQ(std::stod(fields[7]), static_cast<double>(10007 - runsSoFar) / 10007);
+        runsSoFar += std::stoll(fields[1]);
+        EXPECT_EQ(std::stod(fields[6]), static_cast<double>(runsSoFar) / 10007);
+        const double exact = std::stod(fields[8]);
         exactTotal += exact;
-        EXPECT_NEAR(std::stod(fields[7]), std::sqrt(exact * (1 - exact) / 10007), 1e-15);
+        EXPECT_NEAR(std::stod(fields[9]), std::sqrt(exact * (1 - exact) / 10007), 1e-15);
+        nominalTotal += std::stod(fields[10]);
     }
+    EXPECT_EQ(runsSoFar, 10007);
     EXPECT_NEAR(exactTotal, 1, 1e-12);
+    EXPECT_NEAR(nominalTotal, 1, 1e-12);
+}
+
+// The shares of runs with at most or at least k failures are quotients of whole counts by 1000,
+// so each prints with three decimals at most, where the running sums of rounded shares need
+// seventeen digits.
+TEST_F(ReportCommandTest, SharesFromWholeCountsPrintAsShortDecimals)
+{
+    const std::vector<std::string> csvLines =
+        lines(run({"--engines", "33", "--reliability", "0,9", "--runs", "1000", "--seed", "3",
+                   "--format", "csv"})
+                  .out);
+    ASSERT_EQ(csvLines.size(), 35u);
+    const std::regex shortDecimal("0|1|0\\.[0-9]{1,3}");
+    for (std::size_t row = 1; row < csvLines.size(); ++row) {
+        std::istringstream record(csvLines[row].substr(0, csvLines[row].size() - 1));
+        std::vector<std::string> fields;
+        for (std::string field; std::getline(record, field, ',');)
+            fields.push_back(field);
+        ASSERT_EQ(fields.size(), 8u);
+        EXPECT_TRUE(std::regex_match(fields[6], shortDecimal)) << csvLines[row];
+        EXPECT_TRUE(std::regex_match(fields[7], shortDecimal)) << csvLines[row];
+    }
 }
 
 // A count no run reached still has its spread: the one the model gives it, sqrt(P (1 - P) / runs).
 // The values are Python's, from the exact binomial probability of 6 failures of 9 at the failure
-// probability 429496730 / 2^32 that 0.9 is drawn with.
+// probability 429496730 / 2^32 that 0.9 is drawn with, and, for the textbook column, at
+// 1 - 0.9 = 0.09999999999999998 (6.123599999999993e-05 with exact fractions).
 TEST_F(ReportCommandTest, StandardErrorOfAnUnreachedCountIsTheModelsSpread)
 {
     const std::vector<std::string> csvLines =
@@ -992,7 +1102,11 @@ TEST_F(ReportCommandTest, StandardErrorOfAnUnreachedCountIsTheModelsSpread)
                    "--format", "csv", "--exact"})
                   .out);
     ASSERT_GT(csvLines.size(), 7u);
-    EXPECT_EQ(csvLines[7], "6,0,0,0,0.62,62,6.123600032317266e-05,0.0002474515113622002\r");
+    EXPECT_TRUE(csvLines[7].starts_with("6,0,0,0,0.62,62,1,0,6.123600032317266e-05,"
+                                        "0.0002474515113622002,"))
+        << csvLines[7];
+    const std::string nominal = csvLines[7].substr(csvLines[7].rfind(',') + 1);
+    EXPECT_NEAR(std::stod(nominal), 6.123599999999993e-05, 1e-15 * 6.1236e-05) << csvLines[7];
 }
 
 // The generator repeats itself after 2^32 numbers. From half of them on, the user is told, on
@@ -1029,7 +1143,9 @@ TEST_P(GeneratorPeriodTest, NoteFromHalfThePeriodOn)
                       " Zufallszahlen, mindestens die Hälfte der 4294967296, nach denen sich der "
                       "Zufallsgenerator wiederholt. Die Durchläufe sind daher nicht mehr "
                       "unabhängig, ihre Ergebnisse streuen weniger als im Modell.\n");
-        EXPECT_NE(invocation.out.find("\"failure_probability\":0.10000000009313226," + field),
+        EXPECT_NE(invocation.out.find("\"failure_probability\":0.10000000009313226,"
+                                      "\"nominal_failure_probability\":0.09999999999999998," +
+                                      field),
                   std::string::npos)
             << firstLine(invocation.out);
     } else {

@@ -7,7 +7,7 @@
 
 namespace {
 
-// The lines that open an item of the manual page: the line after each ".TP".
+// The lines that open an item of the manual page: the line after each ".TP" or ".TQ".
 std::vector<std::string> manualItems()
 {
     std::ifstream page(TRIEBWERKE_MAN_PAGE);
@@ -16,7 +16,7 @@ std::vector<std::string> manualItems()
     for (std::string line; std::getline(page, line);) {
         if (itemFollows)
             items.push_back(line);
-        itemFollows = line == ".TP";
+        itemFollows = line == ".TP" || line == ".TQ";
     }
     return items;
 }

@@ -118,11 +118,14 @@ def build_cases(random_seed: int) -> list[Case]:
         "1e-4950", "-1e-4950", "1e308", "1e4932", "1e4933", "abc", "", "+", "1e", "e5", "--1",
         # Longer than the field's accumulation of digits reaches.
         "0," + "9" * 4933, "9" * 4934, "-1" + "0" * 4933,
+        # Percentages, marked or by the window's rule; the window's range ends at 100.
+        "99,9%", "99.9 %", "0,5%", "1%", "1 %", "100%", "0%", "100,5%", "-1%", "%", " %", "5%%",
+        "5  %", "1,5", "1.01", "49,99", "50", "100,0000001", "1e2", "1,00000000000000000001e2",
     ]
     for locale in LOCALES:
         for reliability in reliabilities:
             add(Case(locale, "3", reliability, "128", "2463534242"))
-    add(Case(DE, "3", "1e400", "5", "1", exit_code=1, stderr=OVERFLOW))
+    add(Case(DE, "3", "1e400", "5", "1", exit_code=2))
     # Either separator in every locale; grouping refused; the command line read before the
     # reliability is rounded to a double.
     for locale in LOCALES:
@@ -132,8 +135,7 @@ def build_cases(random_seed: int) -> list[Case]:
             add(Case(locale, "3", grouped, "128", "1", exit_code=2))
     add(Case(C, "abc", "1e400", "5", "1", exit_code=2))
     add(Case(C, "3", "1e400", "5", "x", exit_code=2))
-    add(Case(DE, "3", "1,5e20", "5", "1",
-             stdout_contains="Ausfallwahrscheinlichkeit: 1,5E20, Durchläufe: 5\n"))
+    add(Case(DE, "3", "1,5e20", "5", "1", exit_code=2))
 
     # Draws next to p: a draw equal to p works, one below it fails.
     for reliability, state in (("0,5", 2**31), ("0,5", 2**31 - 1), ("0,5", 2**31 + 1),
@@ -147,7 +149,8 @@ def build_cases(random_seed: int) -> list[Case]:
     add(Case(DE, "1", "0,999", "1", "649090867", counts=True, stdout_contains="0 0\n1 1\n"))
     add(Case(DE, "1", "1", "1", "649090867", counts=True, stdout_contains="0 1\n1 0\n"))
 
-    # Engine and run counts: only their low 32 bits count, read as signed.
+    # Engine and run counts: the window would keep their low 32 bits; the tool refuses what
+    # lies outside 0 to 536870908 engines and 0 to 2^31 - 1 runs.
     for engines, runs in (("4294967299", "7"), ("-4294967293", "7"), (" 3", "7"), ("+3", "7"),
                           ("3", "4294967303"), ("3", "-5"), ("3", "2147483648"), ("0", "-1"),
                           ("-9223372036854775808", "4"), ("9223372036854775807", "0"),
@@ -155,9 +158,8 @@ def build_cases(random_seed: int) -> list[Case]:
                           ("0", "2147483647"), ("2", "-2147483648")):
         add(Case(DE, engines, "0,999", runs, "88172645"))
         add(Case(C, engines, "0.999", runs, "88172645", counts=True))
-    add(Case(DE, "0", "0,999", "5000000000", "1",
-             stdout_contains="Ausfallwahrscheinlichkeit: 0,999000, Durchläufe: 705032704\n"))
-    add(Case(DE, "-1", "0,999", "0", "1", stdout_contains="Durchläufe: 0\n"))
+    add(Case(DE, "0", "0,999", "5000000000", "1", exit_code=2))
+    add(Case(DE, "-1", "0,999", "0", "1", counts=True, exit_code=2))
 
     # Outcomes that do not depend on the generator, without --seed.
     for engines, reliability, runs in (("0", "0,999", "7"), ("3", "1", "5"), ("3", "0", "5"),
@@ -168,15 +170,15 @@ def build_cases(random_seed: int) -> list[Case]:
              stdout_contains="0 Triebwerke, Ausfallwahrscheinlichekit 1.000000 = 100.000 "
                              "Prozent\n"))
 
-    # The program's errors: nothing on stdout, the error box's text on stderr.
+    # What the window turns into its errors is refused before anything is computed.
     for locale in LOCALES:
-        add(Case(locale, "3", "0,999", "0", "1", exit_code=1, stderr=INVALID_OP))
-        add(Case(locale, "0", "0,999", "0", exit_code=1, stderr=INVALID_OP))
-        add(Case(locale, "3", "0,999", "4294967296", "1", exit_code=1, stderr=INVALID_OP))
+        add(Case(locale, "3", "0,999", "0", "1", exit_code=2))
+        add(Case(locale, "0", "0,999", "0", exit_code=2))
+        add(Case(locale, "3", "0,999", "4294967296", "1", exit_code=2))
         for engines, runs in (("-2", "0"), ("-2", "5"), ("-1", "1"), ("-1", "2147483647"),
                               ("-2147483648", "1"), ("2147483647", "1"), ("536870909", "0"),
                               ("9223372036854775806", "1")):
-            add(Case(locale, engines, "0,999", runs, "1", exit_code=1, stderr=RANGE_ERROR))
+            add(Case(locale, engines, "0,999", runs, "1", exit_code=2))
     add(Case(DE, "3", "0,999", "0", "1", counts=True, exit_code=0,
              stdout_contains="0 0\n1 0\n2 0\n3 0\n"))
 
@@ -221,7 +223,7 @@ def check(tool: str, case: Case) -> list[str]:
             diff = difflib.unified_diff(expected.stdout.splitlines(), stdout.splitlines(),
                                         "reference", "triebwerke-report", lineterm="", n=1)
             problems.append("stdout differs:\n    " + "\n    ".join(list(diff)[:40]))
-        if expected.exit_code == 1 and stderr != expected.stderr:
+        if expected.exit_code in (0, 1) and stderr != expected.stderr:
             problems.append(f"stderr {stderr!r}, reference {expected.stderr!r}")
 
     if case.exit_code is not None and result.returncode != case.exit_code:
@@ -232,7 +234,8 @@ def check(tool: str, case: Case) -> list[str]:
         problems.append(f"stdout lacks {case.stdout_contains!r}:\n{stdout[:400]}")
     if result.returncode != 0 and result.stdout:
         problems.append(f"exit code {result.returncode} with output on stdout: {stdout[:200]!r}")
-    if result.returncode == 0 and result.stderr:
+    if result.returncode == 0 and result.stderr and not stderr.startswith(
+            "triebwerke-report: Hinweis: "):
         problems.append(f"success with text on stderr: {stderr[:200]!r}")
     if result.returncode == 2 and "Aufruf:" not in stderr:
         problems.append(f"exit code 2 without the usage line on stderr: {stderr[:300]!r}")
@@ -272,11 +275,13 @@ def check_tables(tool: str, random_seed: int) -> list[str]:
     for locale, engines, reliability, runs, seed in TABLE_CASES + [(C, 6, "0,8", 999, random_seed)]:
         value = ref.to_double(ref.read_command_line_number(reliability))
         histogram = ref.simulate(engines, runs, value, seed)
-        p = Fraction(ref.failing_states(ref.failure_probability(value)), ref.TWO_32)
+        nominal = ref.failure_probability(value)
+        p = Fraction(ref.failing_states(nominal), ref.TWO_32)
         for exact in (False, True):
             argv = ["--engines", str(engines), "--reliability", reliability, "--runs", str(runs),
                     "--seed", str(seed)] + (["--exact"] if exact else [])
-            expected_rows = ref.table_rows(engines, runs, histogram, p if exact else None)
+            expected_rows = ref.table_rows(engines, runs, histogram, p if exact else None,
+                                           nominal)
             fields = ref.TABLE_FIELDS + (ref.EXACT_FIELDS if exact else [])
             case = Case(locale, None, None, None, extra=argv + ["--format", "csv"])
             result = run_tool(tool, case)
@@ -308,7 +313,8 @@ def check_tables(tool: str, random_seed: int) -> list[str]:
             except ValueError as error:
                 problems.append(f"{where}: no JSON ({error})")
                 continue
-            keys = ["engines", "runs", "reliability", "seed", "failure_probability"]
+            keys = ["engines", "runs", "reliability", "seed", "failure_probability",
+                    "nominal_failure_probability"]
             keys += ["chi_square", "rows"] if exact else ["rows"]
             if list(document) != keys:
                 problems.append(f"{where}: keys {list(document)}")
@@ -323,6 +329,8 @@ def check_tables(tool: str, random_seed: int) -> list[str]:
                          ref.to_double(ref.read_command_line_number(reliability)), problems)
             check_number(f"{where} failure_probability", number(document["failure_probability"]),
                          p, problems)
+            check_number(f"{where} nominal_failure_probability",
+                         number(document["nominal_failure_probability"]), nominal, problems)
             if len(document["rows"]) != engines + 1:
                 problems.append(f"{where}: {len(document['rows'])} rows")
                 continue

@@ -295,6 +295,26 @@ def read_command_line_number(text: str) -> Fraction:
     return value
 
 
+def read_reliability(text: str) -> tuple[Fraction, bool]:
+    """--reliability: a fraction of 0 to 1 or a percentage above 1 up to 100, or, with a percent
+    sign (after an optional space), a percentage of 0 to 100. The range is checked on the value as
+    read into the extended format; a percentage of 1 or less is divided by 100 as the window
+    divides its own. Returns the value and whether it was marked a percentage."""
+    explicit = text.endswith("%")
+    number = text[:-1] if explicit else text
+    if explicit and number.endswith(" "):
+        number = number[:-1]
+    try:
+        value = to_extended(read_command_line_number(number))
+    except FloatOverflow:
+        raise UsageProblem(f"--reliability {text!r} is beyond the extended range") from None
+    if not 0 <= value <= 100:
+        raise UsageProblem(f"--reliability {text!r} is not in 0..100")
+    if explicit and value <= 1:
+        value = to_double(to_extended(to_double(value) / 100))
+    return value, explicit
+
+
 def exact_decimal(text: str, separator: str) -> Fraction | None:
     """The exact value of a decimal text of the field's shape; None for any other text."""
     # Texts of thousands of digits are read on purpose.
@@ -459,20 +479,23 @@ def report_lines(reliability: Fraction, engines: int, runs: int, histogram: list
 # The tables for scripts (--format csv / json, --exact)
 
 TABLE_FIELDS = ["failed_engines", "count", "probability", "percent", "cumulative",
-                "cumulative_percent"]
-EXACT_FIELDS = ["exact_probability", "standard_error"]
+                "cumulative_percent", "probability_at_most", "probability_at_least"]
+EXACT_FIELDS = ["exact_probability", "standard_error", "exact_probability_nominal"]
 
 
 def binomial_probability(n: int, k: int, p: Fraction) -> Fraction:
     return math.comb(n, k) * p**k * (1 - p) ** (n - k)
 
 
-def table_rows(engines: int, runs: int, histogram: list[int], p: Fraction | None) -> list[dict]:
+def table_rows(engines: int, runs: int, histogram: list[int], p: Fraction | None,
+               nominal: Fraction | None = None) -> list[dict]:
     """The rows as exact values: every double of the tool as the Fraction it must equal, the exact
-    probability as the exact binomial value (the tool's may differ in its last digits) and the
-    standard error, the model's sampling standard deviation sqrt(P (1 - P) / runs), as a float."""
+    probabilities (at the generator's p and at the nominal one) as the exact binomial values (the
+    tool's may differ in their last digits) and the standard error, the model's sampling standard
+    deviation sqrt(P (1 - P) / runs), as a float."""
     rows = []
     running = Fraction(0)  # the result table's running sum, a double after each addition
+    at_most = 0
     for k in range(engines + 1):
         count = histogram[k]
         if k > 0:
@@ -481,11 +504,15 @@ def table_rows(engines: int, runs: int, histogram: list[int], p: Fraction | None
         share = to_double(Fraction(count, runs))
         row = {"failed_engines": k, "count": count, "probability": share,
                "percent": to_double(Fraction(100 * count, runs)), "cumulative": running,
-               "cumulative_percent": to_double(100 * running)}
+               "cumulative_percent": to_double(100 * running),
+               "probability_at_least": to_double(Fraction(runs - at_most, runs))}
+        at_most += count
+        row["probability_at_most"] = to_double(Fraction(at_most, runs))
         if p is not None:
             exact = binomial_probability(engines, k, p)
             row["exact_probability"] = exact
             row["standard_error"] = math.sqrt(exact * (1 - exact) / runs) if runs > 0 else 0.0
+            row["exact_probability_nominal"] = binomial_probability(engines, k, nominal)
         rows.append(row)
     return rows
 
@@ -534,19 +561,27 @@ def run_report(engines: str, reliability: str, runs: str, seed: str | None, coun
     """What `triebwerke-report` prints for these option texts under a locale with `separator`."""
     try:
         numbers = {}
-        for name, text in (("--engines", engines), ("--runs", runs)):
+        for name, text, highest in (("--engines", engines, 536870908), ("--runs", runs, 2**31 - 1)):
             number = read_integer(text)
             if number is None:
                 raise UsageProblem(f"{name} {text!r} is no integer")
-            numbers[name] = low_32_bits_signed(number)
+            if not 0 <= number <= highest:
+                raise UsageProblem(f"{name} {text!r} is not in 0..{highest}")
+            numbers[name] = number
+        value, explicit_percent = read_reliability(reliability)
         start = None
         if seed is not None:
             start = read_integer(seed)
             if start is None or not 0 <= start < TWO_32:
                 raise UsageProblem(f"--seed {seed!r} is not in 0..4294967295")
-        value = read_command_line_number(reliability)
         engine_count, run_count = numbers["--engines"], numbers["--runs"]
-        # Only now, with the whole command line read, may the first computation fail.
+        if run_count == 0 and not counts:
+            raise UsageProblem("--runs 0 without --counts")
+        hint = ""
+        if not explicit_percent and 1 < value < 50:
+            hint = (f'triebwerke-report: Hinweis: --reliability "{reliability}" ist größer als 1 '
+                    "und wird daher als Prozent gelesen; eine Zuverlässigkeit unter 1 wird als "
+                    "Bruch geschrieben (0,985) oder mit Prozentzeichen (1,5%).\n")
         reliability_double = to_double(value)
         histogram = simulate(engine_count, run_count, reliability_double, start)
         if counts:
@@ -554,7 +589,7 @@ def run_report(engines: str, reliability: str, runs: str, seed: str | None, coun
         else:
             lines = report_lines(reliability_double, engine_count, run_count, histogram, separator)
             text = "".join(line + "\n" for line in lines)
-        return Outcome(0, text, "")
+        return Outcome(0, text, hint)
     except ProgramError as error:
         return Outcome(1, "", f"{error}\n")
     except UsageProblem as problem:

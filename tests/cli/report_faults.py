@@ -19,6 +19,8 @@ COMMAND = ["--engines", "20", "--reliability", "0,9", "--runs", "1000", "--seed"
 PLOT_FAILED = "triebwerke-report: Das Diagramm konnte nicht geschrieben werden: "
 NO_MEMORY = ("triebwerke-report: Das Diagramm konnte nicht gezeichnet werden: "
              "Zu wenig Arbeitsspeicher\n")
+SIMULATION_NO_MEMORY = ("triebwerke-report: Die Simulation ist fehlgeschlagen: "
+                        "Zu wenig Arbeitsspeicher.\n")
 
 
 def limited(kind: int, size: int):
@@ -84,9 +86,17 @@ def check_full_disk(tool: str) -> list[str]:
 
 def check_no_memory(tool: str) -> list[str]:
     # 10000 x 10000 pixels take 400 MB; the tool itself needs far less than the limit.
-    return check_failed_plot("10000x10000 with 300 MB of address space", tool,
-                             ["--size", "10000x10000"],
-                             limited(resource.RLIMIT_AS, 300 << 20), NO_MEMORY, "chart.png")
+    problems = check_failed_plot("10000x10000 with 300 MB of address space", tool,
+                                 ["--size", "10000x10000"],
+                                 limited(resource.RLIMIT_AS, 300 << 20), NO_MEMORY, "chart.png")
+    # The histogram of 200 million engines takes 800 MB.
+    result = run(tool, ["--engines", "200000000", "--reliability", "0,9", "--runs", "1",
+                        "--counts"], preexec_fn=limited(resource.RLIMIT_AS, 300 << 20))
+    found = result.stderr.decode("utf-8", errors="replace")
+    if result.returncode != 1 or result.stdout or found != SIMULATION_NO_MEMORY:
+        problems.append(f"200000000 engines with 300 MB of address space: exit code "
+                        f"{result.returncode}, stderr {found!r}, output {result.stdout[:100]!r}")
+    return problems
 
 
 def check_closed_descriptors(tool: str) -> list[str]:

@@ -105,6 +105,13 @@ TEST_F(FileReplacementTest, AFolderOfTheNameIsRefusedWithoutATemporaryFileLeft)
     EXPECT_EQ(names(), std::vector<std::string>{"bild.png"});
 }
 
+// /proc exists but makes no files, and answers ENOENT as a missing folder would.
+TEST_F(FileReplacementTest, AFolderThatMakesNoFilesIsNotCalledMissing)
+{
+    expectProblem(platform::replaceFile("/proc/bild.png", "neu"),
+                  platform::FileProblem::Step::Create, EPERM);
+}
+
 // A device has no folder entry to rename over; it is written as it is.
 TEST_F(FileReplacementTest, ADeviceIsWrittenInPlace)
 {
