@@ -101,6 +101,19 @@ std::vector<AxisTick> linearTicks(double highest, int maxIntervals, std::string_
     }
 }
 
+std::string groupedDigits(std::int64_t value, std::string_view separator)
+{
+    const std::string digits = std::to_string(value);
+    const std::size_t sign = value < 0 ? 1 : 0;
+    std::string text = digits.substr(0, sign);
+    for (std::size_t i = sign; i < digits.size(); ++i) {
+        if (i > sign && (digits.size() - i) % 3 == 0)
+            text += separator;
+        text += digits[i];
+    }
+    return text;
+}
+
 std::string powerOfTen(int exponent)
 {
     std::string text = "10";

@@ -22,6 +22,10 @@ struct AxisTick
 std::vector<AxisTick> linearTicks(double highest, int maxIntervals, std::string_view separator,
                                   double ceiling);
 
+// A whole number with its digits in groups of three, `separator` (UTF-8) between the groups:
+// "10.000.000".
+std::string groupedDigits(std::int64_t value, std::string_view separator);
+
 // 10 with its exponent as superscript digits: "10⁻³", "10⁰".
 std::string powerOfTen(int exponent);
 

@@ -72,8 +72,7 @@ ChartLayout::ChartLayout(const ChartRequest& request, const ChartTextMeasurer& m
             std::max(widestProbability, m_measurer.width(tick.text, m_fonts.tick, false));
     double widestCount = 0;
     for (const std::int64_t k : {m_first, m_last})
-        widestCount =
-            std::max(widestCount, m_measurer.width(std::to_string(k), m_fonts.tick, false));
+        widestCount = std::max(widestCount, m_measurer.width(countText(k), m_fonts.tick, false));
     m_probabilityTitleX = scaled(edge) + axisTitleHeight / 2;
     m_left = std::max(scaled(edge) + axisTitleHeight + scaled(6) + widestProbability +
                           scaled(labelGap) + scaled(tickLength),
@@ -179,6 +178,11 @@ double ChartLayout::valueY(double probability) const
     return m_bottom - (m_bottom - m_top) * std::clamp(position, 0.0, 1.0);
 }
 
+std::string ChartLayout::countText(std::int64_t count) const
+{
+    return groupedDigits(count, m_request.digitGroupSeparator);
+}
+
 ChartText ChartLayout::text(double x, double y, std::string content, TextAnchor anchor,
                             int pixelSize, bool bold, ChartColor color) const
 {
@@ -211,12 +215,14 @@ std::string ChartLayout::subtitle() const
 {
     std::string subtitle = "Alle Ausfallzahlen";
     if (!showsEveryCount()) {
-        subtitle = "Gezeigt: " + std::to_string(m_first) + " bis " + std::to_string(m_last) +
-                   " von 0 bis " + std::to_string(m_request.histogram.size() - 1) + " Ausfällen";
-        if (!m_request.lastCount)
-            subtitle += m_request.exact ? ", die übrigen ohne simulierten Durchlauf und exakt "
-                                          "seltener als einmal in so vielen Durchläufen"
-                                        : ", die übrigen ohne simulierten Durchlauf";
+        const auto engines = static_cast<std::int64_t>(m_request.histogram.size()) - 1;
+        subtitle = "Gezeigt: " + countText(m_first) + " bis " + countText(m_last) + " von 0 bis " +
+                   countText(engines) + " Ausfällen";
+        if (!m_request.lastCount) {
+            subtitle += "; die übrigen ohne simulierten Durchlauf";
+            if (m_request.exact)
+                subtitle += ", exakt seltener als 1 in " + countText(m_request.runs);
+        }
     }
     if (m_request.logarithmic)
         subtitle += "; logarithmische Achse";
@@ -305,8 +311,8 @@ void ChartLayout::addAxes(ChartImage& image) const
         const double x = barCentre(k);
         image.lines.push_back(
             ChartLine{x, m_bottom, x, m_bottom + scaled(tickLength), black, lineWidth});
-        image.texts.push_back(text(x, m_countLabelY, std::to_string(k), TextAnchor::Centre,
-                                   m_fonts.tick, false, textColor));
+        image.texts.push_back(text(x, m_countLabelY, countText(k), TextAnchor::Centre, m_fonts.tick,
+                                   false, textColor));
     }
     image.lines.push_back(ChartLine{m_left, m_bottom, m_right, m_bottom, black, 1.5 * lineWidth});
     image.lines.push_back(ChartLine{m_left, m_top, m_left, m_bottom, black, 1.5 * lineWidth});

@@ -27,6 +27,9 @@ struct ChartRequest
     std::optional<std::int64_t> lastCount;
     std::string title;
     std::string decimalSeparator = "."; // UTF-8, for every decimal fraction in the picture
+    // UTF-8, between the groups of three digits of a count; a narrow no-break space reads the
+    // same in every language.
+    std::string digitGroupSeparator = "\u202F";
     int width = 1200;
     int height = 700;
 };
@@ -104,6 +107,7 @@ private:
     // so that it is no wider than `room`.
     ChartText fitted(ChartText text, double room, int smallest) const;
     std::string subtitle() const;
+    std::string countText(std::int64_t count) const;
     void addBars(ChartImage& image) const;
     void addMarkers(ChartImage& image) const;
     void addErrorBars(ChartImage& image) const;

@@ -1,5 +1,6 @@
 #include "cli/ReportCommand.h"
 
+#include "chart/ChartAxis.h"
 #include "chart/ChartFile.h"
 #include "chart/ChartLayout.h"
 #include "cli/CommandError.h"
@@ -55,23 +56,15 @@ void writeCounts(std::span<const std::int32_t> histogram, LineWriter& writer)
     }
 }
 
-// Groups of three digits, with the locale's thousands separator, or a narrow no-break space where
-// the locale writes none (as the C locale does): a figure's 10000000 is hard to read either way.
-std::string groupedDigits(std::int64_t value)
+// The locale's thousands separator, or a narrow no-break space where the locale writes none (as
+// the C locale does): a figure's 10000000 is hard to read either way.
+std::string digitGroupSeparator()
 {
     std::string separator;
-    if (formatSettings.thousandSeparator != u'\0')
-        appendUtf8(separator, formatSettings.thousandSeparator);
-    else
-        separator = "\u202F";
-    const std::string digits = std::to_string(value);
-    std::string text;
-    for (std::size_t i = 0; i < digits.size(); ++i) {
-        if (i > 0 && (digits.size() - i) % 3 == 0)
-            text += separator;
-        text += digits[i];
-    }
-    return text;
+    if (formatSettings.thousandSeparator == u'\0')
+        return "\u202F";
+    appendUtf8(separator, formatSettings.thousandSeparator);
+    return separator;
 }
 
 // The reliability as typed, with the picture's decimal separator; a bare value above 1 is a
@@ -92,12 +85,14 @@ std::string reliabilityInWords(const ReportRequest& request, const std::string& 
 
 // "10.000.000 Durchläufe mit je 33 Triebwerken der Zuverlässigkeit 0,999 (Startwert 42)".
 std::string chartTitle(const ReportRequest& request, std::uint32_t seed,
-                       const std::string& separator)
+                       const std::string& separator, const std::string& groupSeparator)
 {
-    return groupedDigits(request.runs) + (request.runs == 1 ? " Durchlauf" : " Durchläufe") +
-           " mit je " + groupedDigits(request.engines) +
+    return groupedDigits(request.runs, groupSeparator) +
+           (request.runs == 1 ? " Durchlauf" : " Durchläufe") + " mit je " +
+           groupedDigits(request.engines, groupSeparator) +
            (request.engines == 1 ? " Triebwerk" : " Triebwerken") + " der Zuverlässigkeit " +
-           reliabilityInWords(request, separator) + " (Startwert " + groupedDigits(seed) + ")";
+           reliabilityInWords(request, separator) + " (Startwert " +
+           groupedDigits(seed, groupSeparator) + ")";
 }
 
 void writePlot(const ReportRequest& request, std::uint32_t seed,
@@ -106,6 +101,7 @@ void writePlot(const ReportRequest& request, std::uint32_t seed,
     // Every number in the picture has the locale's separator, also the reliability as typed.
     std::string separator;
     appendUtf8(separator, writtenDecimalSeparator());
+    const std::string groupSeparator = digitGroupSeparator();
     const ChartRequest chart{
         .histogram = histogram,
         .runs = request.runs,
@@ -113,8 +109,10 @@ void writePlot(const ReportRequest& request, std::uint32_t seed,
         .logarithmic = request.logarithmic,
         .errorBars = request.errorBars,
         .lastCount = request.maxFailures,
-        .title = request.title ? *request.title : chartTitle(request, seed, separator),
+        .title =
+            request.title ? *request.title : chartTitle(request, seed, separator, groupSeparator),
         .decimalSeparator = separator,
+        .digitGroupSeparator = groupSeparator,
         .width = request.plotWidth,
         .height = request.plotHeight,
     };

@@ -75,6 +75,24 @@ INSTANTIATE_TEST_SUITE_P(
         LinearCase{"noRoomStillTwoTicks", 0.3, 0, {"0.0", "0.5"}}),
     CaseByName());
 
+TEST(GroupedDigitsTest, GroupsOfThreeFromTheRight)
+{
+    for (const std::string separator : {".", "\u202F"}) {
+        const auto grouped = [&separator](std::string text) {
+            for (auto at = text.find('_'); at != std::string::npos; at = text.find('_'))
+                text.replace(at, 1, separator);
+            return text;
+        };
+        EXPECT_EQ(groupedDigits(0, separator), "0");
+        EXPECT_EQ(groupedDigits(999, separator), "999");
+        EXPECT_EQ(groupedDigits(1000, separator), grouped("1_000"));
+        EXPECT_EQ(groupedDigits(10'000'000, separator), grouped("10_000_000"));
+        EXPECT_EQ(groupedDigits(2'147'483'647, separator), grouped("2_147_483_647"));
+        EXPECT_EQ(groupedDigits(-1234, separator), grouped("-1_234"));
+        EXPECT_EQ(groupedDigits(-123, separator), "-123");
+    }
+}
+
 TEST(PowerOfTenTest, ExponentInSuperscriptDigits)
 {
     EXPECT_EQ(powerOfTen(0), "10⁰");

@@ -211,6 +211,10 @@ INSTANTIATE_TEST_SUITE_P(
                   {"1.234.567 Durchläufe mit je 33 Triebwerken der Zuverlässigkeit 99,9\u202F% "
                    "(Startwert 7)",
                    "Gezeigt: 0 bis "}},
+        TitleCase{"exactValuesEndTheAxis",
+                  {"--engines", "33", "--reliability", "0,999", "--runs", "1234567", "--exact"},
+                  {"Gezeigt: 0 bis 3 von 0 bis 33 Ausfällen; die übrigen ohne simulierten "
+                   "Durchlauf, exakt seltener als 1 in 1.234.567"}},
         TitleCase{"oneRunOfOneEngine",
                   {"--engines", "1", "--reliability", "0,5%", "--runs", "1"},
                   {"1 Durchlauf mit je 1 Triebwerk der Zuverlässigkeit 0,5\u202F% (Startwert 7)"}},
