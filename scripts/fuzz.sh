@@ -6,7 +6,7 @@ set -euo pipefail
 cd "$(dirname "$(readlink -f "$0")")/.."
 
 seconds=${FUZZ_SECONDS:-20}
-targets=(NumberReadingFuzz FixedTextFuzz FieldFilterFuzz Utf8Fuzz)
+targets=(NumberReadingFuzz FixedTextFuzz FieldFilterFuzz Utf8Fuzz ReportOptionsFuzz)
 scratch=$(mktemp -d)
 trap 'rm -rf "$scratch"' EXIT
 mkdir -p build/fuzz/crashes

@@ -248,9 +248,10 @@ std::vector<ReportOption> optionTable()
                     Request& request) { request.format = OutputFormat::Counts; }},
         {.name = "--exact",
          .help = "mit csv und json: je Ausfallzahl die exakte\n"
-                 "Binomialwahrscheinlichkeit und der Standardfehler des simulierten\n"
-                 "Anteils; in json dazu der Chi-Quadrat-Anpassungstest; mit --plot\n"
-                 "die exakten Wahrscheinlichkeiten als Punkte im Diagramm",
+                 "Binomialwahrscheinlichkeit beim p des Generators und beim\n"
+                 "Nennwert 1 - R, der Standardfehler des simulierten Anteils; in json\n"
+                 "dazu der Chi-Quadrat-Anpassungstest; mit --plot die exakten\n"
+                 "Wahrscheinlichkeiten als Punkte im Diagramm",
          .onlyWith = {"--format csv", "--format json", "--plot"},
          .read = [](const Option&, std::string_view, Request& request) { request.exact = true; }},
         {.name = "--plot",
@@ -351,10 +352,10 @@ constexpr std::string_view usageTail =
     "\n"
     "Jede Option höchstens einmal; --help und --version antworten, was immer der Aufruf sonst\n"
     "enthält.\n"
-    "Rückgabewert: 0 bei Erfolg, 1 bei einem Fehler der Simulation oder beim Schreiben des\n"
-    "Diagramms oder der Ausgabe oder bei einer geschlossenen Standardein- oder -ausgabe,\n"
-    "2 bei einem fehlerhaften Aufruf, 141 wenn der Empfänger der Ausgabe sie vorher schließt\n"
-    "(SIGPIPE).\n";
+    "Rückgabewert: 0 bei Erfolg, 1 bei einem Fehler zur Laufzeit (zu wenig Arbeitsspeicher,\n"
+    "Diagramm oder Ausgabe nicht schreibbar, eine geschlossene Standardein- oder -ausgabe),\n"
+    "2 bei einem fehlerhaften Aufruf oder einem Wert außerhalb seines Bereichs, 141 wenn der\n"
+    "Empfänger der Ausgabe sie vorher schließt (SIGPIPE).\n";
 
 // The column in which the options' descriptions begin.
 constexpr std::size_t helpColumn = 20;
