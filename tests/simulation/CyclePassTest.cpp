@@ -1,10 +1,12 @@
 #include "simulation/CyclePass.h"
 
 #include "ReferenceSimulation.h"
+#include "SimulationLog.h"
 #include "simulation/FailureHistogram.h"
 #include "simulation/Generator.h"
 #include "simulation/SimulationEngine.h"
 
+#include <algorithm>
 #include <cstdlib>
 #include <gtest/gtest.h>
 #include <memory>
@@ -53,13 +55,76 @@ Outcome simulate(const Input& input, SimulationMethod method,
     return outcome;
 }
 
-// The plain loop where it is quick enough, otherwise every run drawn by the direct kernels, which
-// SimulationEngineTest holds to the plain loop.
+// The failures among the `count` draws after `state`, drawn in eight stretches side by side so
+// that their multiplications overlap.
+std::uint64_t failuresAmong(std::uint32_t state, std::uint64_t count, std::uint64_t threshold)
+{
+    constexpr int ways = 8;
+    const std::uint64_t share = count / ways;
+    std::uint32_t states[ways];
+    for (int way = 0; way < ways; ++way)
+        states[way] = Lcg::jump(state, static_cast<std::uint64_t>(way) * share);
+    std::uint64_t failures = 0;
+    for (std::uint64_t i = 0; i < share; ++i) {
+        for (std::uint32_t& current : states) {
+            current = Lcg::next(current);
+            failures += current < threshold ? 1 : 0;
+        }
+    }
+    std::uint32_t last = Lcg::jump(state, ways * share);
+    for (std::uint64_t i = ways * share; i < count; ++i) {
+        last = Lcg::next(last);
+        failures += last < threshold ? 1 : 0;
+    }
+    return failures;
+}
+
+// Every run counted from the failures before the borders between runs, with no window sliding:
+// run r draws numbers r x engines + 1 to (r + 1) x engines after the seed. One walk along the
+// cycle, border to border in ascending order, gives the failures before every border; a run that
+// reaches past the end of the cycle has drawn every state once on the way, and as many of them
+// fail as the threshold counts. One walk around the cycle at most, whatever the engine count.
+Outcome countBetweenBorders(const Input& input)
+{
+    const auto engines = static_cast<std::uint64_t>(input.engines);
+    std::vector<std::uint32_t> borders;
+    for (std::int64_t run = 0; run <= input.runs; ++run)
+        borders.push_back(static_cast<std::uint32_t>(static_cast<std::uint64_t>(run) * engines));
+    std::sort(borders.begin(), borders.end());
+    borders.erase(std::unique(borders.begin(), borders.end()), borders.end());
+    std::vector<std::uint64_t> failuresBefore(borders.size(), 0);
+    for (std::size_t i = 1; i < borders.size(); ++i)
+        failuresBefore[i] =
+            failuresBefore[i - 1] + failuresAmong(Lcg::jump(input.seed, borders[i - 1]),
+                                                  borders[i] - borders[i - 1], input.threshold);
+    auto failuresUpTo = [&](std::uint64_t draws) {
+        const auto border = std::lower_bound(borders.begin(), borders.end(),
+                                             static_cast<std::uint32_t>(draws % cycle));
+        return draws / cycle * input.threshold +
+               failuresBefore[static_cast<std::size_t>(border - borders.begin())];
+    };
+    Outcome outcome{FailureHistogram(engines + 1, 0),
+                    Lcg::jump(input.seed, static_cast<std::uint64_t>(input.runs) * engines)};
+    for (std::int64_t run = 0; run < input.runs; ++run) {
+        const std::uint64_t first = static_cast<std::uint64_t>(run) * engines % cycle;
+        ++outcome.histogram[failuresUpTo(first + engines) - failuresUpTo(first)];
+    }
+    return outcome;
+}
+
+// The plain loop where it is quick enough; otherwise, up to 2^20 engines, every run drawn by the
+// direct kernels' lanes, which SimulationEngineTest holds to the plain loop on every instruction
+// set; beyond that, where the direct loop cuts runs with the cycle pass's counting loop, every run
+// counted between its borders.
 Outcome drawEveryRun(const Input& input)
 {
-    if (static_cast<std::uint64_t>(input.engines) * static_cast<std::uint64_t>(input.runs) >
-        300'000'000)
-        return simulate(input, SimulationMethod::Direct);
+    const std::uint64_t draws =
+        static_cast<std::uint64_t>(input.engines) * static_cast<std::uint64_t>(input.runs);
+    if (draws > 300'000'000) {
+        if (input.engines <= 1 << 20)
+            return simulate(input, SimulationMethod::Direct);
+        return countBetweenBorders(input);
+    }
     // 1 - m / 2^32 is exact, and so is p = m / 2^32 again; 2^32 gives p = 1.
     const double reliability = 1.0 - static_cast<double>(input.threshold) * 0x1p-32;
     std::uint32_t state = input.seed;
@@ -82,32 +147,12 @@ void expectSameAsDrawingEveryRun(const Input& input, InstructionSet instructionS
 // of the cycle when that is shorter.
 std::uint64_t failuresAmongFirst(std::uint32_t seed, std::uint64_t draws, std::uint64_t threshold)
 {
-    auto countFrom = [threshold](std::uint32_t state, std::uint64_t count) {
-        // Eight stretches side by side, so that their multiplications overlap.
-        constexpr int ways = 8;
-        const std::uint64_t share = count / ways;
-        std::uint32_t states[ways];
-        for (int way = 0; way < ways; ++way)
-            states[way] = Lcg::jump(state, static_cast<std::uint64_t>(way) * share);
-        std::uint64_t failures = 0;
-        for (std::uint64_t i = 0; i < share; ++i) {
-            for (std::uint32_t& current : states) {
-                current = Lcg::next(current);
-                failures += current < threshold ? 1 : 0;
-            }
-        }
-        std::uint32_t last = Lcg::jump(state, ways * share);
-        for (std::uint64_t i = ways * share; i < count; ++i) {
-            last = Lcg::next(last);
-            failures += last < threshold ? 1 : 0;
-        }
-        return failures;
-    };
     const std::uint64_t cycles = draws / cycle;
     const std::uint64_t rest = draws % cycle;
     if (rest <= cycle - rest)
-        return cycles * threshold + countFrom(Lcg::jump(seed, cycles * cycle), rest);
-    return (cycles + 1) * threshold - countFrom(Lcg::jump(seed, draws), cycle - rest);
+        return cycles * threshold + failuresAmong(Lcg::jump(seed, cycles * cycle), rest, threshold);
+    return (cycles + 1) * threshold -
+           failuresAmong(Lcg::jump(seed, draws), cycle - rest, threshold);
 }
 
 // Too many draws for any loop: the runs must add up to `runs` and their failures to the failures
@@ -177,6 +222,39 @@ TEST(CyclePass, givesTheHistogramAndEndStateOfDrawingEveryRun)
         expectSameAsDrawingEveryRun(input, bestInstructionSet(), 0);
 }
 
+// The shapes of input where the runs' starts or the windows are easiest to get wrong, each against
+// every run drawn or counted between its borders. M = 2^(32 - v) is the number of positions runs
+// begin at; more runs than that (R > M, more than 2^32 draws) visit positions several times, and
+// e^-1 is the key's step.
+TEST(CyclePass, givesTheHistogramOfDrawingEveryRunOnEveryShape)
+{
+    const Input cases[] = {
+        // R > M with e = 3: the key steps by 3^-1; v = 12 by blocks, v = 2 with two streams, v = 6
+        // with a ring.
+        {3 << 12, (1 << 20) + 7, 858'993'459, 41},
+#ifndef TRIEBWERKE_FEW_CYCLE_PASSES
+        {12, (1 << 30) + 5, 429'496'730, 31},
+        {192, (1 << 26) + 3, std::uint64_t{1} << 31, 37},
+        // R an exact multiple of M: every key below R mod M = 0, no position gets an extra run.
+        {24, 1 << 30, 1'288'490'189, 43},
+        {3 << 14, 1 << 19, 4'294'968, 47},
+        // v = 23: blocks longer than a stretch, R > M = 512, windows wrapping round the cycle.
+        {3 << 23, 1'029, std::uint64_t{1} << 31, 53},
+        // Odd and longer than a ring holds, the stretches' first windows counted one by one.
+        {(1 << 21) + 1, 3'001, 1'288'490'189, 59},
+        // Thresholds at both ends: one state fails, or every state but one.
+        {1, 2'147'483'647, 1, 61},
+        {7, 300'000'007, 0xFFFF'FFFFu, 67},
+#endif
+        // None fails or all do, and no engine at all: no pass, nothing drawn.
+        {12, (1 << 30) + 5, 0, 71},
+        {192, (1 << 26) + 3, cycle, 73},
+        {0, 1'000'000, 1'000, 79},
+    };
+    for (const Input& input : cases)
+        expectSameAsDrawingEveryRun(input, bestInstructionSet(), 0);
+}
+
 // The determined cases never draw, whatever the method asked for.
 TEST(CyclePass, leavesTheDeterminedCasesToTheirCounts)
 {
@@ -206,6 +284,34 @@ TEST(CyclePass, countsAlikeOnEveryInstructionSetAndThreadCount)
             expectSameAsDrawingEveryRun(input, set, 2);
     expectSameAsDrawingEveryRun(input, bestInstructionSet(), 3);
 }
+
+// Each loop of the cycle pass, forced onto every instruction set the machine has.
+TEST(CyclePass, runsEveryLoopAlikeOnEveryInstructionSet)
+{
+    const Input cases[] = {
+        // Odd engine counts: each run written on its own, with two streams (with a ring above).
+        {9, 3'000'001, std::uint64_t{1} << 31, 89},
+        // Odd, a failure probability of 0.001 and more than 2^29 runs: the runs at one level
+        // gathered, with two streams and with a ring.
+        {3, 600'000'001, 4'294'968, 97},
+        {65, 600'000'001, 4'294'968, 101},
+        // Runs every 2^v-th position: with a ring, with two streams, by blocks.
+        {192, 150'001, 429'496'730, 103},
+        {12, 2'000'001, 429'496'730, 107},
+        {3 << 12, 3'001, 858'993'459, 109},
+    };
+    for (const Input& input : cases) {
+        const Outcome expected = drawEveryRun(input);
+        for (const InstructionSet set :
+             {InstructionSet::Scalar, InstructionSet::Avx2, InstructionSet::Avx512}) {
+            if (!isSupported(set))
+                continue;
+            const Outcome cyclePass = simulate(input, SimulationMethod::CyclePass, set, 2);
+            EXPECT_EQ(cyclePass.histogram, expected.histogram) << describe(input);
+            EXPECT_EQ(cyclePass.state, expected.state) << describe(input);
+        }
+    }
+}
 #endif
 
 // Inputs far beyond any loop, among them the largest there is.
@@ -228,22 +334,26 @@ TEST(CyclePass, keepsTheTotalsOfInputsTooLargeToDraw)
         expectConsistentTotals(input);
 }
 
-// Below the break-even every run is drawn; above it, the cycle pass takes over, and either way the
-// counts are those of drawing every run.
+// Below the break-even every run is drawn; above it, the cycle pass takes over, as the log says,
+// and either way the counts are those of the other way, or of the plain loop.
 TEST(CyclePass, automaticChoiceGivesTheSameCountsOnBothSidesOfTheBreakEven)
 {
-    const Input below{1'000, 8'000'000, 4'294'968, 21};
+    const Input below{1'000, 300'000, 4'294'968, 21};
     EXPECT_FALSE(cyclePassIsCheaper(below.engines, below.runs, 4'294'968));
     const Outcome expectedBelow = drawEveryRun(below);
+    SimulationLog log;
     const Outcome automaticBelow = simulate(below, SimulationMethod::Automatic);
+    EXPECT_TRUE(log.text().startsWith(QStringLiteral("direct,"))) << log.text().toStdString();
     EXPECT_EQ(automaticBelow.histogram, expectedBelow.histogram);
     EXPECT_EQ(automaticBelow.state, expectedBelow.state);
 
     const Input above{1'000, 10'000'000, 4'294'968, 22};
     EXPECT_TRUE(cyclePassIsCheaper(above.engines, above.runs, 4'294'968));
 #ifndef TRIEBWERKE_FEW_CYCLE_PASSES
-    const Outcome expectedAbove = drawEveryRun(above);
+    const Outcome expectedAbove = simulate(above, SimulationMethod::Direct);
+    log.clear();
     const Outcome automaticAbove = simulate(above, SimulationMethod::Automatic);
+    EXPECT_TRUE(log.text().startsWith(QStringLiteral("cycle pass,"))) << log.text().toStdString();
     EXPECT_EQ(automaticAbove.histogram, expectedAbove.histogram);
     EXPECT_EQ(automaticAbove.state, expectedAbove.state);
 #endif
