@@ -36,6 +36,11 @@ public:
     static constexpr int stridedLanes = Isa::width * StridedChains;
     static constexpr int ringBytes = static_cast<int>(sizeof(MaskBits)) *
                                      (EveryChains > StridedChains ? EveryChains : StridedChains);
+    // Each call of a loop takes whole stretches, one per lane, and its lanes fit the callers'
+    // arrays.
+    static_assert(cycleStretchCount % countLanes == 0 && cycleStretchCount % everyLanes == 0 &&
+                  cycleStretchCount % stridedLanes == 0);
+    static_assert(countLanes <= maxLanes && everyLanes <= maxLanes && stridedLanes <= maxLanes);
 
     // See CountJob.
     static void count(const CountJob& job)
@@ -111,16 +116,16 @@ private:
     };
 
     template <int Chains>
-    __attribute__((always_inline)) static Ring<Chains> fill(const TallyJob& job, Reg (&b)[Chains],
-                                                            Reg (&level)[Chains], Reg t)
+    __attribute__((always_inline)) static Ring<Chains>
+    fill(const TallyJob& job, Reg (&enteringState)[Chains], Reg (&level)[Chains], Reg t)
     {
         Ring<Chains> ring{static_cast<MaskBits*>(job.ring), job.engines, 0};
         const Reg one = Isa::broadcast(1);
         for (std::uint32_t slot = 0; slot < job.engines; ++slot) {
 #pragma GCC unroll 16
             for (int c = 0; c < Chains; ++c) {
-                b[c] = step(b[c]);
-                const Mask entering = Isa::failures(b[c], t);
+                enteringState[c] = step(enteringState[c]);
+                const Mask entering = Isa::failures(enteringState[c], t);
                 ring.at(slot)[c] = Isa::bitsOf(entering);
                 level[c] = Isa::addWhere(level[c], entering, one);
             }
@@ -131,32 +136,36 @@ private:
     // A tally loop's lanes as the job hands them over: the states before the draws leaving and
     // entering the window (one state for both where a ring holds the draws), levels and keys.
     template <bool Ringed, int Chains>
-    __attribute__((always_inline)) static void loadLanes(const TallyJob& job, Reg (&a)[Chains],
-                                                         Reg (&b)[Chains], Reg (&level)[Chains],
-                                                         Reg (&key)[Chains])
+    __attribute__((always_inline)) static void
+    loadLanes(const TallyJob& job, Reg (&leavingState)[Chains], Reg (&enteringState)[Chains],
+              Reg (&level)[Chains], Reg (&key)[Chains])
     {
+        const std::uint32_t* const entering = Ringed ? job.leavingStates : job.enteringStates;
 #pragma GCC unroll 16
         for (int c = 0; c < Chains; ++c) {
-            a[c] = Isa::loadStates(job.statesA + c * Isa::width);
-            b[c] = Isa::loadStates((Ringed ? job.statesA : job.statesB) + c * Isa::width);
+            leavingState[c] = Isa::loadStates(job.leavingStates + c * Isa::width);
+            enteringState[c] = Isa::loadStates(entering + c * Isa::width);
             level[c] = Isa::loadValues(job.startLevels + c * Isa::width);
             key[c] = Isa::loadValues(job.startKeys + c * Isa::width);
         }
     }
 
-    // One step of every chain's window: the draw entering it and the one leaving it.
-    template <bool Ringed, int Chains>
-    __attribute__((always_inline)) static void slide(Reg& a, Reg& b, MaskBits* slot, Reg t,
+    // One step of a chain's window: the draw entering it and the one leaving it, the latter from
+    // the chain's slot of the step's ring entry where there is a ring.
+    template <bool Ringed>
+    __attribute__((always_inline)) static void slide(Reg& leavingState, Reg& enteringState,
+                                                     MaskBits* entry, int chain, Reg t,
                                                      Mask& leaving, Mask& entering)
     {
-        b = step(b);
-        entering = Isa::failures(b, t);
+        enteringState = step(enteringState);
+        entering = Isa::failures(enteringState, t);
         if constexpr (Ringed) {
+            MaskBits* const slot = entry + chain;
             leaving = Isa::maskOf(*slot);
             *slot = Isa::bitsOf(entering);
         } else {
-            a = step(a);
-            leaving = Isa::failures(a, t);
+            leavingState = step(leavingState);
+            leaving = Isa::failures(leavingState, t);
         }
     }
 
@@ -164,11 +173,11 @@ private:
     // each run is an entry of its own, one compressing store per chain and step.
     template <bool Ringed> static void eachRun(const TallyJob& job)
     {
-        Reg a[EveryChains];
-        Reg b[EveryChains];
+        Reg leavingState[EveryChains];
+        Reg enteringState[EveryChains];
         Reg level[EveryChains];
         Reg key[EveryChains];
-        loadLanes<Ringed>(job, a, b, level, key);
+        loadLanes<Ringed>(job, leavingState, enteringState, level, key);
         const Reg t = Isa::threshold(job.threshold);
         const Reg one = Isa::broadcast(1);
         const Reg extraBelow = Isa::broadcast(job.extraBelow);
@@ -177,7 +186,7 @@ private:
         std::uint32_t* const entryLevels = job.entryLevels;
         Ring<EveryChains> ring{};
         if constexpr (Ringed)
-            ring = fill(job, b, level, t);
+            ring = fill(job, enteringState, level, t);
 
         for (std::uint32_t done = 0; done < job.steps;) {
             const std::uint32_t now = job.steps - done < perChunk ? job.steps - done : perChunk;
@@ -185,7 +194,7 @@ private:
             for (std::uint32_t i = 0; i < now;) {
                 const std::uint32_t span = Ringed ? ring.span(now - i) : now - i;
                 for (std::uint32_t j = 0; j < span; ++j) {
-                    MaskBits* const slot = Ringed ? ring.at(j) : nullptr;
+                    MaskBits* const entry = Ringed ? ring.at(j) : nullptr;
 #pragma GCC unroll 16
                     for (int c = 0; c < EveryChains; ++c) {
                         const Mask begins = Isa::lessThan(key[c], extraBelow);
@@ -194,7 +203,8 @@ private:
                             Isa::compress(entryLevels + entries, begins, level[c]));
                         Mask leaving;
                         Mask entering;
-                        slide<Ringed, EveryChains>(a[c], b[c], slot + c, t, leaving, entering);
+                        slide<Ringed>(leavingState[c], enteringState[c], entry, c, t, leaving,
+                                      entering);
                         level[c] =
                             Isa::subWhere(Isa::addWhere(level[c], entering, one), leaving, one);
                     }
@@ -214,13 +224,13 @@ private:
     // runs, so each begins one run or none (baseWeight is 0).
     template <bool Ringed> static void everyPosition(const TallyJob& job)
     {
-        Reg a[EveryChains];
-        Reg b[EveryChains];
+        Reg leavingState[EveryChains];
+        Reg enteringState[EveryChains];
         Reg level[EveryChains];
         Reg key[EveryChains];
         Reg counted[EveryChains];
         Reg written[EveryChains];
-        loadLanes<Ringed>(job, a, b, level, key);
+        loadLanes<Ringed>(job, leavingState, enteringState, level, key);
 #pragma GCC unroll 16
         for (int c = 0; c < EveryChains; ++c) {
             counted[c] = Isa::broadcast(0);
@@ -235,7 +245,7 @@ private:
         std::uint32_t* const entryWeights = job.entryWeights;
         Ring<EveryChains> ring{};
         if constexpr (Ringed)
-            ring = fill(job, b, level, t);
+            ring = fill(job, enteringState, level, t);
 
         for (std::uint32_t done = 0; done < job.steps;) {
             const std::uint32_t now = job.steps - done < perChunk ? job.steps - done : perChunk;
@@ -243,7 +253,7 @@ private:
             for (std::uint32_t i = 0; i < now;) {
                 const std::uint32_t span = Ringed ? ring.span(now - i) : now - i;
                 for (std::uint32_t j = 0; j < span; ++j) {
-                    MaskBits* const slot = Ringed ? ring.at(j) : nullptr;
+                    MaskBits* const entry = Ringed ? ring.at(j) : nullptr;
                     Mask moved[EveryChains];
                     Mask rose[EveryChains];
 #pragma GCC unroll 16
@@ -252,7 +262,8 @@ private:
                             Isa::addWhere(counted[c], Isa::lessThan(key[c], extraBelow), one);
                         key[c] = Isa::add(key[c], keyStep);
                         Mask leaving;
-                        slide<Ringed, EveryChains>(a[c], b[c], slot + c, t, leaving, rose[c]);
+                        slide<Ringed>(leavingState[c], enteringState[c], entry, c, t, leaving,
+                                      rose[c]);
                         moved[c] = Isa::differ(leaving, rose[c]);
                         level[c] =
                             Isa::subWhere(Isa::addWhere(level[c], rose[c], one), leaving, one);
@@ -295,15 +306,15 @@ private:
     // sees few writes.
     template <bool Ringed> static void strided(const TallyJob& job)
     {
-        Reg a[StridedChains];
-        Reg b[StridedChains];
+        Reg leavingState[StridedChains];
+        Reg enteringState[StridedChains];
         Reg level[StridedChains];
         Reg key[StridedChains];
         Reg counted[StridedChains];
         // Looked at only every 2^strideLog-th step, so kept out of the registers.
         alignas(64) std::uint32_t written[stridedLanes] = {};
         alignas(64) std::uint32_t pendingLevel[stridedLanes];
-        loadLanes<Ringed>(job, a, b, level, key);
+        loadLanes<Ringed>(job, leavingState, enteringState, level, key);
 #pragma GCC unroll 16
         for (int c = 0; c < StridedChains; ++c) {
             counted[c] = Isa::broadcast(0);
@@ -321,7 +332,7 @@ private:
         std::uint32_t* const entryWeights = job.entryWeights;
         Ring<StridedChains> ring{};
         if constexpr (Ringed)
-            ring = fill(job, b, level, t);
+            ring = fill(job, enteringState, level, t);
 #pragma GCC unroll 16
         for (int c = 0; c < StridedChains; ++c)
             Isa::storeValues(pendingLevel + c * Isa::width, level[c]);
@@ -359,13 +370,13 @@ private:
                 for (std::uint32_t k = 0; k < stride;) {
                     const std::uint32_t span = Ringed ? ring.span(stride - k) : stride - k;
                     for (std::uint32_t j = 0; j < span; ++j) {
-                        MaskBits* const slot = Ringed ? ring.at(j) : nullptr;
+                        MaskBits* const entry = Ringed ? ring.at(j) : nullptr;
 #pragma GCC unroll 16
                         for (int c = 0; c < StridedChains; ++c) {
                             Mask leaving;
                             Mask entering;
-                            slide<Ringed, StridedChains>(a[c], b[c], slot + c, t, leaving,
-                                                         entering);
+                            slide<Ringed>(leavingState[c], enteringState[c], entry, c, t, leaving,
+                                          entering);
                             level[c] =
                                 Isa::subWhere(Isa::addWhere(level[c], entering, one), leaving, one);
                         }
@@ -440,7 +451,7 @@ private:
             if (level < windowSize)
                 ++window[level];
             else
-                std::atomic_ref<std::uint32_t>(job.histogram[level + job.windowBase])
+                std::atomic_ref<FailureCount>(job.histogram[level + job.windowBase])
                     .fetch_add(1, std::memory_order_relaxed);
         }
     }
@@ -459,8 +470,8 @@ private:
                 window[level] += weights[i];
             } else {
                 // Rare: a level outside the window, where other threads may add too.
-                std::atomic_ref<std::uint32_t>(job.histogram[level + job.windowBase])
-                    .fetch_add(weights[i], std::memory_order_relaxed);
+                std::atomic_ref<FailureCount>(job.histogram[level + job.windowBase])
+                    .fetch_add(static_cast<FailureCount>(weights[i]), std::memory_order_relaxed);
             }
         }
     }
