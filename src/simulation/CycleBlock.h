@@ -169,6 +169,37 @@ private:
         }
     }
 
+    // The skeleton of every tally loop: `tallies` tallies cut into chunks of at most `perChunk`,
+    // so that the entries every lane may write fit between two emptyings. chunk(n) does n tallies
+    // and returns the entries they wrote; emptyEntries(entries) takes them to the window.
+    template <class Chunk, class EmptyEntries>
+    __attribute__((always_inline)) static void inChunks(std::uint32_t tallies,
+                                                        std::uint32_t perChunk, Chunk&& chunk,
+                                                        EmptyEntries&& emptyEntries)
+    {
+        for (std::uint32_t done = 0; done < tallies;) {
+            const std::uint32_t now = tallies - done < perChunk ? tallies - done : perChunk;
+            emptyEntries(chunk(now));
+            done += now;
+        }
+    }
+
+    // `steps` steps of the windows, cut where the ring wraps around; stepOnce(entry) does one,
+    // `entry` the step's ring entry (none without a ring).
+    template <bool Ringed, int Chains, class Step>
+    __attribute__((always_inline)) static void walk(Ring<Chains>& ring, std::uint32_t steps,
+                                                    Step&& stepOnce)
+    {
+        for (std::uint32_t i = 0; i < steps;) {
+            const std::uint32_t span = Ringed ? ring.span(steps - i) : steps - i;
+            for (std::uint32_t j = 0; j < span; ++j)
+                stepOnce(Ringed ? ring.at(j) : nullptr);
+            i += span;
+            if constexpr (Ringed)
+                ring.advance(span);
+        }
+    }
+
     // Runs begin at every position (engines odd), where they are rarer than moves of the level:
     // each run is an entry of its own, one compressing store per chain and step.
     template <bool Ringed> static void eachRun(const TallyJob& job)
@@ -182,19 +213,16 @@ private:
         const Reg one = Isa::broadcast(1);
         const Reg extraBelow = Isa::broadcast(job.extraBelow);
         const Reg keyStep = Isa::broadcast(job.keyStep);
-        const std::uint32_t perChunk = chunkTallies(job, everyLanes);
         std::uint32_t* const entryLevels = job.entryLevels;
         Ring<EveryChains> ring{};
         if constexpr (Ringed)
             ring = fill(job, enteringState, level, t);
 
-        for (std::uint32_t done = 0; done < job.steps;) {
-            const std::uint32_t now = job.steps - done < perChunk ? job.steps - done : perChunk;
+        auto chunk = [&](std::uint32_t steps) __attribute__((always_inline))
+        {
             std::size_t entries = 0;
-            for (std::uint32_t i = 0; i < now;) {
-                const std::uint32_t span = Ringed ? ring.span(now - i) : now - i;
-                for (std::uint32_t j = 0; j < span; ++j) {
-                    MaskBits* const entry = Ringed ? ring.at(j) : nullptr;
+            walk<Ringed>(
+                ring, steps, [&](MaskBits * entry) __attribute__((always_inline)) {
 #pragma GCC unroll 16
                     for (int c = 0; c < EveryChains; ++c) {
                         const Mask begins = Isa::lessThan(key[c], extraBelow);
@@ -208,20 +236,19 @@ private:
                         level[c] =
                             Isa::subWhere(Isa::addWhere(level[c], entering, one), leaving, one);
                     }
-                }
-                i += span;
-                if constexpr (Ringed)
-                    ring.advance(span);
-            }
-            emptyRuns(job, entries);
-            done += now;
-        }
+                });
+            return entries;
+        };
+        inChunks(job.steps, chunkTallies(job, everyLanes), chunk,
+                 [&](std::size_t entries) { emptyRuns(job, entries); });
     }
 
     // Runs begin at every position (engines odd). The level moves exactly where the draw entering
     // the window and the draw leaving it differ, which with a small or a large failure probability
     // is seldom: only then are the lanes looked at one by one. The 2^32 positions outnumber the
     // runs, so each begins one run or none (baseWeight is 0).
+    // Longer than the rest of the house: the chains' registers live in this one scope, which the
+    // steps reach as inlined lambdas; functions of their own would pass them through memory.
     template <bool Ringed> static void everyPosition(const TallyJob& job)
     {
         Reg leavingState[EveryChains];
@@ -240,20 +267,17 @@ private:
         const Reg one = Isa::broadcast(1);
         const Reg extraBelow = Isa::broadcast(job.extraBelow);
         const Reg keyStep = Isa::broadcast(job.keyStep);
-        const std::uint32_t perChunk = chunkTallies(job, everyLanes);
         std::uint32_t* const entryLevels = job.entryLevels;
         std::uint32_t* const entryWeights = job.entryWeights;
         Ring<EveryChains> ring{};
         if constexpr (Ringed)
             ring = fill(job, enteringState, level, t);
 
-        for (std::uint32_t done = 0; done < job.steps;) {
-            const std::uint32_t now = job.steps - done < perChunk ? job.steps - done : perChunk;
+        auto chunk = [&](std::uint32_t steps) __attribute__((always_inline))
+        {
             std::size_t entries = 0;
-            for (std::uint32_t i = 0; i < now;) {
-                const std::uint32_t span = Ringed ? ring.span(now - i) : now - i;
-                for (std::uint32_t j = 0; j < span; ++j) {
-                    MaskBits* const entry = Ringed ? ring.at(j) : nullptr;
+            walk<Ringed>(
+                ring, steps, [&](MaskBits * entry) __attribute__((always_inline)) {
                     Mask moved[EveryChains];
                     Mask rose[EveryChains];
 #pragma GCC unroll 16
@@ -268,42 +292,34 @@ private:
                         level[c] =
                             Isa::subWhere(Isa::addWhere(level[c], rose[c], one), leaving, one);
                     }
-                    Mask anyMoved = moved[0];
+                    if (!anyOf(moved))
+                        return;
 #pragma GCC unroll 16
-                    for (int c = 1; c < EveryChains; ++c)
-                        anyMoved = Isa::either(anyMoved, moved[c]);
-                    if (Isa::any(anyMoved)) {
-#pragma GCC unroll 16
-                        for (int c = 0; c < EveryChains; ++c) {
-                            // The level the runs so far were at, before this step moved it: one
-                            // below where a failure entered, one above where one left.
-                            const Reg before = Isa::subWhere(Isa::addWhere(level[c], moved[c], one),
-                                                             rose[c], Isa::add(one, one));
-                            entries += writeOut(entryLevels + entries, entryWeights + entries,
-                                                moved[c], before, counted[c], written[c]);
-                        }
+                    for (int c = 0; c < EveryChains; ++c) {
+                        // The level the runs so far were at, before this step moved it: one below
+                        // where a failure entered, one above where one left.
+                        const Reg before = Isa::subWhere(Isa::addWhere(level[c], moved[c], one),
+                                                         rose[c], Isa::add(one, one));
+                        entries += writeOut(entryLevels + entries, entryWeights + entries, moved[c],
+                                            before, counted[c], written[c]);
                     }
-                }
-                i += span;
-                if constexpr (Ringed)
-                    ring.advance(span);
-            }
-            empty(job, entries);
-            done += now;
-        }
+                });
+            return entries;
+        };
+        auto emptyEntries = [&](std::size_t entries) { empty(job, entries); };
+        inChunks(job.steps, chunkTallies(job, everyLanes), chunk, emptyEntries);
         std::size_t entries = 0;
 #pragma GCC unroll 16
         for (int c = 0; c < EveryChains; ++c)
-            entries +=
-                writeOut(entryLevels + entries, entryWeights + entries,
-                         Isa::notEqual(one, Isa::broadcast(0)), level[c], counted[c], written[c]);
-        empty(job, entries);
+            entries += writeOut(entryLevels + entries, entryWeights + entries, allLanes(), level[c],
+                                counted[c], written[c]);
+        emptyEntries(entries);
     }
 
     // Runs begin every 2^strideLog-th position. A lane keeps the runs of consecutive such
     // positions at one level together and writes them out only when its level has moved: with a
     // small or a large failure probability the level stays put for long stretches, and the memory
-    // sees few writes.
+    // sees few writes. Longer than the rest of the house for the reason everyPosition() is.
     template <bool Ringed> static void strided(const TallyJob& job)
     {
         Reg leavingState[StridedChains];
@@ -316,18 +332,14 @@ private:
         alignas(64) std::uint32_t pendingLevel[stridedLanes];
         loadLanes<Ringed>(job, leavingState, enteringState, level, key);
 #pragma GCC unroll 16
-        for (int c = 0; c < StridedChains; ++c) {
+        for (int c = 0; c < StridedChains; ++c)
             counted[c] = Isa::broadcast(0);
-        }
         const Reg t = Isa::threshold(job.threshold);
         const Reg one = Isa::broadcast(1);
         const Reg baseWeight = Isa::broadcast(job.baseWeight);
         const Reg extraBelow = Isa::broadcast(job.extraBelow);
         const Reg keyStep = Isa::broadcast(job.keyStep);
         const Reg keyMask = Isa::broadcast(job.keyMask);
-        const std::uint32_t stride = std::uint32_t{1} << job.strideLog;
-        const std::uint32_t tallies = job.steps >> job.strideLog;
-        const std::uint32_t perChunk = chunkTallies(job, stridedLanes);
         std::uint32_t* const entryLevels = job.entryLevels;
         std::uint32_t* const entryWeights = job.entryWeights;
         Ring<StridedChains> ring{};
@@ -337,66 +349,77 @@ private:
         for (int c = 0; c < StridedChains; ++c)
             Isa::storeValues(pendingLevel + c * Isa::width, level[c]);
 
-        for (std::uint32_t done = 0; done < tallies;) {
-            const std::uint32_t now = tallies - done < perChunk ? tallies - done : perChunk;
-            std::size_t entries = 0;
-            for (std::uint32_t i = 0; i < now; ++i) {
-                Mask moved[StridedChains];
+        // One tally: the lanes whose level moved since the last write out the runs gathered
+        // before, the runs beginning here are counted, and the windows slide to the next position.
+        auto tallyOnce = [&](std::size_t & entries) __attribute__((always_inline))
+        {
+            Mask moved[StridedChains];
 #pragma GCC unroll 16
-                for (int c = 0; c < StridedChains; ++c)
-                    moved[c] =
-                        Isa::notEqual(level[c], Isa::loadValues(pendingLevel + c * Isa::width));
-                Mask anyMoved = moved[0];
-#pragma GCC unroll 16
-                for (int c = 1; c < StridedChains; ++c)
-                    anyMoved = Isa::either(anyMoved, moved[c]);
-                if (Isa::any(anyMoved)) {
-#pragma GCC unroll 16
-                    for (int c = 0; c < StridedChains; ++c) {
-                        std::uint32_t* const pending = pendingLevel + c * Isa::width;
-                        entries += writeOut(entryLevels + entries, entryWeights + entries, moved[c],
-                                            Isa::loadValues(pending), counted[c],
-                                            written + c * Isa::width);
-                        Isa::storeValues(pending, level[c]);
-                    }
-                }
+            for (int c = 0; c < StridedChains; ++c)
+                moved[c] = Isa::notEqual(level[c], Isa::loadValues(pendingLevel + c * Isa::width));
+            if (anyOf(moved)) {
 #pragma GCC unroll 16
                 for (int c = 0; c < StridedChains; ++c) {
-                    counted[c] =
-                        Isa::add(counted[c],
-                                 Isa::addWhere(baseWeight, Isa::lessThan(key[c], extraBelow), one));
-                    key[c] = Isa::bitAnd(Isa::add(key[c], keyStep), keyMask);
-                }
-                for (std::uint32_t k = 0; k < stride;) {
-                    const std::uint32_t span = Ringed ? ring.span(stride - k) : stride - k;
-                    for (std::uint32_t j = 0; j < span; ++j) {
-                        MaskBits* const entry = Ringed ? ring.at(j) : nullptr;
-#pragma GCC unroll 16
-                        for (int c = 0; c < StridedChains; ++c) {
-                            Mask leaving;
-                            Mask entering;
-                            slide<Ringed>(leavingState[c], enteringState[c], entry, c, t, leaving,
-                                          entering);
-                            level[c] =
-                                Isa::subWhere(Isa::addWhere(level[c], entering, one), leaving, one);
-                        }
-                    }
-                    k += span;
-                    if constexpr (Ringed)
-                        ring.advance(span);
+                    std::uint32_t* const pending = pendingLevel + c * Isa::width;
+                    entries +=
+                        writeOut(entryLevels + entries, entryWeights + entries, moved[c],
+                                 Isa::loadValues(pending), counted[c], written + c * Isa::width);
+                    Isa::storeValues(pending, level[c]);
                 }
             }
-            empty(job, entries);
-            done += now;
-        }
+#pragma GCC unroll 16
+            for (int c = 0; c < StridedChains; ++c) {
+                counted[c] = Isa::add(
+                    counted[c], Isa::addWhere(baseWeight, Isa::lessThan(key[c], extraBelow), one));
+                key[c] = Isa::bitAnd(Isa::add(key[c], keyStep), keyMask);
+            }
+            walk<Ringed>(
+                ring, std::uint32_t{1} << job.strideLog,
+                [&](MaskBits * entry) __attribute__((always_inline)) {
+#pragma GCC unroll 16
+                    for (int c = 0; c < StridedChains; ++c) {
+                        Mask leaving;
+                        Mask entering;
+                        slide<Ringed>(leavingState[c], enteringState[c], entry, c, t, leaving,
+                                      entering);
+                        level[c] =
+                            Isa::subWhere(Isa::addWhere(level[c], entering, one), leaving, one);
+                    }
+                });
+        };
+        auto chunk = [&](std::uint32_t tallies) __attribute__((always_inline))
+        {
+            std::size_t entries = 0;
+            for (std::uint32_t i = 0; i < tallies; ++i)
+                tallyOnce(entries);
+            return entries;
+        };
+        auto emptyEntries = [&](std::size_t entries) { empty(job, entries); };
+        inChunks(job.steps >> job.strideLog, chunkTallies(job, stridedLanes), chunk, emptyEntries);
         std::size_t entries = 0;
 #pragma GCC unroll 16
         for (int c = 0; c < StridedChains; ++c)
-            entries += writeOut(entryLevels + entries, entryWeights + entries,
-                                Isa::notEqual(one, Isa::broadcast(0)),
+            entries += writeOut(entryLevels + entries, entryWeights + entries, allLanes(),
                                 Isa::loadValues(pendingLevel + c * Isa::width), counted[c],
                                 written + c * Isa::width);
-        empty(job, entries);
+        emptyEntries(entries);
+    }
+
+    // Whether any chain's mask holds a lane.
+    template <int Chains>
+    __attribute__((always_inline)) static bool anyOf(const Mask (&masks)[Chains])
+    {
+        Mask either = masks[0];
+#pragma GCC unroll 16
+        for (int c = 1; c < Chains; ++c)
+            either = Isa::either(either, masks[c]);
+        return Isa::any(either);
+    }
+
+    static Mask allLanes()
+    {
+        const Reg one = Isa::broadcast(1);
+        return Isa::notEqual(one, Isa::broadcast(0));
     }
 
     // Every tally of every lane may write an entry between two emptyings; the compressing stores
