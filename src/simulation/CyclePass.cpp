@@ -41,6 +41,9 @@ constexpr std::size_t entryCapacity = 4096 + 16;
 constexpr std::uint32_t minRingedEngines = 64;
 constexpr std::uint32_t maxRingedEngines = std::uint32_t{1} << 20;
 
+// 2^-2.5: see cyclePassCostInDraws().
+constexpr double scalarStoredRunsCost = 0.17677669529663688;
+
 // From this stride on (engines a multiple of 2^12), only every 4096th position begins runs: the
 // counts of the blocks between them, kept in memory (at most 2^20 of them), give every run's
 // count from one stream of draws instead of two.
@@ -401,7 +404,8 @@ void pass(const CycleKernel& kernel, const PassPlan& plan, std::uint32_t state,
 
 } // namespace
 
-double cyclePassCostInDraws(std::int32_t engines, std::uint32_t threshold)
+double cyclePassCostInDraws(std::int32_t engines, std::uint32_t threshold,
+                            InstructionSet instructionSet, unsigned threads)
 {
     // Measured on two cores with AVX-512, where the direct loop draws some 75 numbers a
     // nanosecond: as much as 2^34 draws while runs begin at every position, every 2nd or every
@@ -416,13 +420,24 @@ double cyclePassCostInDraws(std::int32_t engines, std::uint32_t threshold)
         const double p = static_cast<double>(threshold) * 0x1p-32;
         pass *= 1 + 4 * p * (1 - p);
     }
+    // AVX2 draws and passes at half AVX-512's speed and breaks even where it does. Scalar code
+    // passes 12 to 15 times slower than AVX-512 and draws runs of fewer engines than
+    // packedEngineLimit as much slower, but longer runs, whose counts go through memory, some 60
+    // times slower: for those its break-even lies 2^2.5 lower.
+    if (instructionSet == InstructionSet::Scalar && engines >= SimulationKernel::packedEngineLimit)
+        pass *= scalarStoredRunsCost;
+    // On one thread and on two the break-even is the same; the pass takes at most maxThreads,
+    // while the direct loop goes on gaining from every thread.
+    if (threads > maxThreads)
+        pass *= static_cast<double>(threads) / maxThreads;
     return pass;
 }
 
-bool cyclePassIsCheaper(std::int32_t engines, std::int32_t runs, std::uint32_t threshold)
+bool cyclePassIsCheaper(std::int32_t engines, std::int32_t runs, std::uint32_t threshold,
+                        InstructionSet instructionSet, unsigned threads)
 {
     return static_cast<double>(engines) * static_cast<double>(runs) >
-           cyclePassCostInDraws(engines, threshold);
+           cyclePassCostInDraws(engines, threshold, instructionSet, threads);
 }
 
 std::uint64_t cyclePassScratchBytes(const CycleKernel& kernel, unsigned threads,

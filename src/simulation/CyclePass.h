@@ -2,6 +2,7 @@
 
 #include "simulation/FailureHistogram.h"
 #include "simulation/KernelInterface.h"
+#include "simulation/SimulationEngine.h"
 
 #include <cstdint>
 
@@ -13,13 +14,16 @@
 // a few times 2^32 generator steps, whatever the number of runs; the histogram and the end state
 // are those of the plain loop.
 
-// What a pass costs, in draws of the direct loop, for engines >= 1 and a threshold of
-// 1 .. 2^32 - 1.
-double cyclePassCostInDraws(std::int32_t engines, std::uint32_t threshold);
+// What a pass costs, in draws of the direct loop on the same instruction set and `threads` threads,
+// for engines >= 1 and a threshold of 1 .. 2^32 - 1.
+double cyclePassCostInDraws(std::int32_t engines, std::uint32_t threshold,
+                            InstructionSet instructionSet, unsigned threads);
 
 // Whether the cycle pass beats drawing every run, for engines >= 1, runs >= 1 and a threshold of
-// 1 .. 2^32 - 1: the one place that decides between them.
-bool cyclePassIsCheaper(std::int32_t engines, std::int32_t runs, std::uint32_t threshold);
+// 1 .. 2^32 - 1, on that instruction set and that many threads: the one place that decides
+// between them.
+bool cyclePassIsCheaper(std::int32_t engines, std::int32_t runs, std::uint32_t threshold,
+                        InstructionSet instructionSet, unsigned threads);
 
 // The working memory cyclePassRuns() takes with these arguments, in bytes.
 std::uint64_t cyclePassScratchBytes(const SimulationKernel::CycleKernel& kernel, unsigned threads,

@@ -19,8 +19,8 @@ namespace {
 // at most this many times as long: beyond, months of drawing would stand in for a second's pass.
 constexpr double maxSlowdownWithoutScratch = 16;
 
-bool useCyclePass(const SimulationSettings& settings, std::int32_t engines, std::int32_t runs,
-                  std::uint32_t threshold)
+bool useCyclePass(const SimulationSettings& settings, InstructionSet instructionSet,
+                  std::int32_t engines, std::int32_t runs, std::uint32_t threshold)
 {
     switch (settings.method) {
     case SimulationMethod::Direct:
@@ -30,7 +30,7 @@ bool useCyclePass(const SimulationSettings& settings, std::int32_t engines, std:
     case SimulationMethod::Automatic:
         break;
     }
-    return cyclePassIsCheaper(engines, runs, threshold);
+    return cyclePassIsCheaper(engines, runs, threshold, instructionSet, wantedThreads(settings));
 }
 
 // Whether the cycle pass counted the runs; false where it could not get its memory and drawing
@@ -47,7 +47,8 @@ bool passAroundTheCycle(const Kernels& kernels, const SimulationSettings& settin
         return true;
     } catch (const std::bad_alloc&) {
         const double draws = static_cast<double>(engines) * static_cast<double>(runs);
-        if (draws > maxSlowdownWithoutScratch * cyclePassCostInDraws(engines, threshold))
+        if (draws > maxSlowdownWithoutScratch *
+                        cyclePassCostInDraws(engines, threshold, kernels.instructionSet, threads))
             throw EOutOfMemory();
         qCWarning(lcSimulation, "cycle pass without memory: every run drawn");
         return false;
@@ -101,10 +102,10 @@ std::uint64_t simulationScratchBytes(std::int32_t engines, std::int32_t runs,
     if (runs <= 0 || engines <= 0 || threshold == 0 || threshold > 0xFFFFFFFFu)
         return 0;
     const auto limit = static_cast<std::uint32_t>(threshold);
-    if (!useCyclePass(settings, engines, runs, limit))
+    const Kernels kernels = kernelsFor(settings.instructionSet);
+    if (!useCyclePass(settings, kernels.instructionSet, engines, runs, limit))
         return 0;
-    return cyclePassScratchBytes(kernelsFor(settings.instructionSet).cycle, wantedThreads(settings),
-                                 engines, runs, limit);
+    return cyclePassScratchBytes(kernels.cycle, wantedThreads(settings), engines, runs, limit);
 }
 
 std::uint32_t simulateRuns(std::uint32_t state, std::int32_t engines, std::int32_t runs,
@@ -129,7 +130,7 @@ std::uint32_t simulateRuns(std::uint32_t state, std::int32_t engines, std::int32
     const auto limit = static_cast<std::uint32_t>(threshold);
     const Kernels kernels = kernelsFor(settings.instructionSet);
     try {
-        if (useCyclePass(settings, engines, runs, limit) &&
+        if (useCyclePass(settings, kernels.instructionSet, engines, runs, limit) &&
             passAroundTheCycle(kernels, settings, state, engines, runs, limit, histogram))
             return end;
         drawEveryRun(kernels, settings, state, engines, runs, limit, histogram);
