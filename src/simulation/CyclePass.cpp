@@ -33,8 +33,10 @@ constexpr unsigned maxThreads = 16;
 constexpr std::uint32_t windowBudget = std::uint32_t{1} << 17;
 constexpr std::uint32_t maxWindowCopies = 8;
 
-// The runs a thread gathers between two emptyings into its window.
+// The runs a thread gathers between two emptyings into its window: room for an entry of every
+// lane of the widest loop, and for a compressing store's register beyond the last.
 constexpr std::size_t entryCapacity = 4096 + 16;
+static_assert(entryCapacity >= 2 * SimulationKernel::maxLanes);
 
 // Windows of these lengths keep their draws in a ring (at most 8 MiB a thread) instead of drawing
 // them a second time; shorter rings wrap around too often to save anything.
@@ -48,6 +50,8 @@ constexpr double scalarStoredRunsCost = 0.17677669529663688;
 // counts of the blocks between them, kept in memory (at most 2^20 of them), give every run's
 // count from one stream of draws instead of two.
 constexpr int blockStrideLog = 12;
+// The strided loops walk a stretch in whole strides.
+static_assert(stretchLength % (std::uint32_t{1} << (blockStrideLog - 1)) == 0);
 
 // Where the runs begin. With engines = 2^v x e, e odd, run r begins at position r x engines modulo
 // 2^32, a multiple of 2^v; of the 2^(32 - v) such positions 2^v x t the runs r < R begin at are
