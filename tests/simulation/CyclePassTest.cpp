@@ -55,26 +55,32 @@ Outcome simulate(const Input& input, SimulationMethod method,
     return outcome;
 }
 
-// The failures among the `count` draws after `state`, drawn in eight stretches side by side so
-// that their multiplications overlap.
+// The failures among the `count` draws after `state`, drawn in sixteen stretches side by side,
+// each counting its own, so that their multiplications overlap.
 std::uint64_t failuresAmong(std::uint32_t state, std::uint64_t count, std::uint64_t threshold)
 {
-    constexpr int ways = 8;
+    if (threshold > 0xFFFF'FFFFu)
+        return count;
+    const auto below = static_cast<std::uint32_t>(threshold);
+    constexpr int ways = 16;
     const std::uint64_t share = count / ways;
     std::uint32_t states[ways];
+    std::uint32_t failed[ways] = {};
     for (int way = 0; way < ways; ++way)
         states[way] = Lcg::jump(state, static_cast<std::uint64_t>(way) * share);
-    std::uint64_t failures = 0;
     for (std::uint64_t i = 0; i < share; ++i) {
-        for (std::uint32_t& current : states) {
-            current = Lcg::next(current);
-            failures += current < threshold ? 1 : 0;
+        for (int way = 0; way < ways; ++way) {
+            states[way] = Lcg::next(states[way]);
+            failed[way] += states[way] < below ? 1 : 0;
         }
     }
+    std::uint64_t failures = 0;
+    for (const std::uint32_t stretch : failed)
+        failures += stretch;
     std::uint32_t last = Lcg::jump(state, ways * share);
     for (std::uint64_t i = ways * share; i < count; ++i) {
         last = Lcg::next(last);
-        failures += last < threshold ? 1 : 0;
+        failures += last < below ? 1 : 0;
     }
     return failures;
 }
