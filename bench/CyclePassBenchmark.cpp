@@ -6,6 +6,11 @@
 // Drawing every run of 10,000 engines x (2^31 - 1) runs takes minutes, so that one is measured on
 // 1/256 of the runs and `projected_s` scales its time to all of them: the direct loop's cost is
 // proportional to the number of runs.
+//
+// The break_even entries force each instruction set the machine has and one thread or every core:
+// per engine count they time a pass around the cycle and the direct loop's draws per nanosecond on
+// 2^30 draws, and report the break-even as log2 of the draws the direct loop makes in the pass's
+// time (`break_even_log2`).
 
 #include "simulation/CyclePass.h"
 #include "simulation/SimulationEngine.h"
@@ -13,8 +18,10 @@
 #include <algorithm>
 #include <benchmark/benchmark.h>
 #include <chrono>
+#include <cmath>
 #include <cstdint>
 #include <string>
+#include <thread>
 #include <vector>
 
 namespace {
@@ -48,7 +55,8 @@ void simulate(benchmark::State& state, Input input, SimulationMethod method, dou
     if (scale != 1.0)
         state.counters["projected_s"] = seconds / scale / static_cast<double>(state.iterations());
     state.counters["cycle_pass_chosen"] =
-        cyclePassIsCheaper(input.engines, input.runs, static_cast<std::uint32_t>(input.threshold))
+        cyclePassIsCheaper(input.engines, input.runs, static_cast<std::uint32_t>(input.threshold),
+                           bestInstructionSet(), std::max(1u, std::thread::hardware_concurrency()))
             ? 1
             : 0;
 }
@@ -63,6 +71,78 @@ void add(const std::string& name, Input input, SimulationMethod method, int iter
         ->Iterations(iterations)
         ->MeasureProcessCPUTime()
         ->UseRealTime();
+}
+
+double secondsOf(const Input& input, const SimulationSettings& settings,
+                 std::vector<std::int32_t>& histogram)
+{
+    std::fill(histogram.begin(), histogram.end(), 0);
+    const auto start = std::chrono::steady_clock::now();
+    simulateRuns(12345, input.engines, input.runs, input.threshold, histogram.data(), settings);
+    benchmark::DoNotOptimize(histogram.data());
+    return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+}
+
+void breakEven(benchmark::State& state, std::int32_t engines, InstructionSet instructionSet,
+               unsigned threads)
+{
+    SimulationSettings settings;
+    settings.instructionSet = instructionSet;
+    settings.threads = threads;
+    std::vector<std::int32_t> histogram(static_cast<std::size_t>(engines) + 1, 0);
+    const Input direct{engines, static_cast<std::int32_t>((std::int64_t{1} << 30) / engines)};
+    const Input pass{engines, 1'000'000};
+    double directSeconds = 0;
+    double passSeconds = 0;
+    for (auto _ : state) {
+        settings.method = SimulationMethod::Direct;
+        directSeconds += secondsOf(direct, settings, histogram);
+        settings.method = SimulationMethod::CyclePass;
+        passSeconds += secondsOf(pass, settings, histogram);
+    }
+    const double drawsPerSecond = static_cast<double>(direct.engines) * direct.runs /
+                                  (directSeconds / static_cast<double>(state.iterations()));
+    const double passTime = passSeconds / static_cast<double>(state.iterations());
+    state.counters["direct_draws_per_ns"] = drawsPerSecond * 1e-9;
+    state.counters["pass_s"] = passTime;
+    state.counters["break_even_log2"] = std::log2(passTime * drawsPerSecond);
+}
+
+const char* nameOf(InstructionSet instructionSet)
+{
+    switch (instructionSet) {
+    case InstructionSet::Avx512:
+        return "avx512";
+    case InstructionSet::Avx2:
+        return "avx2";
+    case InstructionSet::Scalar:
+        break;
+    }
+    return "scalar";
+}
+
+void addBreakEvens()
+{
+    const unsigned cores = std::max(1u, std::thread::hardware_concurrency());
+    for (const InstructionSet set :
+         {InstructionSet::Scalar, InstructionSet::Avx2, InstructionSet::Avx512}) {
+        if (!isSupported(set))
+            continue;
+        for (const unsigned threads : {1u, cores}) {
+            // Runs at every position, every 4th, every 8th, and every 4096th (by blocks).
+            for (const std::int32_t engines : {9, 100, 1'000, 4'096}) {
+                const std::string title = std::string("break_even/") + nameOf(set) +
+                                          "/threads:" + std::to_string(threads) +
+                                          "/engines:" + std::to_string(engines);
+                benchmark::RegisterBenchmark(title.c_str(), breakEven, engines, set, threads)
+                    ->Unit(benchmark::kMillisecond)
+                    ->Iterations(1)
+                    ->UseRealTime();
+            }
+            if (cores == 1)
+                break;
+        }
+    }
 }
 
 const int registered = [] {
@@ -92,6 +172,7 @@ const int registered = [] {
             add("break_even_cycle_pass", input, SimulationMethod::CyclePass, 1);
         }
     }
+    addBreakEvens();
     return 0;
 }();
 

@@ -36,6 +36,11 @@ public:
     static constexpr int stridedLanes = Isa::width * StridedChains;
     static constexpr int ringBytes = static_cast<int>(sizeof(MaskBits)) *
                                      (EveryChains > StridedChains ? EveryChains : StridedChains);
+    // Each call of a loop takes whole stretches, one per lane, and its lanes fit the callers'
+    // arrays.
+    static_assert(cycleStretchCount % countLanes == 0 && cycleStretchCount % everyLanes == 0 &&
+                  cycleStretchCount % stridedLanes == 0);
+    static_assert(countLanes <= maxLanes && everyLanes <= maxLanes && stridedLanes <= maxLanes);
 
     // See CountJob.
     static void count(const CountJob& job)
@@ -111,16 +116,16 @@ private:
     };
 
     template <int Chains>
-    __attribute__((always_inline)) static Ring<Chains> fill(const TallyJob& job, Reg (&b)[Chains],
-                                                            Reg (&level)[Chains], Reg t)
+    __attribute__((always_inline)) static Ring<Chains>
+    fill(const TallyJob& job, Reg (&enteringState)[Chains], Reg (&level)[Chains], Reg t)
     {
         Ring<Chains> ring{static_cast<MaskBits*>(job.ring), job.engines, 0};
         const Reg one = Isa::broadcast(1);
         for (std::uint32_t slot = 0; slot < job.engines; ++slot) {
 #pragma GCC unroll 16
             for (int c = 0; c < Chains; ++c) {
-                b[c] = step(b[c]);
-                const Mask entering = Isa::failures(b[c], t);
+                enteringState[c] = step(enteringState[c]);
+                const Mask entering = Isa::failures(enteringState[c], t);
                 ring.at(slot)[c] = Isa::bitsOf(entering);
                 level[c] = Isa::addWhere(level[c], entering, one);
             }
@@ -131,32 +136,67 @@ private:
     // A tally loop's lanes as the job hands them over: the states before the draws leaving and
     // entering the window (one state for both where a ring holds the draws), levels and keys.
     template <bool Ringed, int Chains>
-    __attribute__((always_inline)) static void loadLanes(const TallyJob& job, Reg (&a)[Chains],
-                                                         Reg (&b)[Chains], Reg (&level)[Chains],
-                                                         Reg (&key)[Chains])
+    __attribute__((always_inline)) static void
+    loadLanes(const TallyJob& job, Reg (&leavingState)[Chains], Reg (&enteringState)[Chains],
+              Reg (&level)[Chains], Reg (&key)[Chains])
     {
+        const std::uint32_t* const entering = Ringed ? job.leavingStates : job.enteringStates;
 #pragma GCC unroll 16
         for (int c = 0; c < Chains; ++c) {
-            a[c] = Isa::loadStates(job.statesA + c * Isa::width);
-            b[c] = Isa::loadStates((Ringed ? job.statesA : job.statesB) + c * Isa::width);
+            leavingState[c] = Isa::loadStates(job.leavingStates + c * Isa::width);
+            enteringState[c] = Isa::loadStates(entering + c * Isa::width);
             level[c] = Isa::loadValues(job.startLevels + c * Isa::width);
             key[c] = Isa::loadValues(job.startKeys + c * Isa::width);
         }
     }
 
-    // One step of every chain's window: the draw entering it and the one leaving it.
-    template <bool Ringed, int Chains>
-    __attribute__((always_inline)) static void slide(Reg& a, Reg& b, MaskBits* slot, Reg t,
+    // One step of a chain's window: the draw entering it and the one leaving it, the latter from
+    // the chain's slot of the step's ring entry where there is a ring.
+    template <bool Ringed>
+    __attribute__((always_inline)) static void slide(Reg& leavingState, Reg& enteringState,
+                                                     MaskBits* entry, int chain, Reg t,
                                                      Mask& leaving, Mask& entering)
     {
-        b = step(b);
-        entering = Isa::failures(b, t);
+        enteringState = step(enteringState);
+        entering = Isa::failures(enteringState, t);
         if constexpr (Ringed) {
+            MaskBits* const slot = entry + chain;
             leaving = Isa::maskOf(*slot);
             *slot = Isa::bitsOf(entering);
         } else {
-            a = step(a);
-            leaving = Isa::failures(a, t);
+            leavingState = step(leavingState);
+            leaving = Isa::failures(leavingState, t);
+        }
+    }
+
+    // The skeleton of every tally loop: `tallies` tallies cut into chunks of at most `perChunk`,
+    // so that the entries every lane may write fit between two emptyings. chunk(n) does n tallies
+    // and returns the entries they wrote; emptyEntries(entries) takes them to the window.
+    template <class Chunk, class EmptyEntries>
+    __attribute__((always_inline)) static void inChunks(std::uint32_t tallies,
+                                                        std::uint32_t perChunk, Chunk&& chunk,
+                                                        EmptyEntries&& emptyEntries)
+    {
+        for (std::uint32_t done = 0; done < tallies;) {
+            const std::uint32_t now = tallies - done < perChunk ? tallies - done : perChunk;
+            emptyEntries(chunk(now));
+            done += now;
+        }
+    }
+
+    // `steps` steps of the windows, cut where the ring wraps around; stepOnce(entry) does one,
+    // `entry` the step's ring entry (none without a ring).
+    template <bool Ringed, int Chains, class Step>
+    __attribute__((always_inline)) static void walk(Ring<Chains>& ring, std::uint32_t steps,
+                                                    Step&& stepOnce)
+    {
+        for (std::uint32_t i = 0; i < steps;) {
+            const std::uint32_t span = Ringed ? ring.span(steps - i) : steps - i;
+            for (std::uint32_t j = 0; j < span; ++j)
+                stepOnce(Ringed ? ring.at(j) : nullptr);
+            i += span;
+            if constexpr (Ringed)
+                ring.advance(span);
         }
     }
 
@@ -164,28 +204,25 @@ private:
     // each run is an entry of its own, one compressing store per chain and step.
     template <bool Ringed> static void eachRun(const TallyJob& job)
     {
-        Reg a[EveryChains];
-        Reg b[EveryChains];
+        Reg leavingState[EveryChains];
+        Reg enteringState[EveryChains];
         Reg level[EveryChains];
         Reg key[EveryChains];
-        loadLanes<Ringed>(job, a, b, level, key);
+        loadLanes<Ringed>(job, leavingState, enteringState, level, key);
         const Reg t = Isa::threshold(job.threshold);
         const Reg one = Isa::broadcast(1);
         const Reg extraBelow = Isa::broadcast(job.extraBelow);
         const Reg keyStep = Isa::broadcast(job.keyStep);
-        const std::uint32_t perChunk = chunkTallies(job, everyLanes);
         std::uint32_t* const entryLevels = job.entryLevels;
         Ring<EveryChains> ring{};
         if constexpr (Ringed)
-            ring = fill(job, b, level, t);
+            ring = fill(job, enteringState, level, t);
 
-        for (std::uint32_t done = 0; done < job.steps;) {
-            const std::uint32_t now = job.steps - done < perChunk ? job.steps - done : perChunk;
+        auto chunk = [&](std::uint32_t steps) __attribute__((always_inline))
+        {
             std::size_t entries = 0;
-            for (std::uint32_t i = 0; i < now;) {
-                const std::uint32_t span = Ringed ? ring.span(now - i) : now - i;
-                for (std::uint32_t j = 0; j < span; ++j) {
-                    MaskBits* const slot = Ringed ? ring.at(j) : nullptr;
+            walk<Ringed>(
+                ring, steps, [&](MaskBits * entry) __attribute__((always_inline)) {
 #pragma GCC unroll 16
                     for (int c = 0; c < EveryChains; ++c) {
                         const Mask begins = Isa::lessThan(key[c], extraBelow);
@@ -194,33 +231,33 @@ private:
                             Isa::compress(entryLevels + entries, begins, level[c]));
                         Mask leaving;
                         Mask entering;
-                        slide<Ringed, EveryChains>(a[c], b[c], slot + c, t, leaving, entering);
+                        slide<Ringed>(leavingState[c], enteringState[c], entry, c, t, leaving,
+                                      entering);
                         level[c] =
                             Isa::subWhere(Isa::addWhere(level[c], entering, one), leaving, one);
                     }
-                }
-                i += span;
-                if constexpr (Ringed)
-                    ring.advance(span);
-            }
-            emptyRuns(job, entries);
-            done += now;
-        }
+                });
+            return entries;
+        };
+        inChunks(job.steps, chunkTallies(job, everyLanes), chunk,
+                 [&](std::size_t entries) { emptyRuns(job, entries); });
     }
 
     // Runs begin at every position (engines odd). The level moves exactly where the draw entering
     // the window and the draw leaving it differ, which with a small or a large failure probability
     // is seldom: only then are the lanes looked at one by one. The 2^32 positions outnumber the
     // runs, so each begins one run or none (baseWeight is 0).
+    // Longer than the rest of the house: the chains' registers live in this one scope, which the
+    // steps reach as inlined lambdas; functions of their own would pass them through memory.
     template <bool Ringed> static void everyPosition(const TallyJob& job)
     {
-        Reg a[EveryChains];
-        Reg b[EveryChains];
+        Reg leavingState[EveryChains];
+        Reg enteringState[EveryChains];
         Reg level[EveryChains];
         Reg key[EveryChains];
         Reg counted[EveryChains];
         Reg written[EveryChains];
-        loadLanes<Ringed>(job, a, b, level, key);
+        loadLanes<Ringed>(job, leavingState, enteringState, level, key);
 #pragma GCC unroll 16
         for (int c = 0; c < EveryChains; ++c) {
             counted[c] = Isa::broadcast(0);
@@ -230,20 +267,17 @@ private:
         const Reg one = Isa::broadcast(1);
         const Reg extraBelow = Isa::broadcast(job.extraBelow);
         const Reg keyStep = Isa::broadcast(job.keyStep);
-        const std::uint32_t perChunk = chunkTallies(job, everyLanes);
         std::uint32_t* const entryLevels = job.entryLevels;
         std::uint32_t* const entryWeights = job.entryWeights;
         Ring<EveryChains> ring{};
         if constexpr (Ringed)
-            ring = fill(job, b, level, t);
+            ring = fill(job, enteringState, level, t);
 
-        for (std::uint32_t done = 0; done < job.steps;) {
-            const std::uint32_t now = job.steps - done < perChunk ? job.steps - done : perChunk;
+        auto chunk = [&](std::uint32_t steps) __attribute__((always_inline))
+        {
             std::size_t entries = 0;
-            for (std::uint32_t i = 0; i < now;) {
-                const std::uint32_t span = Ringed ? ring.span(now - i) : now - i;
-                for (std::uint32_t j = 0; j < span; ++j) {
-                    MaskBits* const slot = Ringed ? ring.at(j) : nullptr;
+            walk<Ringed>(
+                ring, steps, [&](MaskBits * entry) __attribute__((always_inline)) {
                     Mask moved[EveryChains];
                     Mask rose[EveryChains];
 #pragma GCC unroll 16
@@ -252,140 +286,140 @@ private:
                             Isa::addWhere(counted[c], Isa::lessThan(key[c], extraBelow), one);
                         key[c] = Isa::add(key[c], keyStep);
                         Mask leaving;
-                        slide<Ringed, EveryChains>(a[c], b[c], slot + c, t, leaving, rose[c]);
+                        slide<Ringed>(leavingState[c], enteringState[c], entry, c, t, leaving,
+                                      rose[c]);
                         moved[c] = Isa::differ(leaving, rose[c]);
                         level[c] =
                             Isa::subWhere(Isa::addWhere(level[c], rose[c], one), leaving, one);
                     }
-                    Mask anyMoved = moved[0];
+                    if (!anyOf(moved))
+                        return;
 #pragma GCC unroll 16
-                    for (int c = 1; c < EveryChains; ++c)
-                        anyMoved = Isa::either(anyMoved, moved[c]);
-                    if (Isa::any(anyMoved)) {
-#pragma GCC unroll 16
-                        for (int c = 0; c < EveryChains; ++c) {
-                            // The level the runs so far were at, before this step moved it: one
-                            // below where a failure entered, one above where one left.
-                            const Reg before = Isa::subWhere(Isa::addWhere(level[c], moved[c], one),
-                                                             rose[c], Isa::add(one, one));
-                            entries += writeOut(entryLevels + entries, entryWeights + entries,
-                                                moved[c], before, counted[c], written[c]);
-                        }
+                    for (int c = 0; c < EveryChains; ++c) {
+                        // The level the runs so far were at, before this step moved it: one below
+                        // where a failure entered, one above where one left.
+                        const Reg before = Isa::subWhere(Isa::addWhere(level[c], moved[c], one),
+                                                         rose[c], Isa::add(one, one));
+                        entries += writeOut(entryLevels + entries, entryWeights + entries, moved[c],
+                                            before, counted[c], written[c]);
                     }
-                }
-                i += span;
-                if constexpr (Ringed)
-                    ring.advance(span);
-            }
-            empty(job, entries);
-            done += now;
-        }
+                });
+            return entries;
+        };
+        auto emptyEntries = [&](std::size_t entries) { empty(job, entries); };
+        inChunks(job.steps, chunkTallies(job, everyLanes), chunk, emptyEntries);
         std::size_t entries = 0;
 #pragma GCC unroll 16
         for (int c = 0; c < EveryChains; ++c)
-            entries +=
-                writeOut(entryLevels + entries, entryWeights + entries,
-                         Isa::notEqual(one, Isa::broadcast(0)), level[c], counted[c], written[c]);
-        empty(job, entries);
+            entries += writeOut(entryLevels + entries, entryWeights + entries, allLanes(), level[c],
+                                counted[c], written[c]);
+        emptyEntries(entries);
     }
 
     // Runs begin every 2^strideLog-th position. A lane keeps the runs of consecutive such
     // positions at one level together and writes them out only when its level has moved: with a
     // small or a large failure probability the level stays put for long stretches, and the memory
-    // sees few writes.
+    // sees few writes. Longer than the rest of the house for the reason everyPosition() is.
     template <bool Ringed> static void strided(const TallyJob& job)
     {
-        Reg a[StridedChains];
-        Reg b[StridedChains];
+        Reg leavingState[StridedChains];
+        Reg enteringState[StridedChains];
         Reg level[StridedChains];
         Reg key[StridedChains];
         Reg counted[StridedChains];
         // Looked at only every 2^strideLog-th step, so kept out of the registers.
         alignas(64) std::uint32_t written[stridedLanes] = {};
         alignas(64) std::uint32_t pendingLevel[stridedLanes];
-        loadLanes<Ringed>(job, a, b, level, key);
+        loadLanes<Ringed>(job, leavingState, enteringState, level, key);
 #pragma GCC unroll 16
-        for (int c = 0; c < StridedChains; ++c) {
+        for (int c = 0; c < StridedChains; ++c)
             counted[c] = Isa::broadcast(0);
-        }
         const Reg t = Isa::threshold(job.threshold);
         const Reg one = Isa::broadcast(1);
         const Reg baseWeight = Isa::broadcast(job.baseWeight);
         const Reg extraBelow = Isa::broadcast(job.extraBelow);
         const Reg keyStep = Isa::broadcast(job.keyStep);
         const Reg keyMask = Isa::broadcast(job.keyMask);
-        const std::uint32_t stride = std::uint32_t{1} << job.strideLog;
-        const std::uint32_t tallies = job.steps >> job.strideLog;
-        const std::uint32_t perChunk = chunkTallies(job, stridedLanes);
         std::uint32_t* const entryLevels = job.entryLevels;
         std::uint32_t* const entryWeights = job.entryWeights;
         Ring<StridedChains> ring{};
         if constexpr (Ringed)
-            ring = fill(job, b, level, t);
+            ring = fill(job, enteringState, level, t);
 #pragma GCC unroll 16
         for (int c = 0; c < StridedChains; ++c)
             Isa::storeValues(pendingLevel + c * Isa::width, level[c]);
 
-        for (std::uint32_t done = 0; done < tallies;) {
-            const std::uint32_t now = tallies - done < perChunk ? tallies - done : perChunk;
-            std::size_t entries = 0;
-            for (std::uint32_t i = 0; i < now; ++i) {
-                Mask moved[StridedChains];
+        // One tally: the lanes whose level moved since the last write out the runs gathered
+        // before, the runs beginning here are counted, and the windows slide to the next position.
+        auto tallyOnce = [&](std::size_t & entries) __attribute__((always_inline))
+        {
+            Mask moved[StridedChains];
 #pragma GCC unroll 16
-                for (int c = 0; c < StridedChains; ++c)
-                    moved[c] =
-                        Isa::notEqual(level[c], Isa::loadValues(pendingLevel + c * Isa::width));
-                Mask anyMoved = moved[0];
-#pragma GCC unroll 16
-                for (int c = 1; c < StridedChains; ++c)
-                    anyMoved = Isa::either(anyMoved, moved[c]);
-                if (Isa::any(anyMoved)) {
-#pragma GCC unroll 16
-                    for (int c = 0; c < StridedChains; ++c) {
-                        std::uint32_t* const pending = pendingLevel + c * Isa::width;
-                        entries += writeOut(entryLevels + entries, entryWeights + entries, moved[c],
-                                            Isa::loadValues(pending), counted[c],
-                                            written + c * Isa::width);
-                        Isa::storeValues(pending, level[c]);
-                    }
-                }
+            for (int c = 0; c < StridedChains; ++c)
+                moved[c] = Isa::notEqual(level[c], Isa::loadValues(pendingLevel + c * Isa::width));
+            if (anyOf(moved)) {
 #pragma GCC unroll 16
                 for (int c = 0; c < StridedChains; ++c) {
-                    counted[c] =
-                        Isa::add(counted[c],
-                                 Isa::addWhere(baseWeight, Isa::lessThan(key[c], extraBelow), one));
-                    key[c] = Isa::bitAnd(Isa::add(key[c], keyStep), keyMask);
-                }
-                for (std::uint32_t k = 0; k < stride;) {
-                    const std::uint32_t span = Ringed ? ring.span(stride - k) : stride - k;
-                    for (std::uint32_t j = 0; j < span; ++j) {
-                        MaskBits* const slot = Ringed ? ring.at(j) : nullptr;
-#pragma GCC unroll 16
-                        for (int c = 0; c < StridedChains; ++c) {
-                            Mask leaving;
-                            Mask entering;
-                            slide<Ringed, StridedChains>(a[c], b[c], slot + c, t, leaving,
-                                                         entering);
-                            level[c] =
-                                Isa::subWhere(Isa::addWhere(level[c], entering, one), leaving, one);
-                        }
-                    }
-                    k += span;
-                    if constexpr (Ringed)
-                        ring.advance(span);
+                    std::uint32_t* const pending = pendingLevel + c * Isa::width;
+                    entries +=
+                        writeOut(entryLevels + entries, entryWeights + entries, moved[c],
+                                 Isa::loadValues(pending), counted[c], written + c * Isa::width);
+                    Isa::storeValues(pending, level[c]);
                 }
             }
-            empty(job, entries);
-            done += now;
-        }
+#pragma GCC unroll 16
+            for (int c = 0; c < StridedChains; ++c) {
+                counted[c] = Isa::add(
+                    counted[c], Isa::addWhere(baseWeight, Isa::lessThan(key[c], extraBelow), one));
+                key[c] = Isa::bitAnd(Isa::add(key[c], keyStep), keyMask);
+            }
+            walk<Ringed>(
+                ring, std::uint32_t{1} << job.strideLog,
+                [&](MaskBits * entry) __attribute__((always_inline)) {
+#pragma GCC unroll 16
+                    for (int c = 0; c < StridedChains; ++c) {
+                        Mask leaving;
+                        Mask entering;
+                        slide<Ringed>(leavingState[c], enteringState[c], entry, c, t, leaving,
+                                      entering);
+                        level[c] =
+                            Isa::subWhere(Isa::addWhere(level[c], entering, one), leaving, one);
+                    }
+                });
+        };
+        auto chunk = [&](std::uint32_t tallies) __attribute__((always_inline))
+        {
+            std::size_t entries = 0;
+            for (std::uint32_t i = 0; i < tallies; ++i)
+                tallyOnce(entries);
+            return entries;
+        };
+        auto emptyEntries = [&](std::size_t entries) { empty(job, entries); };
+        inChunks(job.steps >> job.strideLog, chunkTallies(job, stridedLanes), chunk, emptyEntries);
         std::size_t entries = 0;
 #pragma GCC unroll 16
         for (int c = 0; c < StridedChains; ++c)
-            entries += writeOut(entryLevels + entries, entryWeights + entries,
-                                Isa::notEqual(one, Isa::broadcast(0)),
+            entries += writeOut(entryLevels + entries, entryWeights + entries, allLanes(),
                                 Isa::loadValues(pendingLevel + c * Isa::width), counted[c],
                                 written + c * Isa::width);
-        empty(job, entries);
+        emptyEntries(entries);
+    }
+
+    // Whether any chain's mask holds a lane.
+    template <int Chains>
+    __attribute__((always_inline)) static bool anyOf(const Mask (&masks)[Chains])
+    {
+        Mask either = masks[0];
+#pragma GCC unroll 16
+        for (int c = 1; c < Chains; ++c)
+            either = Isa::either(either, masks[c]);
+        return Isa::any(either);
+    }
+
+    static Mask allLanes()
+    {
+        const Reg one = Isa::broadcast(1);
+        return Isa::notEqual(one, Isa::broadcast(0));
     }
 
     // Every tally of every lane may write an entry between two emptyings; the compressing stores
@@ -440,7 +474,7 @@ private:
             if (level < windowSize)
                 ++window[level];
             else
-                std::atomic_ref<std::uint32_t>(job.histogram[level + job.windowBase])
+                std::atomic_ref<FailureCount>(job.histogram[level + job.windowBase])
                     .fetch_add(1, std::memory_order_relaxed);
         }
     }
@@ -459,8 +493,8 @@ private:
                 window[level] += weights[i];
             } else {
                 // Rare: a level outside the window, where other threads may add too.
-                std::atomic_ref<std::uint32_t>(job.histogram[level + job.windowBase])
-                    .fetch_add(weights[i], std::memory_order_relaxed);
+                std::atomic_ref<FailureCount>(job.histogram[level + job.windowBase])
+                    .fetch_add(static_cast<FailureCount>(weights[i]), std::memory_order_relaxed);
             }
         }
     }

@@ -40,10 +40,12 @@ std::uint32_t simulateFailures(std::int32_t engines, std::int32_t runs, FailureH
     if (engines < -1 || engines > maxEngineCount || (engines == -1 && runs > 0))
         throw ERangeError();
     // Linux hands out memory it does not have and kills the program once it is touched; a
-    // histogram larger than what the system can still give is one that cannot be allocated. The
-    // system is asked only where the histogram is large enough to matter.
-    const std::uint64_t bytes =
-        static_cast<std::uint64_t>(engines + 1) * sizeof(FailureHistogram::value_type);
+    // histogram larger than what the system can still give, with the simulation's working memory,
+    // is one that cannot be allocated. The system is asked only where that is large enough to
+    // matter.
+    const std::uint64_t threshold = failureThreshold(failureProbability(reliability));
+    const std::uint64_t bytes = static_cast<std::uint64_t>(engines + 1) * sizeof(FailureCount) +
+                                simulationScratchBytes(engines, runs, threshold, settings);
     std::optional<std::uint64_t> room = settings.availableMemory;
     if (!room && bytes >= askedMemoryFrom)
         room = platform::availableMemory();
@@ -54,14 +56,12 @@ std::uint32_t simulateFailures(std::int32_t engines, std::int32_t runs, FailureH
         if (histogram.capacity() < count) {
             FailureHistogram counts;
             counts.reserve(count);
-            platform::adviseHugePages(counts.data(), count * sizeof(FailureHistogram::value_type));
+            platform::adviseHugePages(counts.data(), count * sizeof(FailureCount));
             histogram = std::move(counts);
         }
         histogram.assign(count, 0);
     } catch (const std::bad_alloc&) {
         throw EOutOfMemory();
     }
-    return simulateRuns(startState, engines, runs,
-                        failureThreshold(failureProbability(reliability)), histogram.data(),
-                        settings);
+    return simulateRuns(startState, engines, runs, threshold, histogram.data(), settings);
 }

@@ -12,8 +12,10 @@ inline constexpr std::int32_t maxEngineCount = 536'870'908;
 // leaves in `histogram` (engines + 1 elements) how many runs had exactly k failures and returns
 // the generator's state after the last draw. A reliability above 1 is read as a percentage.
 // Throws ERangeError for an engine count below 0 (below -1, or -1 with runs to simulate) or above
-// maxEngineCount, EOutOfMemory when the histogram cannot be allocated or would take more than the
-// settings' available memory; the histogram is unchanged then.
+// maxEngineCount, EOutOfMemory when the histogram cannot be allocated or would take, with the
+// simulation's working memory, more than the settings' available memory; the histogram is
+// unchanged then. EOutOfMemory also when the simulation cannot get its working memory; the
+// histogram holds zeros then.
 std::uint32_t simulateFailures(std::int32_t engines, std::int32_t runs, FailureHistogram& histogram,
                                double reliability, std::uint32_t startState,
                                const SimulationSettings& settings = {});

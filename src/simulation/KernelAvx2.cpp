@@ -115,9 +115,13 @@ LaneKernel avx2Kernel()
 CycleKernel avx2CycleKernel()
 {
     using Block = Avx2CycleBlock;
-    return {
-        Block::countLanes,   &Block::count,        Block::everyLanes, &Block::tallyEveryPosition,
-        Block::stridedLanes, &Block::tallyStrided, Block::ringBytes};
+    return {.countLanes = Block::countLanes,
+            .count = &Block::count,
+            .everyLanes = Block::everyLanes,
+            .tallyEvery = &Block::tallyEveryPosition,
+            .stridedLanes = Block::stridedLanes,
+            .tallyStrided = &Block::tallyStrided,
+            .ringBytes = Block::ringBytes};
 }
 
 } // namespace SimulationKernel

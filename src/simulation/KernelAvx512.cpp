@@ -76,9 +76,13 @@ LaneKernel avx512Kernel()
 CycleKernel avx512CycleKernel()
 {
     using Block = Avx512CycleBlock;
-    return {
-        Block::countLanes,   &Block::count,        Block::everyLanes, &Block::tallyEveryPosition,
-        Block::stridedLanes, &Block::tallyStrided, Block::ringBytes};
+    return {.countLanes = Block::countLanes,
+            .count = &Block::count,
+            .everyLanes = Block::everyLanes,
+            .tallyEvery = &Block::tallyEveryPosition,
+            .stridedLanes = Block::stridedLanes,
+            .tallyStrided = &Block::tallyStrided,
+            .ringBytes = Block::ringBytes};
 }
 
 } // namespace SimulationKernel

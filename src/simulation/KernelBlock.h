@@ -33,6 +33,8 @@ template <class Isa, int Chains> class Block
 public:
     using Reg = typename Isa::Reg;
     static constexpr int lanes = Isa::width * Chains;
+    // The callers' lane arrays hold the widest kernel's.
+    static_assert(lanes <= maxLanes);
 
     // See LaneKernel::simulate.
     static void simulate(const std::uint32_t* laneStarts, std::int32_t engines,
@@ -103,7 +105,7 @@ private:
 
     // One engine per run: the histogram is the failure total and the rest.
     static void totals(const std::uint32_t* laneStarts, std::int64_t runs, Reg t,
-                       std::uint32_t* histogram)
+                       FailureCount* histogram)
     {
         Reg chains[Chains];
         load(chains, laneStarts);
@@ -124,7 +126,7 @@ private:
     // (a run with k failures adds 1 << (k x bits)), emptied into per-count totals before a field
     // can overflow. No scatter, no store per run.
     static void packed(const std::uint32_t* laneStarts, std::int32_t engines, std::int64_t runs,
-                       Reg t, std::uint32_t* histogram)
+                       Reg t, FailureCount* histogram)
     {
         Reg chains[Chains];
         load(chains, laneStarts);
@@ -168,7 +170,7 @@ private:
     static void stored(const std::uint32_t* laneStarts, std::int32_t engines, std::int64_t runs,
                        Reg t, const LaneHistograms& histograms)
     {
-        std::uint32_t* laneHistogram[lanes];
+        FailureCount* laneHistogram[lanes];
         for (int lane = 0; lane < lanes; ++lane)
             laneHistogram[lane] =
                 histograms.counts +

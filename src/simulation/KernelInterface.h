@@ -1,5 +1,9 @@
 #pragma once
 
+#include "simulation/FailureHistogram.h"
+#include "simulation/Generator.h"
+
+#include <array>
 #include <cstddef>
 #include <cstdint>
 
@@ -10,16 +14,31 @@ namespace SimulationKernel {
 // memory.
 inline constexpr std::int32_t packedEngineLimit = 16;
 
-// Room for the lanes of the widest kernel; every kernel's lane counts divide the cycle pass's
-// stretch count.
+// Room for the lanes of the widest kernel.
 inline constexpr int maxLanes = 128;
+
+// The cycle pass cuts the generator's cycle into this many stretches, one per lane of a kernel
+// call; every kernel's lane counts divide it.
+inline constexpr std::uint32_t cycleStretchCount = 1024;
+
+// The states a kernel's lanes start after, lane l's `first + l x spacing` steps after `state`.
+using LaneStates = std::array<std::uint32_t, maxLanes>;
+inline LaneStates laneStarts(std::uint32_t state, std::uint64_t first, std::uint64_t spacing,
+                             int lanes)
+{
+    LaneStates starts{};
+    for (int lane = 0; lane < lanes; ++lane)
+        starts[static_cast<std::size_t>(lane)] =
+            Lcg::jump(state, first + static_cast<std::uint64_t>(lane) * spacing);
+    return starts;
+}
 
 // Where a kernel counts: `copies` histograms of engines + 1 counts, `stride` counts apart. Lanes
 // that count run by run spread over the copies, so that their increments do not wait for each
 // other; the caller adds the copies up.
 struct LaneHistograms
 {
-    std::uint32_t* counts;
+    FailureCount* counts;
     int copies;
     std::size_t stride;
 };
@@ -55,31 +74,31 @@ struct CountJob
 // cycle, added up per count with the number of runs that begin at each position.
 //
 // Lane l walks `steps` positions (a multiple of 2^strideLog). Its window is the `engines` draws
-// from the one after statesA[l] to the one after statesB[l]; it slides one draw per step, its count
-// moving by the draw entering minus the draw leaving. With a `ring` (room for engines x the
-// kernel's ring bytes) the lane counts its first window itself and statesB is not read. Every
-// 2^strideLog-th position, beginning with the first, begins runs: baseWeight of them, and one more
-// where the lane's key lies below extraBelow; the key advances by keyStep, masked with keyMask,
-// from one such position to the next.
+// after leavingStates[l], up to the draw after enteringStates[l]; it slides one draw per step, its
+// count moving by the draw entering minus the draw leaving. With a `ring` (room for engines x the
+// kernel's ring bytes) the lane draws its first window itself, into the ring, and enteringStates
+// is not read. Every 2^strideLog-th position, beginning with the first, begins runs: baseWeight of
+// them, and one more where the lane's key lies below extraBelow; the key advances by keyStep,
+// masked with keyMask, from one such position to the next.
 //
 // Levels are a window's failure count minus windowBase, plus an offset that spreads the lanes over
 // copies of the tally window; lane l starts at startLevels[l], to which a lane with a ring adds its
-// first window's count. A run's level goes to
-// window[level] when it lies below windowSize, otherwise to histogram[level + windowBase] by an
-// atomic addition. entryLevels and entryWeights have room for entryCapacity entries, at least
-// lanes + 16 of them: the runs gathered there between two emptyings. For strideLog 0, eachRun
-// makes every run an entry of its own instead of gathering the runs at one level first.
+// first window's count. A run's level goes to window[level] when it lies below windowSize,
+// otherwise to histogram[level + windowBase] by an atomic addition. entryLevels and entryWeights
+// have room for entryCapacity entries, at least lanes + 16 of them: the runs gathered there
+// between two emptyings. For strideLog 0, eachRun makes every run an entry of its own instead of
+// gathering the runs at one level first.
 struct TallyJob
 {
-    const std::uint32_t* statesA;
-    const std::uint32_t* statesB;
+    const std::uint32_t* leavingStates;
+    const std::uint32_t* enteringStates;
     const std::uint32_t* startLevels;
     const std::uint32_t* startKeys;
     std::uint32_t threshold;
     std::uint32_t engines;
+    std::uint32_t steps;
     void* ring;
     bool eachRun;
-    std::uint32_t steps;
     int strideLog;
     std::uint32_t baseWeight;
     std::uint32_t extraBelow;
@@ -88,7 +107,7 @@ struct TallyJob
     std::uint32_t* window;
     std::uint32_t windowSize;
     std::uint32_t windowBase;
-    std::uint32_t* histogram;
+    FailureCount* histogram;
     std::uint32_t* entryLevels;
     std::uint32_t* entryWeights;
     std::size_t entryCapacity;

@@ -61,9 +61,13 @@ LaneKernel scalarKernel()
 CycleKernel scalarCycleKernel()
 {
     using Block = ScalarCycleBlock;
-    return {
-        Block::countLanes,   &Block::count,        Block::everyLanes, &Block::tallyEveryPosition,
-        Block::stridedLanes, &Block::tallyStrided, Block::ringBytes};
+    return {.countLanes = Block::countLanes,
+            .count = &Block::count,
+            .everyLanes = Block::everyLanes,
+            .tallyEvery = &Block::tallyEveryPosition,
+            .stridedLanes = Block::stridedLanes,
+            .tallyStrided = &Block::tallyStrided,
+            .ringBytes = Block::ringBytes};
 }
 
 } // namespace SimulationKernel

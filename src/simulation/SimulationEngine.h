@@ -1,5 +1,7 @@
 #pragma once
 
+#include "simulation/FailureHistogram.h"
+
 #include <cstdint>
 #include <optional>
 
@@ -29,7 +31,13 @@ struct SimulationSettings
 
 // Simulates `runs` runs of `engines` engines (engines >= 0) after generator state `state`, a draw
 // failing when its new state lies below `threshold` (0 .. 2^32), adds each run to its failure
-// count in `histogram` (engines + 1 counts) and returns the state after the last draw.
+// count in `histogram` (engines + 1 counts) and returns the state after the last draw. Throws
+// EOutOfMemory when it cannot get the working memory it needs; the histogram is unchanged then.
 std::uint32_t simulateRuns(std::uint32_t state, std::int32_t engines, std::int32_t runs,
-                           std::uint64_t threshold, std::int32_t* histogram,
+                           std::uint64_t threshold, FailureCount* histogram,
                            const SimulationSettings& settings);
+
+// The working memory simulateRuns() needs besides the histogram, in bytes: the cycle pass's, where
+// it takes that way; drawing every run makes do without any.
+std::uint64_t simulationScratchBytes(std::int32_t engines, std::int32_t runs,
+                                     std::uint64_t threshold, const SimulationSettings& settings);

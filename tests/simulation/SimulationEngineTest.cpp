@@ -1,11 +1,9 @@
 #include "simulation/SimulationEngine.h"
 
 #include "ReferenceSimulation.h"
+#include "SimulationLog.h"
 #include "simulation/FailureSimulation.h"
 #include "simulation/Generator.h"
-
-#include <QLoggingCategory>
-#include <QStringList>
 
 #include <gtest/gtest.h>
 #include <string>
@@ -113,18 +111,6 @@ TEST_P(SimulationPathTest, sharesOutLargeSimulationsWithoutChangingTheResult)
     }
 }
 
-namespace {
-
-// What the simulation logs of the way it took.
-QStringList g_simulationLog;
-
-void recordSimulationLog(QtMsgType, const QMessageLogContext&, const QString& message)
-{
-    g_simulationLog << message;
-}
-
-} // namespace
-
 // Runs of more than 2^20 engines, fewer than the lanes or left over beyond their shares, are cut
 // into stretches of draws; the stretches' borders and the draws after the last must add up.
 TEST_P(SimulationPathTest, cutsRunsOfVeryManyEnginesIntoStretches)
@@ -139,10 +125,9 @@ TEST_P(SimulationPathTest, cutsRunsOfVeryManyEnginesIntoStretches)
                           {(1 << 20) + 1, 67, 0.999},
                           {(1 << 20) + 999, 3, 0.97},
                           {3'000'017, 2, 0.9999}};
-    const QtMessageHandler previous = qInstallMessageHandler(recordSimulationLog);
-    QLoggingCategory::setFilterRules(QStringLiteral("triebwerke.simulation.info=true"));
+    SimulationLog log;
     for (const Case& c : cases) {
-        g_simulationLog.clear();
+        log.clear();
         std::uint32_t expectedState = 4711u;
         const FailureHistogram expected =
             referenceSimulation(expectedState, c.engines, c.runs, c.reliability);
@@ -152,11 +137,9 @@ TEST_P(SimulationPathTest, cutsRunsOfVeryManyEnginesIntoStretches)
             histogram.data(), {GetParam().instructionSet, GetParam().threads});
         EXPECT_EQ(histogram, expected) << c.engines << " engines, " << c.runs << " runs";
         EXPECT_EQ(state, expectedState) << c.engines << " engines, " << c.runs << " runs";
-        EXPECT_TRUE(g_simulationLog.join(u'\n').contains(QStringLiteral("cut into stretches")))
-            << g_simulationLog.join(u'\n').toStdString();
+        EXPECT_TRUE(log.text().contains(QStringLiteral("cut into stretches")))
+            << log.text().toStdString();
     }
-    QLoggingCategory::setFilterRules(QString());
-    qInstallMessageHandler(previous);
 }
 
 INSTANTIATE_TEST_SUITE_P(EveryPath, SimulationPathTest, ::testing::ValuesIn(availablePaths()),
