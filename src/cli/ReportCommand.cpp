@@ -1,8 +1,8 @@
 #include "cli/ReportCommand.h"
 
-#include "chart/ChartAxis.h"
 #include "chart/ChartFile.h"
 #include "chart/ChartLayout.h"
+#include "cli/ChartTitle.h"
 #include "cli/CommandError.h"
 #include "cli/LineWriter.h"
 #include "cli/ReportOptions.h"
@@ -56,52 +56,11 @@ void writeCounts(std::span<const std::int32_t> histogram, LineWriter& writer)
     }
 }
 
-// The locale's thousands separator, or a narrow no-break space where the locale writes none (as
-// the C locale does): a figure's 10000000 is hard to read either way.
-std::string digitGroupSeparator()
-{
-    std::string separator;
-    if (formatSettings.thousandSeparator == u'\0')
-        return "\u202F";
-    appendUtf8(separator, formatSettings.thousandSeparator);
-    return separator;
-}
-
-// The reliability as typed, with the picture's decimal separator; a bare value above 1 is a
-// percentage and says so.
-std::string reliabilityInWords(const ReportRequest& request, const std::string& separator)
-{
-    std::string text;
-    for (const char character : request.reliabilityText) {
-        if (character == '.' || character == ',')
-            text += separator;
-        else if (character != '%' && character != ' ')
-            text += character;
-    }
-    if (request.explicitPercent || request.reliability > 1)
-        text += "\u202F%";
-    return text;
-}
-
-// "10.000.000 Durchläufe mit je 33 Triebwerken der Zuverlässigkeit 0,999 (Startwert 42)".
-std::string chartTitle(const ReportRequest& request, std::uint32_t seed,
-                       const std::string& separator, const std::string& groupSeparator)
-{
-    return groupedDigits(request.runs, groupSeparator) +
-           (request.runs == 1 ? " Durchlauf" : " Durchläufe") + " mit je " +
-           groupedDigits(request.engines, groupSeparator) +
-           (request.engines == 1 ? " Triebwerk" : " Triebwerken") + " der Zuverlässigkeit " +
-           reliabilityInWords(request, separator) + " (Startwert " +
-           groupedDigits(seed, groupSeparator) + ")";
-}
-
 void writePlot(const ReportRequest& request, std::uint32_t seed,
                std::span<const std::int32_t> histogram, const ExactDistribution* exact)
 {
-    // Every number in the picture has the locale's separator, also the reliability as typed.
-    std::string separator;
-    appendUtf8(separator, writtenDecimalSeparator());
-    const std::string groupSeparator = digitGroupSeparator();
+    // Every number in the picture has the locale's separators, also the reliability as typed.
+    const ChartSeparators separators = chartSeparators();
     const ChartRequest chart{
         .histogram = histogram,
         .runs = request.runs,
@@ -109,10 +68,9 @@ void writePlot(const ReportRequest& request, std::uint32_t seed,
         .logarithmic = request.logarithmic,
         .errorBars = request.errorBars,
         .lastCount = request.maxFailures,
-        .title =
-            request.title ? *request.title : chartTitle(request, seed, separator, groupSeparator),
-        .decimalSeparator = separator,
-        .digitGroupSeparator = groupSeparator,
+        .title = request.title ? *request.title : chartTitle(request, seed, separators),
+        .decimalSeparator = separators.decimal,
+        .digitGroupSeparator = separators.digitGroup,
         .width = request.plotWidth,
         .height = request.plotHeight,
     };

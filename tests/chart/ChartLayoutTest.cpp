@@ -4,6 +4,7 @@
 #include "statistics/ExactDistribution.h"
 #include "support/CaseNames.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdint>
 #include <gtest/gtest.h>
@@ -188,6 +189,78 @@ TEST(ChartLayoutTest, ErrorBarsWidenTheAxisUpToOne)
     // One per bar and the legend's.
     EXPECT_EQ(whiskers, 3u);
 }
+
+// The subtitle says which counts are shown and why the others are left out; the legend names what
+// is drawn, the error bars with the picture's decimal separator.
+struct ExplanationCase
+{
+    const char* name;
+    bool withExact;
+    std::optional<std::int64_t> lastCount;
+    bool errorBars;
+    std::string subtitle;
+    std::string legend; // the last entry
+};
+
+void PrintTo(const ExplanationCase& testCase, std::ostream* os)
+{
+    *os << testCase.name;
+}
+
+class ChartExplanationTest : public testing::TestWithParam<ExplanationCase>
+{};
+
+TEST_P(ChartExplanationTest, SubtitleAndLegendSayWhatIsShown)
+{
+    const ExplanationCase& c = GetParam();
+    // 33 engines at 0.001: scipy's P(3) = 5.3e-6 is above 1 / 1,234,567, P(4) = 4e-8 below.
+    const ExactDistribution exact(33, 0.001);
+    const std::vector<std::int32_t> histogram = expectedCounts(exact, 33, 1'234'567);
+    ChartRequest request;
+    request.histogram = histogram;
+    request.runs = 1'234'567;
+    request.exact = c.withExact ? &exact : nullptr;
+    request.lastCount = c.lastCount;
+    request.errorBars = c.errorBars;
+    request.decimalSeparator = ",";
+    request.digitGroupSeparator = ".";
+    const ChartImage image = ChartLayout(request, measurer).image();
+    const auto has = [&image](const std::string& content) {
+        return std::any_of(image.texts.begin(), image.texts.end(),
+                           [&content](const ChartText& text) { return text.text == content; });
+    };
+    EXPECT_TRUE(has(c.subtitle)) << c.subtitle;
+    EXPECT_TRUE(has(c.legend)) << c.legend;
+    EXPECT_EQ(has("±1,96 Standardfehler (95 %)"), c.errorBars);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    chart, ChartExplanationTest,
+    testing::Values(
+        ExplanationCase{"simulationOnly",
+                        false,
+                        {},
+                        false,
+                        "Gezeigt: 0 bis 3 von 0 bis 33 Ausfällen; die übrigen ohne simulierten "
+                        "Durchlauf",
+                        "Simulation"},
+        ExplanationCase{"withExactValues",
+                        true,
+                        {},
+                        false,
+                        "Gezeigt: 0 bis 3 von 0 bis 33 Ausfällen; die übrigen ohne simulierten "
+                        "Durchlauf, exakt seltener als 1 in 1.234.567",
+                        "Exakt (Binomialverteilung), ab 10⁻¹²"},
+        ExplanationCase{"chosenCounts", true, 4, false, "Gezeigt: 0 bis 4 von 0 bis 33 Ausfällen",
+                        "Exakt (Binomialverteilung), ab 10⁻¹²"},
+        ExplanationCase{"errorBars",
+                        false,
+                        {},
+                        true,
+                        "Gezeigt: 0 bis 3 von 0 bis 33 Ausfällen; die übrigen ohne simulierten "
+                        "Durchlauf",
+                        "±1,96 Standardfehler (95 %)"}),
+    CaseByName());
 
 // Fonts, margins and marks follow the picture's size; every text stays inside the picture and
 // clear of every other, and no marker leaves it.

@@ -173,64 +173,6 @@ TEST_F(ChartTest, SvgIsMeasuredInPixelsAndHoldsTheTexts)
         EXPECT_NE(svg.find(text), std::string::npos) << text;
 }
 
-// The title is a sentence with the locale's grouping and separator, or the one given; the
-// subtitle names the counts shown, and the error bars their legend.
-struct TitleCase
-{
-    const char* name;
-    Arguments arguments;
-    std::vector<std::string_view> texts;
-};
-
-void PrintTo(const TitleCase& testCase, std::ostream* os)
-{
-    *os << testCase.name;
-}
-
-class ChartTitleTest : public ChartTest, public testing::WithParamInterface<TitleCase>
-{};
-
-TEST_P(ChartTitleTest, SaysWhatIsShown)
-{
-    if (!svgChartsAvailable())
-        GTEST_SKIP() << "built without Qt SVG, where the tool refuses .svg";
-    const std::string file = path("chart.svg");
-    Arguments arguments = GetParam().arguments;
-    arguments.insert(arguments.end(), {"--seed", "7", "--plot", file});
-    ASSERT_EQ(run(arguments), 0);
-    const std::string svg = contentsOf(file);
-    for (const std::string_view text : GetParam().texts)
-        EXPECT_NE(svg.find(text), std::string::npos) << text;
-}
-
-INSTANTIATE_TEST_SUITE_P(
-    cli, ChartTitleTest,
-    testing::Values(
-        TitleCase{"groupedRunsAndAPercentage",
-                  {"--engines", "33", "--reliability", "99.9", "--runs", "1234567"},
-                  {"1.234.567 Durchläufe mit je 33 Triebwerken der Zuverlässigkeit 99,9\u202F% "
-                   "(Startwert 7)",
-                   "Gezeigt: 0 bis "}},
-        TitleCase{"exactValuesEndTheAxis",
-                  {"--engines", "33", "--reliability", "0,999", "--runs", "1234567", "--exact"},
-                  {"Gezeigt: 0 bis 3 von 0 bis 33 Ausfällen; die übrigen ohne simulierten "
-                   "Durchlauf, exakt seltener als 1 in 1.234.567"}},
-        TitleCase{"oneRunOfOneEngine",
-                  {"--engines", "1", "--reliability", "0,5%", "--runs", "1"},
-                  {"1 Durchlauf mit je 1 Triebwerk der Zuverlässigkeit 0,5\u202F% (Startwert 7)"}},
-        TitleCase{"givenTitle",
-                  {"--engines", "9", "--reliability", "0,9", "--runs", "100", "--title",
-                   "Abbildung 3: Ausfälle & Co"},
-                  {"Abbildung 3: Ausfälle &amp; Co"}},
-        TitleCase{
-            "chosenCounts",
-            {"--engines", "33", "--reliability", "0,9", "--runs", "100", "--max-failures", "4"},
-            {"Gezeigt: 0 bis 4 von 0 bis 33 Ausfällen"}},
-        TitleCase{"errorBars",
-                  {"--engines", "9", "--reliability", "0,9", "--runs", "100", "--error-bars"},
-                  {"±1,96 Standardfehler (95 %)"}}),
-    CaseByName());
-
 struct PlotUsageCase
 {
     const char* name;
