@@ -108,19 +108,6 @@ void breakEven(benchmark::State& state, std::int32_t engines, InstructionSet ins
     state.counters["break_even_log2"] = std::log2(passTime * drawsPerSecond);
 }
 
-const char* nameOf(InstructionSet instructionSet)
-{
-    switch (instructionSet) {
-    case InstructionSet::Avx512:
-        return "avx512";
-    case InstructionSet::Avx2:
-        return "avx2";
-    case InstructionSet::Scalar:
-        break;
-    }
-    return "scalar";
-}
-
 void addBreakEvens()
 {
     const unsigned cores = std::max(1u, std::thread::hardware_concurrency());
@@ -131,7 +118,7 @@ void addBreakEvens()
         for (const unsigned threads : {1u, cores}) {
             // Runs at every position, every 4th, every 8th, and every 4096th (by blocks).
             for (const std::int32_t engines : {9, 100, 1'000, 4'096}) {
-                const std::string title = std::string("break_even/") + nameOf(set) +
+                const std::string title = std::string("break_even/") + instructionSetName(set) +
                                           "/threads:" + std::to_string(threads) +
                                           "/engines:" + std::to_string(engines);
                 benchmark::RegisterBenchmark(title.c_str(), breakEven, engines, set, threads)

@@ -49,19 +49,6 @@ void simulation(benchmark::State& state, Shape shape, InstructionSet instruction
     reportDraws(state, shape);
 }
 
-const char* nameOf(InstructionSet instructionSet)
-{
-    switch (instructionSet) {
-    case InstructionSet::Avx512:
-        return "avx512";
-    case InstructionSet::Avx2:
-        return "avx2";
-    case InstructionSet::Scalar:
-        break;
-    }
-    return "scalar";
-}
-
 const int registered = [] {
     const unsigned cores = std::max(1u, std::thread::hardware_concurrency());
     for (const Shape& shape : shapes) {
@@ -76,7 +63,8 @@ const int registered = [] {
             if (!isSupported(set))
                 continue;
             for (const unsigned threads : {1u, cores}) {
-                const std::string name = std::string("simulateFailures/") + nameOf(set) +
+                const std::string name = std::string("simulateFailures/") +
+                                         instructionSetName(set) +
                                          "/threads:" + std::to_string(threads) + suffix;
                 benchmark::RegisterBenchmark(name.c_str(), simulation, shape, set, threads)
                     ->Unit(benchmark::kMillisecond)

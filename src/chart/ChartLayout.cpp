@@ -94,10 +94,13 @@ void ChartLayout::chooseCounts()
             m_last = std::max(m_last, k);
         }
     }
-    if (m_first > m_last)
-        m_last = std::max<std::int64_t>(engines, 0);
-    if (engines <= axisFromZeroUpTo || m_first > m_last)
+    if (m_first > m_last) {
+        // Nothing to see: the whole axis, as an empty chart of it.
         m_first = 0;
+        m_last = std::max<std::int64_t>(engines, 0);
+    } else if (engines <= axisFromZeroUpTo) {
+        m_first = 0;
+    }
     if (m_request.lastCount) {
         m_last =
             std::clamp<std::int64_t>(*m_request.lastCount, 0, std::max<std::int64_t>(engines, 0));

@@ -12,15 +12,12 @@
 #include "platform/FileReplacement.h"
 #include "presentation/CheckedArithmetic.h"
 #include "presentation/ClipboardReport.h"
-#include "presentation/FormatSettings.h"
 #include "presentation/RowTailCache.h"
-#include "presentation/TextEncoding.h"
 #include "simulation/FailureSimulation.h"
 #include "simulation/Generator.h"
 #include "statistics/ChiSquare.h"
 #include "statistics/ExactDistribution.h"
 
-#include <cmath>
 #include <new>
 #include <optional>
 #include <string>
@@ -138,7 +135,8 @@ void writeReport(const ReportRequest& request, std::ostream& out, std::ostream& 
 {
     hintAtAPercentage(request, err);
     const double reliability = checkedToDouble(request.reliability);
-    const std::uint64_t threshold = failureThreshold(failureProbability(reliability));
+    const double nominalFailure = failureProbability(reliability);
+    const std::uint64_t threshold = failureThreshold(nominalFailure);
     const auto draws = drawsNearPeriod(request.engines, request.runs, threshold);
     // Said before the simulation, which takes a while at this size; the results stand as they are.
     if (draws)
@@ -150,13 +148,9 @@ void writeReport(const ReportRequest& request, std::ostream& out, std::ostream& 
     FailureHistogram histogram;
     const std::uint32_t seed = simulate(request, reliability, histogram);
     const double failure = static_cast<double>(threshold) * 0x1p-32;
-    const double nominalFailure = failureProbability(reliability);
     std::optional<ExactDistribution> exact;
-    std::optional<ExactDistribution> exactNominal;
-    if (request.exact) {
+    if (request.exact)
         exact.emplace(request.engines, failure);
-        exactNominal.emplace(request.engines, nominalFailure);
-    }
     // The picture comes first: when it cannot be written, nothing has reached the output yet.
     if (request.plot)
         writePlot(request, seed, histogram, exact ? &*exact : nullptr);
@@ -180,6 +174,10 @@ void writeReport(const ReportRequest& request, std::ostream& out, std::ostream& 
             .nominalFailureProbability = nominalFailure,
             .drawsNearPeriod = draws,
         };
+        // Only the tables set the textbook binomial beside the generator's.
+        std::optional<ExactDistribution> exactNominal;
+        if (exact)
+            exactNominal.emplace(request.engines, nominalFailure);
         const ExactDistributions distributions{
             .atGenerator = exact ? &*exact : nullptr,
             .atNominal = exactNominal ? &*exactNominal : nullptr,

@@ -103,8 +103,7 @@ void readReliability(std::string_view text, ReportRequest& request)
     // Up to 1 % the window would read the bare number as a fraction; the quotient is rounded as
     // the window rounds its own percentages.
     if (request.explicitPercent && value <= 1)
-        request.reliability =
-            static_cast<double>(static_cast<long double>(static_cast<double>(value)) / 100);
+        request.reliability = fractionOfPercentage(static_cast<double>(value));
     else
         request.reliability = value;
 }

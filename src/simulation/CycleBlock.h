@@ -42,6 +42,18 @@ public:
                   cycleStretchCount % stridedLanes == 0);
     static_assert(countLanes <= maxLanes && everyLanes <= maxLanes && stridedLanes <= maxLanes);
 
+    // The loops as the pass calls them.
+    static CycleKernel kernel()
+    {
+        return {.countLanes = countLanes,
+                .count = &count,
+                .everyLanes = everyLanes,
+                .tallyEvery = &tallyEveryPosition,
+                .stridedLanes = stridedLanes,
+                .tallyStrided = &tallyStrided,
+                .ringBytes = ringBytes};
+    }
+
     // See CountJob.
     static void count(const CountJob& job)
     {
@@ -169,6 +181,18 @@ private:
         }
     }
 
+    // One step of a chain's window that moves its level by the draws entering and leaving.
+    template <bool Ringed>
+    __attribute__((always_inline)) static void slideLevel(Reg& leavingState, Reg& enteringState,
+                                                          MaskBits* entry, int chain, Reg t,
+                                                          Reg one, Reg& level)
+    {
+        Mask leaving;
+        Mask entering;
+        slide<Ringed>(leavingState, enteringState, entry, chain, t, leaving, entering);
+        level = Isa::subWhere(Isa::addWhere(level, entering, one), leaving, one);
+    }
+
     // The skeleton of every tally loop: `tallies` tallies cut into chunks of at most `perChunk`,
     // so that the entries every lane may write fit between two emptyings. chunk(n) does n tallies
     // and returns the entries they wrote; emptyEntries(entries) takes them to the window.
@@ -229,12 +253,8 @@ private:
                         key[c] = Isa::add(key[c], keyStep);
                         entries += static_cast<std::size_t>(
                             Isa::compress(entryLevels + entries, begins, level[c]));
-                        Mask leaving;
-                        Mask entering;
-                        slide<Ringed>(leavingState[c], enteringState[c], entry, c, t, leaving,
-                                      entering);
-                        level[c] =
-                            Isa::subWhere(Isa::addWhere(level[c], entering, one), leaving, one);
+                        slideLevel<Ringed>(leavingState[c], enteringState[c], entry, c, t, one,
+                                           level[c]);
                     }
                 });
             return entries;
@@ -378,12 +398,8 @@ private:
                 [&](MaskBits * entry) __attribute__((always_inline)) {
 #pragma GCC unroll 16
                     for (int c = 0; c < StridedChains; ++c) {
-                        Mask leaving;
-                        Mask entering;
-                        slide<Ringed>(leavingState[c], enteringState[c], entry, c, t, leaving,
-                                      entering);
-                        level[c] =
-                            Isa::subWhere(Isa::addWhere(level[c], entering, one), leaving, one);
+                        slideLevel<Ringed>(leavingState[c], enteringState[c], entry, c, t, one,
+                                           level[c]);
                     }
                 });
         };

@@ -150,8 +150,10 @@ struct ThreadScratch
 std::uint64_t threadScratchBytes(const CycleKernel& kernel, const PassPlan& plan,
                                  std::uint32_t engines, std::uint32_t threshold)
 {
-    const std::uint64_t ring = keepsRings(plan, engines) ? ringWords(kernel, engines) * 8 : 0;
-    return windowShape(engines, threshold).length() * 4 + 2 * entryCapacity * 4 + ring;
+    const std::uint64_t ring =
+        keepsRings(plan, engines) ? ringWords(kernel, engines) * sizeof(std::uint64_t) : 0;
+    return (windowShape(engines, threshold).length() + 2 * entryCapacity) * sizeof(std::uint32_t) +
+           ring;
 }
 
 std::vector<ThreadScratch> allocateScratch(const CycleKernel& kernel, const PassPlan& plan,

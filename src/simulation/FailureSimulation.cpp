@@ -14,11 +14,14 @@ constexpr std::uint64_t askedMemoryFrom = std::uint64_t{1} << 24;
 
 } // namespace
 
+double fractionOfPercentage(double percent)
+{
+    return static_cast<double>(static_cast<long double>(percent) / 100);
+}
+
 double failureProbability(double reliability)
 {
-    long double r = reliability;
-    if (r > 1)
-        r = static_cast<double>(r / 100);
+    const long double r = reliability > 1 ? fractionOfPercentage(reliability) : reliability;
     return static_cast<double>(1 - r);
 }
 

@@ -20,6 +20,10 @@ std::uint32_t simulateFailures(std::int32_t engines, std::int32_t runs, FailureH
                                double reliability, std::uint32_t startState,
                                const SimulationSettings& settings = {});
 
+// A percentage as a fraction, divided with a 64-bit significand and rounded to double, as the
+// window reads a reliability above 1.
+double fractionOfPercentage(double percent);
+
 // The failure probability of one engine for a reliability as entered.
 double failureProbability(double reliability);
 

@@ -37,7 +37,7 @@ Kernels kernelsFor(InstructionSet instructionSet)
     return {InstructionSet::Scalar, scalarKernel(), scalarCycleKernel()};
 }
 
-const char* nameOf(InstructionSet instructionSet)
+const char* instructionSetName(InstructionSet instructionSet)
 {
     switch (instructionSet) {
     case InstructionSet::Avx512:

@@ -114,14 +114,7 @@ LaneKernel avx2Kernel()
 
 CycleKernel avx2CycleKernel()
 {
-    using Block = Avx2CycleBlock;
-    return {.countLanes = Block::countLanes,
-            .count = &Block::count,
-            .everyLanes = Block::everyLanes,
-            .tallyEvery = &Block::tallyEveryPosition,
-            .stridedLanes = Block::stridedLanes,
-            .tallyStrided = &Block::tallyStrided,
-            .ringBytes = Block::ringBytes};
+    return Avx2CycleBlock::kernel();
 }
 
 } // namespace SimulationKernel

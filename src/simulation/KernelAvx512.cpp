@@ -75,14 +75,7 @@ LaneKernel avx512Kernel()
 
 CycleKernel avx512CycleKernel()
 {
-    using Block = Avx512CycleBlock;
-    return {.countLanes = Block::countLanes,
-            .count = &Block::count,
-            .everyLanes = Block::everyLanes,
-            .tallyEvery = &Block::tallyEveryPosition,
-            .stridedLanes = Block::stridedLanes,
-            .tallyStrided = &Block::tallyStrided,
-            .ringBytes = Block::ringBytes};
+    return Avx512CycleBlock::kernel();
 }
 
 } // namespace SimulationKernel

@@ -60,14 +60,7 @@ LaneKernel scalarKernel()
 
 CycleKernel scalarCycleKernel()
 {
-    using Block = ScalarCycleBlock;
-    return {.countLanes = Block::countLanes,
-            .count = &Block::count,
-            .everyLanes = Block::everyLanes,
-            .tallyEvery = &Block::tallyEveryPosition,
-            .stridedLanes = Block::stridedLanes,
-            .tallyStrided = &Block::tallyStrided,
-            .ringBytes = Block::ringBytes};
+    return ScalarCycleBlock::kernel();
 }
 
 } // namespace SimulationKernel

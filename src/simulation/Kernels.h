@@ -13,5 +13,3 @@ struct Kernels
 
 // The loops of `instructionSet`, or the scalar ones where the machine lacks it.
 Kernels kernelsFor(InstructionSet instructionSet);
-
-const char* nameOf(InstructionSet instructionSet);

@@ -43,7 +43,7 @@ bool passAroundTheCycle(const Kernels& kernels, const SimulationSettings& settin
     try {
         cyclePassRuns(kernels.cycle, threads, state, engines, runs, threshold, histogram);
         qCInfo(lcSimulation, "cycle pass, %s, %u threads: %d engines, %d runs",
-               nameOf(kernels.instructionSet), threads, engines, runs);
+               instructionSetName(kernels.instructionSet), threads, engines, runs);
         return true;
     } catch (const std::bad_alloc&) {
         const double draws = static_cast<double>(engines) * static_cast<double>(runs);
@@ -60,7 +60,7 @@ void drawEveryRun(const Kernels& kernels, const SimulationSettings& settings, st
                   FailureCount* histogram)
 {
     std::int32_t laneRuns = runs;
-    const char* setName = nameOf(kernels.instructionSet);
+    const char* setName = instructionSetName(kernels.instructionSet);
     if (engines > maxEnginesForThreads) {
         // One thread counts the runs by lanes; the runs short of a whole share for every lane
         // are cut up instead of being left to one chain.

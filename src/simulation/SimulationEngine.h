@@ -16,6 +16,8 @@ enum class SimulationMethod { Automatic, Direct, CyclePass };
 
 bool isSupported(InstructionSet instructionSet);
 InstructionSet bestInstructionSet();
+// "AVX-512", "AVX2" or "scalar", as the log and the benchmarks name it.
+const char* instructionSetName(InstructionSet instructionSet);
 
 struct SimulationSettings
 {

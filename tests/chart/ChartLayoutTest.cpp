@@ -174,13 +174,16 @@ TEST(ChartLayoutTest, ErrorBarsWidenTheAxisUpToOne)
     request.errorBars = true;
     EXPECT_EQ(ChartLayout(request, measurer).probabilityTop(), 1.0);
 
-    // 0.6 ± 1.96 × sqrt(0.6 × 0.4 / 100) = 0.6 ± 0.096: up to 0.696, above the 0.63 the bar
-    // alone would ask for.
-    const std::vector<std::int32_t> wide = {60, 40};
+    // 0.55 ± 1.96 × sqrt(0.55 × 0.45 / 100) = 0.55 ± 0.0975: up to 0.6475, above the 0.6 that
+    // the bar alone ends its axis at (1.05 × 0.55 = 0.5775).
+    const std::vector<std::int32_t> wide = {55, 45};
     request.histogram = wide;
     request.runs = 100;
+    request.errorBars = false;
+    EXPECT_EQ(ChartLayout(request, measurer).probabilityTop(), 0.6);
+    request.errorBars = true;
     const ChartLayout layout(request, measurer);
-    EXPECT_GE(layout.probabilityTop(), 0.696);
+    EXPECT_GE(layout.probabilityTop(), 0.6475);
     EXPECT_LE(layout.probabilityTop(), 1.0);
     std::size_t whiskers = 0;
     for (const ChartLine& line : layout.image().lines)
